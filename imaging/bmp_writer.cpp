@@ -1,0 +1,57 @@
+#include "imaging/bmp_writer.h"
+
+#include <cstring>
+
+namespace lumavex {
+namespace {
+void Put16(std::uint8_t* p, std::uint32_t v) {
+  p[0] = static_cast<std::uint8_t>(v);
+  p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+void Put32(std::uint8_t* p, std::uint32_t v) {
+  Put16(p, v & 0xFFFF);
+  Put16(p + 2, v >> 16);
+}
+}  // namespace
+
+std::uint32_t Bmp24RowBytes(std::int64_t width) {
+  if (width <= 0) return 0;
+  const std::int64_t bytes = (width * 3 + 3) & ~std::int64_t{3};
+  return bytes > 0x7FFFFFFF ? 0 : static_cast<std::uint32_t>(bytes);
+}
+
+std::vector<std::uint8_t> Bmp24Headers(std::int32_t width, std::int32_t height) {
+  const std::uint64_t row = Bmp24RowBytes(width);
+  if (row == 0 || height <= 0) return {};
+  const std::uint64_t image = row * static_cast<std::uint64_t>(height);
+  if (image + kBmpHeadersSize > 0xFFFFFFFFull) return {};
+
+  std::vector<std::uint8_t> h(kBmpHeadersSize, 0);
+  h[0] = 'B';
+  h[1] = 'M';
+  Put32(&h[2], static_cast<std::uint32_t>(kBmpHeadersSize + image));
+  Put32(&h[10], kBmpHeadersSize);
+  Put32(&h[14], 40);
+  Put32(&h[18], static_cast<std::uint32_t>(width));
+  Put32(&h[22], static_cast<std::uint32_t>(height));
+  Put16(&h[26], 1);
+  Put16(&h[28], 24);
+  Put32(&h[34], static_cast<std::uint32_t>(image));
+  return h;
+}
+
+std::vector<std::uint8_t> EncodeBmp24(std::int32_t width, std::int32_t height,
+                                      const std::uint8_t* rows, std::size_t stride) {
+  std::vector<std::uint8_t> file = Bmp24Headers(width, height);
+  if (file.empty() || rows == nullptr) return {};
+  const std::size_t row = Bmp24RowBytes(width);
+  const std::size_t pixels = static_cast<std::size_t>(width) * 3;
+  file.resize(kBmpHeadersSize + row * static_cast<std::size_t>(height), 0);
+  for (std::int32_t y = 0; y < height; ++y) {
+    std::memcpy(&file[kBmpHeadersSize + row * static_cast<std::size_t>(y)],
+                rows + stride * static_cast<std::size_t>(y), pixels);
+  }
+  return file;
+}
+
+}  // namespace lumavex

@@ -1,0 +1,60 @@
+#!/bin/bash
+# Builds everything and runs every test: the portable core natively (with
+# AddressSanitizer and UndefinedBehaviorSanitizer), then the Windows build
+# under Wine in a virtual display. Installs what is missing first.
+set -uo pipefail
+cd "$(dirname "$0")"
+root="$(pwd)"
+tools/install-deps.sh || { echo "could not install the build tools"; exit 1; }
+jobs="$(nproc)"
+
+passed=0
+failed=0
+count_ctest() {
+  # Adds up ctest's "N% tests passed, F tests failed out of T" line.
+  local line total fails
+  line="$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$1" | tail -1)"
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    return
+  fi
+  total="$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")"
+  fails="$(sed -E 's/.*tests passed, ([0-9]+) tests? failed.*/\1/' <<<"$line")"
+  passed=$((passed + total - fails))
+  failed=$((failed + fails))
+}
+
+echo "== native build (portable core, sanitizers on)"
+if cmake -S . -B build/native -DLUMAVEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >build/native.log 2>&1 \
+   && cmake --build build/native -j "$jobs" >>build/native.log 2>&1; then
+  (cd build/native && ctest --output-on-failure -j "$jobs" 2>&1 | tee ../native-ctest.log | tail -15)
+  count_ctest build/native-ctest.log
+else
+  tail -40 build/native.log
+  echo "native build failed"
+  failed=$((failed + 1))
+fi
+
+echo "== Windows build (MinGW-w64)"
+mkdir -p build
+if cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >build/win.log 2>&1 \
+   && cmake --build build/win -j "$jobs" >>build/win.log 2>&1; then
+  echo "== Windows tests under Wine"
+  # shellcheck source=tools/wine-session.sh
+  source tools/wine-session.sh
+  trap lumavex_stop_session EXIT
+  if lumavex_start_display 24 && lumavex_prepare_prefix; then
+    (cd build/win && ctest --output-on-failure 2>&1 | tee ../win-ctest.log | tail -25)
+    count_ctest build/win-ctest.log
+  else
+    failed=$((failed + 1))
+  fi
+  lumavex_stop_session
+else
+  tail -40 build/win.log
+  echo "Windows build failed"
+  failed=$((failed + 1))
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
