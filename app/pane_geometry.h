@@ -1,0 +1,59 @@
+#pragma once
+// Where the messenger draws its webcam pane inside a conversation window.
+// Discovery samples two pixels of it and recording copies the whole pane, so
+// both go through these functions and can never disagree about the place.
+//
+// All results are computed in 64-bit and saturated to the 32-bit range: a
+// rectangle or metric near INT_MIN/INT_MAX gives the nearest representable
+// coordinate instead of wrapping round to the far side of the screen.
+#include <array>
+
+namespace lumavex {
+
+struct ScreenRect {
+  int left, top, right, bottom;
+};
+
+// The six system metrics, in the order they are read on every use.
+struct FrameMetrics {
+  int cxBorder, cxDlgFrame, cyCaption, cyBorder, cyDlgFrame, cyMenu;
+};
+
+// GetSystemMetrics indices, so the Win32 side needs no extra table.
+inline constexpr int kSmCxBorder = 5;
+inline constexpr int kSmCxDlgFrame = 7;
+inline constexpr int kSmCyCaption = 4;
+inline constexpr int kSmCyBorder = 6;
+inline constexpr int kSmCyDlgFrame = 8;
+inline constexpr int kSmCyMenu = 15;
+
+inline constexpr int kPaneWidth = 163;
+inline constexpr int kPaneHeight = 123;
+
+// Reads the metrics through getMetric(index) in the fixed order
+// cxBorder, cxDlgFrame, cyCaption, cyBorder, cyDlgFrame, cyMenu
+// (braced initialisation evaluates left to right).
+template <typename GetMetric>
+FrameMetrics ReadFrameMetrics(GetMetric&& getMetric) {
+  return FrameMetrics{getMetric(kSmCxBorder), getMetric(kSmCxDlgFrame),
+                      getMetric(kSmCyCaption), getMetric(kSmCyBorder),
+                      getMetric(kSmCyDlgFrame), getMetric(kSmCyMenu)};
+}
+
+struct PaneRect {
+  int left, top, width, height;
+};
+
+struct ScreenPoint {
+  int x, y;
+};
+
+// The pane hangs from the window's top and right edges; left and bottom are
+// not used.
+PaneRect WebcamPaneRect(const ScreenRect& window, const FrameMetrics& metrics);
+
+// The two single pixels that discovery compares with the pane's colours.
+ScreenPoint FirstSamplePoint(const ScreenRect& window, const FrameMetrics& metrics);
+ScreenPoint SecondSamplePoint(const ScreenRect& window, const FrameMetrics& metrics);
+
+}  // namespace lumavex

@@ -1,0 +1,120 @@
+#include "app/recording_state.h"
+
+#include <limits>
+
+#include "app/frame_naming.h"
+
+namespace lumavex {
+
+bool operator==(const UserMessage& a, const UserMessage& b) {
+  return a.text == b.text && a.icon == b.icon;
+}
+
+StartOutcome RecordingState::StartRecording(bool hasSelectedRow, const std::string& rowTitle,
+                                            const LocalTime& now, const LocaleNames& names) {
+  if (!hasSelectedRow) {
+    controls_.timer1Enabled = false;
+    return StartOutcome{false, UserMessage{kChooseWebcamMessage, MessageIcon::None}};
+  }
+  controls_.timer1IntervalMs = kCaptureIntervalMs;
+  controls_.timer1Enabled = true;
+  controls_.startEnabled = false;
+  controls_.btstopEnabled = true;
+  controls_.pauseEnabled = true;
+  controls_.resetEnabled = true;
+  // The counter is left alone: a new folder continues the numbering.
+  recordingFolder_ = RecordingFolderName(FramePrefix(rowTitle), now, names);
+  return StartOutcome{true, std::nullopt};
+}
+
+std::string RecordingState::RecordingFolderPath(const std::string& savePath) const {
+  return JoinPath(savePath, recordingFolder_);
+}
+
+UserMessage RecordingState::FolderCreationFailed(const std::string& path) {
+  HaltRecording();
+  return UserMessage{"Could not create the recording folder:\r\n" + path, MessageIcon::Exclamation};
+}
+
+// Order of the checks: a tick that arrives with Timer1 already off (a stale
+// message) does nothing; no selected row stops the timer but keeps the
+// buttons; a counter that has used up 32767 halts before anything is
+// captured, so no file is overwritten and no number past 32767 is used.
+TickPlan RecordingState::BeginTick(bool hasSelectedRow) {
+  TickPlan plan;
+  framePending_ = false;
+  if (!controls_.timer1Enabled) return plan;
+  plan.frameNumberText = FrameNumberText(frameCounter_);
+  if (!hasSelectedRow) {
+    controls_.timer1Enabled = false;
+    plan.message = UserMessage{kChooseWebcamMessage, MessageIcon::None};
+    return plan;
+  }
+  if (counterExhausted_) {
+    HaltRecording();
+    plan.message = UserMessage{kCounterFullMessage, MessageIcon::Information};
+    return plan;
+  }
+  plan.capture = true;
+  framePending_ = true;
+  return plan;
+}
+
+FramePaths RecordingState::FramePathsFor(const std::string& savePath,
+                                         const std::string& rowTitle) const {
+  const std::string prefix = FramePrefix(rowTitle);
+  return FramePaths{FrameFilePath(savePath, recordingFolder_, prefix, frameCounter_, ".bmp"),
+                    FrameFilePath(savePath, recordingFolder_, prefix, frameCounter_, ".jpg")};
+}
+
+// Frame 32767 is counted like any other (Text1 shows 32767), but the counter
+// stays at 32767 and is marked used up; the next tick halts with a message.
+void RecordingState::FrameWritten() {
+  if (!framePending_) return;  // one count per capturing tick
+  framePending_ = false;
+  controls_.text1 = std::to_string(frameCounter_);
+  if (frameCounter_ == std::numeric_limits<std::int16_t>::max()) {
+    counterExhausted_ = true;
+  } else {
+    ++frameCounter_;
+  }
+}
+
+void RecordingState::JpegFailed() {
+  framePending_ = false;
+  HaltRecording();
+}
+
+UserMessage RecordingState::BmpFailed(const std::string& path) {
+  framePending_ = false;
+  HaltRecording();
+  return UserMessage{"Failed to save to BMP:\r\n" + path, MessageIcon::Exclamation};
+}
+
+UserMessage RecordingState::WindowClosed() {
+  framePending_ = false;
+  HaltRecording();
+  return UserMessage{kWindowClosedMessage, MessageIcon::Information};
+}
+
+void RecordingState::HaltRecording() {
+  controls_.timer1Enabled = false;
+  controls_.btstopEnabled = false;
+  controls_.pauseEnabled = false;
+  controls_.startEnabled = true;
+}
+
+void RecordingState::ResetFrameCounter() {
+  frameCounter_ = 0;
+  counterExhausted_ = false;
+}
+
+bool RecordingState::TryEnterTick() {
+  if (tickInProgress_) return false;
+  tickInProgress_ = true;
+  return true;
+}
+
+void RecordingState::LeaveTick() { tickInProgress_ = false; }
+
+}  // namespace lumavex
