@@ -20,7 +20,6 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 constexpr std::uint32_t kRgb = 0;        // BI_RGB
 constexpr std::uint32_t kBitFields = 3;  // BI_BITFIELDS
 constexpr std::size_t kSizeImageOffset = 20;  // of the image size inside the info header
-constexpr std::uint32_t kSmallestInfoHeader = 12;
 constexpr std::uint64_t kMaxSigned32 = static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max());
 
 std::uint16_t Get16(const std::uint8_t* p) {
@@ -116,8 +115,10 @@ bool cDib::CreateFromFile(const std::string& filename) {
 
     if (fileHeader.bitOffset <= kFileHeaderBytes || fileHeader.bitOffset > fileSize)
         return RejectUnsupported(filename);
+    // The info header is taken as 40 bytes, so a smaller one (or one that
+    // runs into the pixel data) would have its fields misread.
     const std::uint64_t infoBytes = fileHeader.bitOffset - kFileHeaderBytes;
-    if (infoHeader.size < kSmallestInfoHeader || infoHeader.size > infoBytes)
+    if (infoHeader.size < kInfoHeaderBytes || infoHeader.size > infoBytes)
         return RejectUnsupported(filename);
 
     std::uint64_t pixelBytes = infoHeader.sizeImage;
@@ -148,7 +149,7 @@ bool cDib::CreateFromFile(const std::string& filename) {
     if (sizeComputed) {
         // Keep the header's image size equal to the buffer it describes.
         infoHeader.sizeImage = static_cast<std::uint32_t>(pixelBytes);
-        if (bitmapInfo.size() >= kInfoHeaderBytes) Put32(bitmapInfo.data() + kSizeImageOffset, infoHeader.sizeImage);
+        Put32(bitmapInfo.data() + kSizeImageOffset, infoHeader.sizeImage);
     }
     file_ = fileHeader;
     info_ = infoHeader;

@@ -334,6 +334,8 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{"InfoHeaderSizeZero", [](Bytes& b) { Put32(b, 14, 0); }},
         Malformed{"InfoHeaderSizeNegative", [](Bytes& b) { Put32(b, 14, 0xFFFFFFD8u); }},
         Malformed{"InfoHeaderRunsIntoPixels", [](Bytes& b) { Put32(b, 14, 41); }},
+        Malformed{"InfoHeaderSmallerThanForty", [](Bytes& b) { Put32(b, 14, 12); }},
+        Malformed{"OffsetInsideInfoHeader", [](Bytes& b) { Put32(b, 14, 12); Put32(b, 10, 26); }},
         Malformed{"PixelsTruncated", [](Bytes& b) { b.pop_back(); }},
         Malformed{"InfoHeaderTruncated", [](Bytes& b) { b.resize(30); }},
         Malformed{"FileHeaderOnly", [](Bytes& b) { b.resize(14); }}),
