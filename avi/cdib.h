@@ -15,9 +15,12 @@ namespace lumavex {
 
 class cDib {
 public:
-    // Reads a BMP file; why it failed is shown through ShowMessage. On False
-    // every member keeps the previous bitmap, except that a file without the
-    // "BM" signature leaves its first 14 bytes in the file header.
+    // Reads a BMP file; why it failed is shown through ShowMessage. Taken are
+    // files whose info header has at least 40 bytes and ends before the pixel
+    // data, and whose pixel data (image size, or for uncompressed data stated
+    // as 0 the size its dimensions give) lies within the file. On False every
+    // member keeps the previous bitmap, except that a file without the "BM"
+    // signature leaves its first 14 bytes in the file header.
     bool CreateFromFile(const std::string& filename);
 
     // Takes a packed bitmap: a 40-byte info header directly followed by the
