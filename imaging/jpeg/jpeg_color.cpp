@@ -1,0 +1,184 @@
+#include "imaging/jpeg/jpeg_color.h"
+
+#include "imaging/jpeg/jpeg_simd.h"
+
+namespace lumavex::jpeg {
+
+namespace {
+
+// ITU-R BT.601 weights as used by JFIF, in units of 1/32768. Each row of
+// weights sums to exactly 32768 (luma) or 0 (chroma), so white stays 255 and
+// greys carry no chroma.
+constexpr int kYR = 9798, kYG = 19235, kYB = 3735;
+constexpr int kCbR = -5529, kCbG = -10855, kCbB = 16384;
+constexpr int kCrR = 16384, kCrG = -13720, kCrB = -2664;
+
+// Weighted sums are in 1/32768, samples in 1/8: shift by 12 with rounding.
+constexpr int kShift = 12;
+constexpr int kRound = 1 << (kShift - 1);
+constexpr int kLevelShift = 128 * 8;
+// Keeps the chroma sums positive before the shift, so the scalar code rounds
+// exactly like the SIMD arithmetic shift without relying on signed shifts.
+constexpr int kChromaOffset = 1 << 24;
+
+struct ChannelBytes {
+  int red, green, blue;
+};
+
+inline ChannelBytes readPixel(const std::uint8_t* p, PixelOrder order) {
+  if (order == PixelOrder::Bgr) return {p[2], p[1], p[0]};
+  return {p[0], p[1], p[2]};
+}
+
+inline std::int16_t lumaOf(const ChannelBytes& c) {
+  const int sum = kYR * c.red + kYG * c.green + kYB * c.blue;
+  return static_cast<std::int16_t>(((sum + kRound) >> kShift) - kLevelShift);
+}
+
+inline std::int16_t chromaOf(int sum) {
+  return static_cast<std::int16_t>(((sum + kRound + kChromaOffset) >> kShift) -
+                                   (kChromaOffset >> kShift));
+}
+
+#if LUMAVEX_JPEG_SSE2
+
+// Weights for the (first byte, third byte) and (green, unused) 16-bit pairs
+// that the kernel multiplies with _mm_madd_epi16.
+struct PairWeights {
+  __m128i outer, green;
+};
+
+inline PairWeights pairWeights(int red, int green, int blue, PixelOrder order) {
+  const int first = order == PixelOrder::Bgr ? blue : red;
+  const int third = order == PixelOrder::Bgr ? red : blue;
+  const int outer = static_cast<int>((static_cast<unsigned>(third) << 16) |
+                                     (static_cast<unsigned>(first) & 0xFFFFu));
+  return {_mm_set1_epi32(outer), _mm_set1_epi32(green & 0xFFFF)};
+}
+
+// Four 3-byte pixels from p[0..11] into the low three bytes of each 32-bit
+// lane. Reads 16 bytes from p.
+inline __m128i gather4(const std::uint8_t* p) {
+  const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  const __m128i p01 = _mm_unpacklo_epi32(x, _mm_srli_si128(x, 3));
+  const __m128i p23 = _mm_unpacklo_epi32(_mm_srli_si128(x, 6), _mm_srli_si128(x, 9));
+  return _mm_unpacklo_epi64(p01, p23);
+}
+
+struct SplitPixels {
+  __m128i outer;  // 16-bit pairs (first byte, third byte)
+  __m128i green;  // 16-bit pairs (green, unused byte)
+};
+
+inline SplitPixels split(__m128i px) {
+  return {_mm_and_si128(px, _mm_set1_epi32(0x00FF00FF)), _mm_srli_epi16(px, 8)};
+}
+
+inline __m128i weigh(const SplitPixels& s, const PairWeights& w, __m128i bias) {
+  const __m128i sum = _mm_add_epi32(_mm_madd_epi16(s.outer, w.outer), _mm_madd_epi16(s.green, w.green));
+  return _mm_srai_epi32(_mm_add_epi32(sum, bias), kShift);
+}
+
+// Pixels that the 8-pixel kernel can take from a row of `count` without
+// reading past its last pixel byte (the kernel reads 28 bytes).
+inline int simdPixels(int count) { return count >= 10 ? ((count - 10) / 8 + 1) * 8 : 0; }
+
+#endif  // LUMAVEX_JPEG_SSE2
+
+}  // namespace
+
+void convertRowToYCbCrScalar(const std::uint8_t* pixels, int count, PixelOrder order,
+                             std::int16_t* y, std::int16_t* cb, std::int16_t* cr) {
+  for (int i = 0; i < count; ++i, pixels += 3) {
+    const ChannelBytes c = readPixel(pixels, order);
+    y[i] = lumaOf(c);
+    cb[i] = chromaOf(kCbR * c.red + kCbG * c.green + kCbB * c.blue);
+    cr[i] = chromaOf(kCrR * c.red + kCrG * c.green + kCrB * c.blue);
+  }
+}
+
+void convertRowToGrayScalar(const std::uint8_t* pixels, int count, PixelOrder order,
+                            std::int16_t* y) {
+  for (int i = 0; i < count; ++i, pixels += 3) y[i] = lumaOf(readPixel(pixels, order));
+}
+
+void convertRowToYCbCr(const std::uint8_t* pixels, int count, PixelOrder order, std::int16_t* y,
+                       std::int16_t* cb, std::int16_t* cr) {
+  int i = 0;
+#if LUMAVEX_JPEG_SSE2
+  const PairWeights wy = pairWeights(kYR, kYG, kYB, order);
+  const PairWeights wcb = pairWeights(kCbR, kCbG, kCbB, order);
+  const PairWeights wcr = pairWeights(kCrR, kCrG, kCrB, order);
+  const __m128i biasY = _mm_set1_epi32(kRound - (kLevelShift << kShift));
+  const __m128i biasC = _mm_set1_epi32(kRound);
+  const int simdCount = simdPixels(count);
+  for (; i < simdCount; i += 8) {
+    const std::uint8_t* p = pixels + 3 * i;
+    const SplitPixels a = split(gather4(p));
+    const SplitPixels b = split(gather4(p + 12));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(y + i),
+                     _mm_packs_epi32(weigh(a, wy, biasY), weigh(b, wy, biasY)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + i),
+                     _mm_packs_epi32(weigh(a, wcb, biasC), weigh(b, wcb, biasC)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(cr + i),
+                     _mm_packs_epi32(weigh(a, wcr, biasC), weigh(b, wcr, biasC)));
+  }
+#endif
+  convertRowToYCbCrScalar(pixels + 3 * i, count - i, order, y + i, cb + i, cr + i);
+}
+
+void convertRowToGray(const std::uint8_t* pixels, int count, PixelOrder order, std::int16_t* y) {
+  int i = 0;
+#if LUMAVEX_JPEG_SSE2
+  const PairWeights wy = pairWeights(kYR, kYG, kYB, order);
+  const __m128i biasY = _mm_set1_epi32(kRound - (kLevelShift << kShift));
+  const int simdCount = simdPixels(count);
+  for (; i < simdCount; i += 8) {
+    const std::uint8_t* p = pixels + 3 * i;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(y + i),
+                     _mm_packs_epi32(weigh(split(gather4(p)), wy, biasY),
+                                     weigh(split(gather4(p + 12)), wy, biasY)));
+  }
+#endif
+  convertRowToGrayScalar(pixels + 3 * i, count - i, order, y + i);
+}
+
+void replicateRightEdge(std::int16_t* row, int count, int paddedCount) {
+  const std::int16_t last = row[count - 1];
+  for (int i = count; i < paddedCount; ++i) row[i] = last;
+}
+
+void downsample2x2(const std::int16_t* row0, const std::int16_t* row1, int outCount,
+                   std::int16_t* out) {
+#if LUMAVEX_JPEG_SSE2
+  const __m128i ones = _mm_set1_epi16(1);
+  for (int i = 0; i < outCount; i += 8) {
+    const __m128i* a = reinterpret_cast<const __m128i*>(row0 + 2 * i);
+    const __m128i* b = reinterpret_cast<const __m128i*>(row1 + 2 * i);
+    const __m128i s0 = _mm_add_epi16(_mm_loadu_si128(a), _mm_loadu_si128(b));
+    const __m128i s1 = _mm_add_epi16(_mm_loadu_si128(a + 1), _mm_loadu_si128(b + 1));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                     _mm_packs_epi32(_mm_madd_epi16(s0, ones), _mm_madd_epi16(s1, ones)));
+  }
+#else
+  for (int i = 0; i < outCount; ++i) {
+    out[i] = static_cast<std::int16_t>(row0[2 * i] + row0[2 * i + 1] + row1[2 * i] + row1[2 * i + 1]);
+  }
+#endif
+}
+
+void downsample2x1(const std::int16_t* row, int outCount, std::int16_t* out) {
+#if LUMAVEX_JPEG_SSE2
+  const __m128i ones = _mm_set1_epi16(1);
+  for (int i = 0; i < outCount; i += 8) {
+    const __m128i* a = reinterpret_cast<const __m128i*>(row + 2 * i);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                     _mm_packs_epi32(_mm_madd_epi16(_mm_loadu_si128(a), ones),
+                                     _mm_madd_epi16(_mm_loadu_si128(a + 1), ones)));
+  }
+#else
+  for (int i = 0; i < outCount; ++i) out[i] = static_cast<std::int16_t>(row[2 * i] + row[2 * i + 1]);
+#endif
+}
+
+}  // namespace lumavex::jpeg

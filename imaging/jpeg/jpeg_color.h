@@ -1,0 +1,40 @@
+#pragma once
+// Colour conversion and chroma downsampling for one row at a time.
+//
+// Samples are kept as 16-bit fixed point in eighths (value x 8), already
+// level-shifted for the DCT: Y - 128 and Cb, Cr around 0, so a sample lies
+// within -1024..1020. The extra bits keep the rounding of the conversion and
+// of the chroma averages out of the picture; the DCT divisors take the scale
+// back out. Downsampled chroma holds the sum of the 2 or 4 samples, not the
+// mean, for the same reason.
+#include <cstdint>
+
+namespace lumavex::jpeg {
+
+enum class PixelOrder { Bgr, Rgb };
+
+// Converts `count` 3-byte pixels to Y, Cb and Cr rows.
+void convertRowToYCbCr(const std::uint8_t* pixels, int count, PixelOrder order, std::int16_t* y,
+                       std::int16_t* cb, std::int16_t* cr);
+// Converts `count` 3-byte pixels to a Y row only.
+void convertRowToGray(const std::uint8_t* pixels, int count, PixelOrder order, std::int16_t* y);
+
+// Scalar versions, the reference for the SIMD ones and the code used on
+// targets without SSE2.
+void convertRowToYCbCrScalar(const std::uint8_t* pixels, int count, PixelOrder order,
+                             std::int16_t* y, std::int16_t* cb, std::int16_t* cr);
+void convertRowToGrayScalar(const std::uint8_t* pixels, int count, PixelOrder order,
+                            std::int16_t* y);
+
+// Copies row[count - 1] into row[count .. paddedCount - 1]: partial blocks at
+// the right edge repeat the last column, which keeps them cheap to code.
+void replicateRightEdge(std::int16_t* row, int count, int paddedCount);
+
+// out[i] = row0[2i] + row0[2i+1] + row1[2i] + row1[2i+1] for i < outCount.
+// outCount must be a multiple of 8; the rows hold 2 * outCount samples.
+void downsample2x2(const std::int16_t* row0, const std::int16_t* row1, int outCount,
+                   std::int16_t* out);
+// out[i] = row[2i] + row[2i+1] for i < outCount (a multiple of 8).
+void downsample2x1(const std::int16_t* row, int outCount, std::int16_t* out);
+
+}  // namespace lumavex::jpeg

@@ -1,0 +1,210 @@
+#include "imaging/jpeg/jpeg_encoder.h"
+
+#include <algorithm>
+#include <memory>
+#include <new>
+
+#include "imaging/jpeg/jpeg_dct.h"
+#include "imaging/jpeg/jpeg_huffman.h"
+#include "imaging/jpeg/jpeg_markers.h"
+#include "imaging/jpeg/jpeg_tables.h"
+
+namespace lumavex::jpeg {
+
+namespace {
+
+constexpr int kMaxDimension = 65535;
+
+struct HuffmanSet {
+  HuffmanCodes dcLuminance, acLuminance, dcChrominance, acChrominance;
+};
+
+const HuffmanSet& huffmanSet() {
+  static const HuffmanSet set = {
+      buildHuffmanCodes(kDcLuminanceSpec), buildHuffmanCodes(kAcLuminanceSpec),
+      buildHuffmanCodes(kDcChrominanceSpec), buildHuffmanCodes(kAcChrominanceSpec)};
+  return set;
+}
+
+struct SamplePlane {
+  std::unique_ptr<std::int16_t[]> samples;
+  std::ptrdiff_t stride = 0;  // samples per row
+
+  bool allocate(int width, int rows) {
+    stride = width;
+    samples.reset(new (std::nothrow) std::int16_t[static_cast<std::size_t>(width) * rows]);
+    return samples != nullptr;
+  }
+  std::int16_t* row(int index) const { return samples.get() + index * stride; }
+};
+
+struct ScanComponent {
+  const SamplePlane* plane;
+  int horizontal;  // blocks per MCU across
+  int vertical;    // blocks per MCU down
+  QuantDivisors divisors;
+  const HuffmanCodes* dc;
+  const HuffmanCodes* ac;
+  int previousDc;
+};
+
+// Everything one encode needs besides the output.
+class StripEncoder {
+ public:
+  StripEncoder(const SourceImage& image, const EncodeSettings& settings)
+      : image_(image), settings_(settings) {
+    if (settings.grayscale) {
+      h_ = v_ = 1;
+    } else {
+      h_ = settings.subsampling == Subsampling::Full444 ? 1 : 2;
+      v_ = settings.subsampling == Subsampling::Both420 ? 2 : 1;
+    }
+    mcuWidth_ = 8 * h_;
+    mcuHeight_ = 8 * v_;
+    mcusAcross_ = (image.width + mcuWidth_ - 1) / mcuWidth_;
+    mcusDown_ = (image.height + mcuHeight_ - 1) / mcuHeight_;
+    paddedWidth_ = mcusAcross_ * mcuWidth_;
+    chromaWidth_ = paddedWidth_ / h_;
+  }
+
+  bool allocate() {
+    if (!luma_.allocate(paddedWidth_, mcuHeight_)) return false;
+    if (settings_.grayscale) return true;
+    if (!cb_.allocate(chromaWidth_, 8) || !cr_.allocate(chromaWidth_, 8)) return false;
+    if (h_ * v_ > 1) {
+      return fullCb_.allocate(paddedWidth_, v_) && fullCr_.allocate(paddedWidth_, v_);
+    }
+    return true;
+  }
+
+  EncodeResult encode(JpegOutputBuffer& out) {
+    std::uint8_t lumaQuant[64], chromaQuant[64];
+    scaleQuantTable(kLuminanceQuant, settings_.quality, lumaQuant);
+    scaleQuantTable(kChrominanceQuant, settings_.quality, chromaQuant);
+
+    const HuffmanSet& codes = huffmanSet();
+    FrameLayout frame{};
+    frame.width = image_.width;
+    frame.height = image_.height;
+    frame.quantTables[0] = lumaQuant;
+    frame.quantTables[1] = chromaQuant;
+    ScanComponent components[3];
+    int count = 0;
+    // Luma samples are eighths; chroma samples are sums of h x v eighths.
+    components[count++] = {&luma_, h_, v_, makeQuantDivisors(lumaQuant, 8.0f), &codes.dcLuminance,
+                           &codes.acLuminance, 0};
+    frame.components[0] = {1, static_cast<std::uint8_t>(h_), static_cast<std::uint8_t>(v_), 0};
+    if (!settings_.grayscale) {
+      const QuantDivisors chromaDivisors = makeQuantDivisors(chromaQuant, 8.0f * h_ * v_);
+      components[count++] = {&cb_, 1, 1, chromaDivisors, &codes.dcChrominance, &codes.acChrominance, 0};
+      components[count++] = {&cr_, 1, 1, chromaDivisors, &codes.dcChrominance, &codes.acChrominance, 0};
+      frame.components[1] = {2, 1, 1, 1};
+      frame.components[2] = {3, 1, 1, 1};
+    }
+    frame.componentCount = count;
+    if (!writeFileHeaders(out, frame)) return failureOf(out);
+
+    const std::size_t mcuBytes = static_cast<std::size_t>(h_ * v_ + 2) * kMaxBlockBytes;
+    BitWriterState bits;
+    alignas(16) std::int16_t coefficients[64];
+    for (int mcuRow = 0; mcuRow < mcusDown_; ++mcuRow) {
+      fillStrip(mcuRow * mcuHeight_);
+      for (int mcu = 0; mcu < mcusAcross_; ++mcu) {
+        if (!out.reserve(mcuBytes)) return failureOf(out);
+        unsigned char* cursor = out.cursor();
+        for (int c = 0; c < count; ++c) {
+          ScanComponent& component = components[c];
+          const std::ptrdiff_t stride = component.plane->stride;
+          for (int by = 0; by < component.vertical; ++by) {
+            const std::int16_t* blockRow = component.plane->row(by * 8);
+            for (int bx = 0; bx < component.horizontal; ++bx) {
+              const int column = (mcu * component.horizontal + bx) * 8;
+              forwardDctQuantize(blockRow + column, stride, component.divisors, coefficients);
+              cursor = encodeBlock(coefficients, component.previousDc, *component.dc,
+                                   *component.ac, bits, cursor);
+            }
+          }
+        }
+        out.setCursor(cursor);
+      }
+    }
+
+    if (!out.reserve(16)) return failureOf(out);
+    BitPacker packer(bits, out.cursor());
+    packer.flushToByte();
+    out.setCursor(packer.out());
+    if (!writeEndOfImage(out)) return failureOf(out);
+    return EncodeResult::Ok;
+  }
+
+ private:
+  static EncodeResult failureOf(const JpegOutputBuffer& out) {
+    return out.failure() == JpegOutputBuffer::Failure::OutOfMemory ? EncodeResult::OutOfMemory
+                                                                   : EncodeResult::OutputFailed;
+  }
+
+  const std::uint8_t* sourceRow(int y) const {
+    const int memoryRow = image_.bottomUp ? image_.height - 1 - y : y;
+    return image_.pixels + memoryRow * image_.rowBytes;
+  }
+
+  // Converts the picture rows top..top + mcuHeight - 1 into the sample
+  // planes; rows past the bottom repeat the last picture row.
+  void fillStrip(int top) {
+    const int width = image_.width;
+    for (int r = 0; r < mcuHeight_; ++r) {
+      const std::uint8_t* source = sourceRow(std::min(top + r, image_.height - 1));
+      std::int16_t* y = luma_.row(r);
+      if (settings_.grayscale) {
+        convertRowToGray(source, width, image_.order, y);
+        replicateRightEdge(y, width, paddedWidth_);
+        continue;
+      }
+      const bool subsampled = h_ * v_ > 1;
+      std::int16_t* cb = subsampled ? fullCb_.row(r % v_) : cb_.row(r);
+      std::int16_t* cr = subsampled ? fullCr_.row(r % v_) : cr_.row(r);
+      convertRowToYCbCr(source, width, image_.order, y, cb, cr);
+      replicateRightEdge(y, width, paddedWidth_);
+      replicateRightEdge(cb, width, paddedWidth_);
+      replicateRightEdge(cr, width, paddedWidth_);
+      if (!subsampled || r % v_ != v_ - 1) continue;
+      const int chromaRow = r / v_;
+      if (v_ == 2) {
+        downsample2x2(fullCb_.row(0), fullCb_.row(1), chromaWidth_, cb_.row(chromaRow));
+        downsample2x2(fullCr_.row(0), fullCr_.row(1), chromaWidth_, cr_.row(chromaRow));
+      } else {
+        downsample2x1(cb, chromaWidth_, cb_.row(chromaRow));
+        downsample2x1(cr, chromaWidth_, cr_.row(chromaRow));
+      }
+    }
+  }
+
+  const SourceImage& image_;
+  const EncodeSettings& settings_;
+  int h_ = 1, v_ = 1;  // luma blocks per MCU across and down
+  int mcuWidth_ = 8, mcuHeight_ = 8;
+  int mcusAcross_ = 0, mcusDown_ = 0;
+  int paddedWidth_ = 0, chromaWidth_ = 0;
+  SamplePlane luma_, cb_, cr_;
+  SamplePlane fullCb_, fullCr_;  // full-resolution chroma rows awaiting downsampling
+};
+
+bool validImage(const SourceImage& image) {
+  return image.pixels != nullptr && image.width >= 1 && image.width <= kMaxDimension &&
+         image.height >= 1 && image.height <= kMaxDimension &&
+         image.rowBytes >= 3 * static_cast<std::ptrdiff_t>(image.width);
+}
+
+}  // namespace
+
+EncodeResult encodeJpeg(const SourceImage& image, const EncodeSettings& settings,
+                        JpegOutputBuffer& out) {
+  if (!validImage(image) || settings.quality < 1 || settings.quality > 100) {
+    return EncodeResult::InvalidArgument;
+  }
+  StripEncoder encoder(image, settings);
+  if (!encoder.allocate()) return EncodeResult::OutOfMemory;
+  return encoder.encode(out);
+}
+
+}  // namespace lumavex::jpeg

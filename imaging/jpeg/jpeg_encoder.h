@@ -1,0 +1,40 @@
+#pragma once
+// The baseline JFIF encoder behind the library interface, usable on its own
+// to encode into memory (the benchmark and the fuzzer do).
+//
+// The picture is read in place, one MCU strip (8 or 16 rows) at a time: each
+// strip is converted to level-shifted Y/Cb/Cr samples, chroma is averaged
+// down, and every 8x8 block goes through the DCT, the quantiser and the
+// Huffman coder straight into the output buffer.
+#include <cstddef>
+#include <cstdint>
+
+#include "imaging/jpeg/jpeg_color.h"
+#include "imaging/jpeg/jpeg_output_buffer.h"
+
+namespace lumavex::jpeg {
+
+enum class Subsampling { Full444, Horizontal422, Both420 };
+
+struct SourceImage {
+  const std::uint8_t* pixels = nullptr;  // first pixel byte in memory
+  int width = 0;                         // 1..65535
+  int height = 0;                        // 1..65535
+  std::ptrdiff_t rowBytes = 0;           // distance between rows in memory, >= 3 * width
+  bool bottomUp = false;                 // first row in memory is the bottom of the picture
+  PixelOrder order = PixelOrder::Bgr;
+};
+
+struct EncodeSettings {
+  int quality = 75;  // 1..100
+  bool grayscale = false;
+  Subsampling subsampling = Subsampling::Both420;
+};
+
+enum class EncodeResult { Ok, InvalidArgument, OutOfMemory, OutputFailed };
+
+// Appends a complete JFIF file for `image` to `out`.
+EncodeResult encodeJpeg(const SourceImage& image, const EncodeSettings& settings,
+                        JpegOutputBuffer& out);
+
+}  // namespace lumavex::jpeg
