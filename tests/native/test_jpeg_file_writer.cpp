@@ -1,0 +1,128 @@
+// Frame files are whole or absent: the encoded data goes to "<name>.part"
+// and is renamed into place only after every write and the close succeeded.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "imaging/jpeg/jpeg_library.h"
+#include "imaging/jpeg/whole_file_writer.h"
+#include "native/jpeg_test_support.h"
+
+namespace lumavex::testing {
+namespace {
+
+using jpeg::WholeFileWriter;
+
+void writeText(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary);
+  out << text;
+}
+
+std::string readText(const std::string& path) {
+  const std::vector<std::uint8_t> bytes = readFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+TEST(WholeFileWriter, CommitMovesTheTemporaryOverTheTarget) {
+  ScratchFolder folder;
+  const std::string target = folder.file("frame.jpg");
+  writeText(target, "older");
+  WholeFileWriter writer(target);
+  EXPECT_EQ(writer.temporaryPath(), target + ".part");
+  ASSERT_TRUE(writer.open());
+  ASSERT_TRUE(writer.write("new ", 4));
+  ASSERT_TRUE(writer.write("frame", 5));
+  EXPECT_EQ(readText(target), "older");  // untouched until the commit
+  ASSERT_TRUE(writer.commit());
+  EXPECT_EQ(readText(target), "new frame");
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"frame.jpg"});
+}
+
+TEST(WholeFileWriter, AbandonedWriterRemovesItsTemporary) {
+  ScratchFolder folder;
+  const std::string target = folder.file("frame.jpg");
+  writeText(target, "older");
+  {
+    WholeFileWriter writer(target);
+    ASSERT_TRUE(writer.open());
+    ASSERT_TRUE(writer.write("partial", 7));
+    EXPECT_TRUE(fileExists(writer.temporaryPath()));
+  }
+  EXPECT_EQ(readText(target), "older");
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"frame.jpg"});
+}
+
+TEST(WholeFileWriter, UnopenedWriterCannotWriteOrCommit) {
+  ScratchFolder folder;
+  WholeFileWriter writer(folder.file("missing/frame.jpg"));
+  EXPECT_FALSE(writer.open());
+  EXPECT_FALSE(writer.write("x", 1));
+  EXPECT_FALSE(writer.commit());
+  EXPECT_TRUE(folder.entries().empty());
+}
+
+// A picture of noise, whose JPEG is far larger than the file size limit
+// used below.
+DibPicture noisePicture() {
+  DibPicture picture(320, 240);
+  std::mt19937 random(1);
+  picture.fill([&](int, int) {
+    return Rgb{static_cast<int>(random() % 256), static_cast<int>(random() % 256),
+               static_cast<int>(random() % 256)};
+  });
+  return picture;
+}
+
+// Runs jpegWrite in a child process whose files may not grow past 4 KiB, so
+// the write fails part-way as on a full disk (EFBIG instead of ENOSPC).
+int writeWithFileSizeLimit(const DibPicture& picture, const std::string& path) {
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);  // fail the write instead of killing the process
+    const rlimit limit = {4096, 4096};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(100);
+    JpegCoreProperties props = picture.record(path, 95);
+    _exit(jpegWrite(&props, JPEG_JFILE_WRITEWHOLEIMAGE));
+  }
+  int status = 0;
+  if (child < 0 || waitpid(child, &status, 0) != child || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+TEST(JpegWholeOrAbsent, WriteFailingPartWayLeavesNoFile) {
+  ScratchFolder folder;
+  const std::string path = folder.file("frame.jpg");
+  EXPECT_EQ(writeWithFileSizeLimit(noisePicture(), path), JPEG_ERR_FILE_WRITE);
+  EXPECT_TRUE(folder.entries().empty());
+}
+
+// POSIX rename replaces atomically, so an older frame survives a failed
+// write whole (the recording loop deletes it beforehand anyway).
+TEST(JpegWholeOrAbsent, WriteFailingPartWayKeepsAnOlderFileWhole) {
+  ScratchFolder folder;
+  const std::string path = folder.file("frame.jpg");
+  writeText(path, "an older frame");
+  EXPECT_EQ(writeWithFileSizeLimit(noisePicture(), path), JPEG_ERR_FILE_WRITE);
+  EXPECT_EQ(readText(path), "an older frame");
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"frame.jpg"});
+}
+
+TEST(JpegWholeOrAbsent, SmallFrameUnderTheLimitIsWritten) {
+  ScratchFolder folder;
+  const std::string path = folder.file("frame.jpg");
+  DibPicture picture(16, 16);
+  picture.fill([](int x, int y) { return smoothColour(x, y); });
+  EXPECT_EQ(writeWithFileSizeLimit(picture, path), JPEG_OK);
+  EXPECT_EQ(decodeFile(path).width, 16);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"frame.jpg"});
+}
+
+}  // namespace
+}  // namespace lumavex::testing
