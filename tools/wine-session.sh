@@ -2,7 +2,8 @@
 # private Wine prefix with a virtual desktop that draws window frames, and one
 # wineserver kept alive for the whole session.
 lumavex_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-export WINEPREFIX="$lumavex_root/build/wineprefix"
+# LUMAVEX_WINEPREFIX lets several sessions run side by side, each with its own wineserver.
+export WINEPREFIX="${LUMAVEX_WINEPREFIX:-$lumavex_root/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export WINEARCH=win64

@@ -1,0 +1,235 @@
+#include "app/form1.h"
+
+#include <vfw.h>
+
+#include "app/recording_loop.h"
+#include "avi/convert_folder.h"
+#include "dialogs/folder_browser.h"
+#include "discovery/discovery.h"
+#include "platform/controls.h"
+#include "platform/files.h"
+#include "platform/floppy_icon.h"
+#include "platform/message_box.h"
+#include "platform/picture_view.h"
+
+namespace lumavex {
+namespace {
+
+constexpr const char* kFormClass = "LumavexForm1";
+// The form's client area in twips.
+constexpr int kClientWidthTwips = 4920;
+constexpr int kClientHeightTwips = 3255;
+
+RECT Twips(int left, int top, int width, int height) {
+  return {Form1::TwipsToPixels(left), Form1::TwipsToPixels(top), Form1::TwipsToPixels(left + width),
+          Form1::TwipsToPixels(top + height)};
+}
+
+}  // namespace
+
+int Form1::TwipsToPixels(int twips) {
+  static const int dpi = [] {
+    WindowDc screen(nullptr);
+    const int d = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSX) : 96;
+    return d > 0 ? d : 96;
+  }();
+  return ::MulDiv(twips, dpi, 1440);
+}
+
+std::unique_ptr<Form1> Form1::Create(bool show) {
+  std::unique_ptr<Form1> form(new Form1());
+  if (!form->CreateWindowAndControls(show)) return nullptr;
+  return form;
+}
+
+Form1::~Form1() {
+  Unload();
+  if (window_) ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
+}
+
+bool Form1::CreateWindowAndControls(bool show) {
+  static const bool registered = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hIcon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFormClass;
+    return ::RegisterClassA(&wc) != 0;
+  }();
+  if (!registered) return false;
+
+  const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  RECT outer{0, 0, TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips)};
+  ::AdjustWindowRectEx(&outer, style, FALSE, 0);
+  HWND hwnd = ::CreateWindowExA(0, kFormClass, kAppTitle, style, CW_USEDEFAULT, CW_USEDEFAULT,
+                                outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                                ::GetModuleHandleA(nullptr), this);
+  if (!hwnd) return false;
+  window_.reset(hwnd);
+  UseMessageBoxes(hwnd);
+  CreateControls();
+  Load();
+  if (show) {
+    ::ShowWindow(hwnd, SW_SHOWNORMAL);
+    ::UpdateWindow(hwnd);
+  }
+  return true;
+}
+
+void Form1::CreateControls() {
+  HWND f = hwnd();
+  List1 = CreateControl(f, "LISTBOX", "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
+                        Twips(75, 75, 1575, 1200), kIdList1, WS_EX_CLIENTEDGE);
+  Image1 = CreatePictureView(f, kIdImage1, Twips(1800, 75, 1680, 1230), PictureFit::Stretch);
+  cbjpg = CreateControl(f, "BUTTON", "Save as JPG", BS_AUTOCHECKBOX | WS_TABSTOP, Twips(3600, 150, 1275, 195),
+                        kIdCbJpg);
+  cbbmp = CreateControl(f, "BUTTON", "Save as BMP", BS_AUTOCHECKBOX | WS_TABSTOP, Twips(3600, 375, 1275, 195),
+                        kIdCbBmp);
+  Label2 = CreateControl(f, "STATIC", "Frame Rate:", SS_LEFTNOWORDWRAP, Twips(3600, 600, 900, 180), kIdLabel2);
+  txtFPS = CreateControl(f, "EDIT", "3", ES_AUTOHSCROLL | WS_TABSTOP, Twips(4500, 600, 300, 225), kIdTxtFps,
+                         WS_EX_CLIENTEDGE);
+  Label1 = CreateControl(f, "STATIC", "Frame Count:", SS_LEFTNOWORDWRAP, Twips(3600, 825, 1245, 180), kIdLabel1);
+  Text1 = CreateControl(f, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, Twips(3600, 1050, 1260, 255), kIdText1,
+                        WS_EX_CLIENTEDGE);
+  Command1 = CreateControl(f, "BUTTON", "Refresh List", BS_PUSHBUTTON | WS_TABSTOP, Twips(45, 1350, 1590, 300),
+                           kIdCommand1);
+  Start = CreateControl(f, "BUTTON", "Start", BS_PUSHBUTTON | WS_TABSTOP, Twips(1800, 1350, 765, 300), kIdStart);
+  btstop = CreateControl(f, "BUTTON", "Stop", BS_PUSHBUTTON | WS_TABSTOP, Twips(2550, 1350, 765, 300), kIdBtStop);
+  Picture1 = CreatePictureView(f, kIdPicture1, Twips(3825, 1350, 255, 255), PictureFit::ActualSize, WS_BORDER);
+  opendir = CreateControl(f, "BUTTON", "", BS_PUSHBUTTON | BS_BITMAP | WS_TABSTOP, Twips(75, 1725, 375, 300),
+                          kIdOpenDir);
+  floppy_ = MakeFloppyBitmap();
+  if (floppy_) ::SendMessageA(opendir, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(floppy_.get()));
+  txtPath = CreateControl(f, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, Twips(450, 1725, 1860, 285), kIdTxtPath,
+                          WS_EX_CLIENTEDGE);
+  windowtop = CreateControl(f, "BUTTON", "Keep webcam window on top", BS_AUTOCHECKBOX | WS_TABSTOP,
+                            Twips(2475, 1725, 2415, 195), kIdWindowTop);
+  pause = CreateControl(f, "BUTTON", "Pause", BS_PUSHBUTTON | WS_TABSTOP, Twips(3525, 1950, 615, 300), kIdPause);
+  reset = CreateControl(f, "BUTTON", "Reset", BS_PUSHBUTTON | WS_TABSTOP, Twips(4125, 1950, 615, 300), kIdReset);
+  // The drop-down list needs room below the box for its two items.
+  RECT combo = Twips(1725, 2100, 1740, 315);
+  combo.bottom += TwipsToPixels(600);
+  Combo1 = CreateControl(f, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, combo, kIdCombo1);
+  ComboAdd(Combo1, "English");
+  ComboAdd(Combo1, "German");
+  Label6 = CreateControl(f, "STATIC", "Messenger Language:", SS_LEFTNOWORDWRAP, Twips(75, 2175, 1590, 240), kIdLabel6);
+  Label3 = CreateControl(f, "STATIC", "Save to:", SS_LEFTNOWORDWRAP, Twips(3525, 2250, 615, 255), kIdLabel3);
+  Line1 = CreateControl(f, "STATIC", "", SS_ETCHEDHORZ, Twips(0, 2550, 5040, 15), kIdLine1);
+  aviwrite = CreateControl(f, "BUTTON", "Write Avi", BS_PUSHBUTTON | WS_TABSTOP, Twips(3975, 2625, 930, 255),
+                           kIdAviWrite);
+  Label4 = CreateControl(f, "STATIC", "Currently encoding:", SS_LEFTNOWORDWRAP, Twips(45, 2685, 1380, 255), kIdLabel4);
+  File1 = CreateControl(f, "LISTBOX", "", LBS_NOINTEGRALHEIGHT | WS_VSCROLL, Twips(1485, 2685, 2415, 225),
+                        kIdFile1, WS_EX_CLIENTEDGE);
+
+  SetChecked(cbjpg, true);
+  SetChecked(cbbmp, false);
+  SetChecked(windowtop, true);
+
+  Timer1.Attach(f, kTimer1, [this] { Timer1_Timer(); });
+  Timer1.SetInterval(0);
+  Timer2.Attach(f, kTimer2, [] {});
+  Timer2.SetInterval(2000);
+}
+
+void Form1::Load() {
+  // A failing step is passed over and the next one runs; nothing is shown.
+  EnableControl(aviwrite, true);
+  ::AVIFileInit();
+  aviServicesUp_ = true;
+  EnableControl(Combo1, false);
+  ComboSelect(Combo1, 0);
+  RefreshWebcamList({List1, Picture1, Image1});
+  recording.ResetFrameCounter();
+  Timer2.SetEnabled(false);
+  SetControlText(txtPath, ExecutableFolder());
+  EnableControl(pause, false);
+  EnableControl(btstop, false);
+  EnableControl(reset, false);
+}
+
+void Form1::Unload() {
+  if (unloaded_) return;
+  unloaded_ = true;
+  Timer1.SetEnabled(false);
+  Timer2.SetEnabled(false);
+  if (aviServicesUp_) ::AVIFileExit();
+  aviServicesUp_ = false;
+}
+
+void Form1::Command1_Click() { RefreshWebcamList({List1, Picture1, Image1}); }
+void Form1::Start_Click() { StartRecording(*this); }
+void Form1::List1_DblClick() { StartRecording(*this); }
+void Form1::Timer1_Timer() { CaptureFrame(*this); }
+void Form1::pause_Click() { HaltRecording(*this); }
+void Form1::btstop_Click() { HaltRecording(*this); }
+void Form1::reset_Click() { ResetFrameCounter(*this); }
+void Form1::aviwrite_Click() { ConvertFolderToAvi(*this); }
+void Form1::opendir_Click() { BrowseForSaveFolder(*this); }
+
+void Form1::OnCommand(int id, int code) {
+  if (id == kIdList1) {
+    if (code == LBN_DBLCLK) List1_DblClick();
+    return;
+  }
+  if (code != BN_CLICKED) return;
+  switch (id) {
+    case kIdCommand1: Command1_Click(); break;
+    case kIdStart: Start_Click(); break;
+    case kIdBtStop: btstop_Click(); break;
+    case kIdPause: pause_Click(); break;
+    case kIdReset: reset_Click(); break;
+    case kIdAviWrite: aviwrite_Click(); break;
+    case kIdOpenDir: opendir_Click(); break;
+    default: break;
+  }
+}
+
+LRESULT Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wparam), HIWORD(wparam));
+      return 0;
+    case WM_TIMER:
+      if (wparam == Timer1.Id()) Timer1.Fire();
+      if (wparam == Timer2.Id()) Timer2.Fire();
+      return 0;
+    case WM_CTLCOLORSTATIC:
+      // Read-only statics on the form's face colour, as labels look.
+      break;
+    case WM_CLOSE: {
+      // The user closed the program: a running recording simply ends.
+      Unload();
+      HWND self = window_.release();
+      ::SetWindowLongPtrA(self, GWLP_USERDATA, 0);
+      ::DestroyWindow(self);
+      ::PostQuitMessage(0);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return ::DefWindowProcA(hwnd(), message, wparam, lparam);
+}
+
+LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
+    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* form = reinterpret_cast<Form1*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  if (form && form->window_.get() == hwnd) return form->Handle(message, wparam, lparam);
+  return ::DefWindowProcA(hwnd, message, wparam, lparam);
+}
+
+int RunMessageLoop() {
+  MSG msg;
+  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+}  // namespace lumavex

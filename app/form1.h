@@ -1,0 +1,102 @@
+#pragma once
+// The main window: its controls, the recording state it owns, and one handler
+// per control event. Handlers stay thin; the work lives in the subsystems.
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/recording_state.h"
+#include "platform/gdi.h"
+#include "platform/kernel.h"
+#include "platform/ui_timer.h"
+
+namespace lumavex {
+
+// Control identifiers, also used by tests to find the controls.
+enum ControlId : int {
+  kIdList1 = 101,
+  kIdImage1,
+  kIdCbJpg,
+  kIdCbBmp,
+  kIdLabel2,
+  kIdTxtFps,
+  kIdLabel1,
+  kIdText1,
+  kIdCommand1,
+  kIdStart,
+  kIdBtStop,
+  kIdPicture1,
+  kIdOpenDir,
+  kIdTxtPath,
+  kIdWindowTop,
+  kIdPause,
+  kIdReset,
+  kIdCombo1,
+  kIdLabel6,
+  kIdLabel3,
+  kIdLine1,
+  kIdAviWrite,
+  kIdLabel4,
+  kIdFile1,
+};
+
+enum TimerId : UINT_PTR { kTimer1 = 1, kTimer2 = 2 };
+
+class Form1 {
+ public:
+  // Creates the window and runs the start-up steps; the window is shown when
+  // `show` is true. Returns null when the window cannot be made.
+  static std::unique_ptr<Form1> Create(bool show = true);
+  ~Form1();
+  Form1(const Form1&) = delete;
+  Form1& operator=(const Form1&) = delete;
+
+  HWND hwnd() const { return window_.get(); }
+
+  // Controls, by their form names.
+  HWND List1 = nullptr, Image1 = nullptr, cbjpg = nullptr, cbbmp = nullptr, Label2 = nullptr,
+       txtFPS = nullptr, Label1 = nullptr, Text1 = nullptr, Command1 = nullptr, Start = nullptr,
+       btstop = nullptr, Picture1 = nullptr, opendir = nullptr, txtPath = nullptr, windowtop = nullptr,
+       pause = nullptr, reset = nullptr, Combo1 = nullptr, Label6 = nullptr, Label3 = nullptr,
+       Line1 = nullptr, aviwrite = nullptr, Label4 = nullptr, File1 = nullptr;
+  UiTimer Timer1;
+  UiTimer Timer2;
+
+  // The recording state the window owns for its whole life.
+  RecordingState recording;
+
+  // Event handlers.
+  void Command1_Click();
+  void Start_Click();
+  void List1_DblClick();
+  void Timer1_Timer();
+  void pause_Click();
+  void btstop_Click();
+  void reset_Click();
+  void aviwrite_Click();
+  void opendir_Click();
+
+  // Twips of the form's design to pixels of this screen.
+  static int TwipsToPixels(int twips);
+
+ private:
+  Form1() = default;
+  bool CreateWindowAndControls(bool show);
+  void CreateControls();
+  void Load();
+  void Unload();
+  static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
+  void OnCommand(int id, int code);
+
+  UniqueBitmap floppy_;  // outlives the button that shows it
+  UniqueWindow window_;
+  bool aviServicesUp_ = false;
+  bool unloaded_ = false;
+};
+
+// Runs the message loop until the main window closes.
+int RunMessageLoop();
+
+}  // namespace lumavex

@@ -1,0 +1,17 @@
+// Lumavex: records the webcam pane of a messenger's conversation window.
+#include <windows.h>
+#include <ole2.h>
+
+#include "app/form1.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  // Pictures, the shell's dialogs and the AVI services are COM objects.
+  const HRESULT com = ::OleInitialize(nullptr);
+  int exitCode = 1;
+  {
+    auto form = lumavex::Form1::Create(true);
+    if (form) exitCode = lumavex::RunMessageLoop();
+  }
+  if (SUCCEEDED(com)) ::OleUninitialize();
+  return exitCode;
+}

@@ -1,0 +1,9 @@
+#include "avi/convert_folder.h"
+
+#include "app/form1.h"
+
+namespace lumavex {
+
+void ConvertFolderToAvi(Form1&) {}
+
+}  // namespace lumavex

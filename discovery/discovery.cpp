@@ -1,0 +1,100 @@
+#include "discovery/discovery.h"
+
+#include <vector>
+
+#include "app/pane_geometry.h"
+#include "discovery/base64.h"
+#include "discovery/fingerprints.h"
+#include "imaging/bmp_writer.h"
+#include "imaging/capture.h"
+#include "platform/controls.h"
+#include "platform/files.h"
+#include "platform/gdi.h"
+#include "platform/picture.h"
+#include "platform/picture_view.h"
+
+namespace lumavex {
+namespace {
+
+std::string& SampleFilePath() {
+  static std::string path = kSampleFilePath;
+  return path;
+}
+
+FrameMetrics CurrentFrameMetrics() {
+  return ReadFrameMetrics([](int index) { return ::GetSystemMetrics(index); });
+}
+
+// One pixel of the screen as its fingerprint. The 58-byte sample file is still
+// written where it can be, but the fingerprint comes from the same bytes in
+// memory: the root of drive C is often not writable, and a missing or
+// read-only drive must not change which windows are found.
+std::string TakeSample(const DiscoveryView& view, ScreenPoint at) {
+  Picture picture = CaptureWindow(nullptr, at.x, at.y, 1, 1);
+  std::string rows;
+  std::vector<std::uint8_t> file;
+  if (picture && ReadBitmapPixels24(PictureBitmap(picture.get()), 1, 1, rows))
+    file = EncodeBmp24(1, 1, reinterpret_cast<const std::uint8_t*>(rows.data()), rows.size());
+  if (!file.empty()) WriteWholeFile(SampleFilePath(), {{file.data(), file.size()}});
+  if (view.picture) SetViewPicture(view.picture, picture);
+  if (view.image) SetViewPicture(view.image, picture);
+  return file.empty() ? std::string() : EncodeBase64(std::string(file.begin(), file.end()));
+}
+
+ScreenRect WindowRectOf(HWND window) {
+  RECT r{};
+  ::GetWindowRect(window, &r);
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+}  // namespace
+
+void SetSampleFilePath(const std::string& path) { SampleFilePath() = path; }
+
+short GetColorDepth() {
+  WindowDc screen(nullptr);
+  const short planes = static_cast<short>(::GetDeviceCaps(screen.get(), PLANES));
+  const short bits = static_cast<short>(::GetDeviceCaps(screen.get(), BITSPIXEL));
+  return static_cast<short>(planes * bits);
+}
+
+void SetWindowTopmost(HWND window, bool topmost) {
+  ::SetWindowPos(window, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+std::string LoadFileText(const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes)) return {};
+  return std::string(bytes.begin(), bytes.end());
+}
+
+BOOL CALLBACK FindWebcamWindowsProc(HWND window, LPARAM context) {
+  const auto& view = *reinterpret_cast<const DiscoveryView*>(context);
+  const int n = ::GetWindowTextLengthA(window);
+  const FingerprintPair stored = FingerprintsForDepth(GetColorDepth());
+  if (n <= 0) return TRUE;
+
+  std::string text(static_cast<std::size_t>(n) + 1, '\0');
+  const int got = ::GetWindowTextA(window, text.data(), n + 1);
+  text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  if (text.find("Conversation") == std::string::npos) return TRUE;
+
+  ::ShowWindow(window, SW_RESTORE);
+  SetWindowTopmost(window, true);
+  const ScreenRect r = WindowRectOf(window);
+
+  if (TakeSample(view, FirstSamplePoint(r, CurrentFrameMetrics())) != stored.first || stored.first.empty())
+    return TRUE;
+  if (TakeSample(view, SecondSamplePoint(r, CurrentFrameMetrics())) != stored.second) return TRUE;
+
+  const int row = ListAdd(view.list, text);
+  if (row >= 0) ListSetData(view.list, row, reinterpret_cast<LPARAM>(window));
+  return TRUE;
+}
+
+void RefreshWebcamList(const DiscoveryView& view) {
+  ListClear(view.list);
+  ::EnumWindows(FindWebcamWindowsProc, reinterpret_cast<LPARAM>(&view));
+}
+
+}  // namespace lumavex

@@ -1,0 +1,81 @@
+#include "imaging/capture.h"
+
+#include <string>
+#include <vector>
+
+#include "platform/message.h"
+
+namespace lumavex {
+namespace {
+
+std::string SystemErrorText(DWORD code) {
+  char* buffer = nullptr;
+  const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
+  std::string text = n && buffer ? std::string(buffer, n) : std::string("Unknown error");
+  if (buffer) ::LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+// The source name, the error number and its text, with nothing between them.
+void ReportError(const char* source, long number) {
+  ShowMessage(std::string(source) + std::to_string(number) + SystemErrorText(static_cast<DWORD>(number)));
+}
+
+}  // namespace
+
+Picture CreateBitmapPicture(UniqueBitmap bitmap, UniquePalette palette) {
+  PICTDESC desc{};
+  desc.cbSizeofstruct = sizeof desc;
+  desc.picType = PICTYPE_BITMAP;
+  desc.bmp.hbitmap = bitmap.get();
+  desc.bmp.hpal = palette.get();
+  Picture picture;
+  const HRESULT hr = ::OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, picture.put_void());
+  if (FAILED(hr) || !picture) {
+    ReportError("Project1.Module1.CreateBitmapPicture", static_cast<long>(hr));
+    return {};
+  }
+  // The picture owns them now and deletes them with its last reference.
+  bitmap.release();
+  palette.release();
+  return picture;
+}
+
+Picture CaptureWindow(HWND source, int left, int top, int width, int height) {
+  WindowDc sourceDc(source, WindowDc::Area::Whole);
+  UniqueMemoryDc memoryDc(::CreateCompatibleDC(sourceDc.get()));
+  // Compatible with the screen, not with the (monochrome) memory DC.
+  UniqueBitmap bitmap(::CreateCompatibleBitmap(sourceDc.get(), width, height));
+  if (!sourceDc || !memoryDc || !bitmap) {
+    const DWORD error = ::GetLastError();
+    ReportError("CaptureWindow", error ? static_cast<long>(error) : ERROR_NOT_ENOUGH_MEMORY);
+    return {};
+  }
+
+  UniquePalette palette;
+  {
+    SelectedObject selected(memoryDc.get(), bitmap.get());
+    const bool hasPalette = (::GetDeviceCaps(sourceDc.get(), RASTERCAPS) & RC_PALETTE) != 0;
+    const int paletteSize = ::GetDeviceCaps(sourceDc.get(), SIZEPALETTE);
+    if (hasPalette && paletteSize == 256) {
+      std::vector<unsigned char> record(sizeof(LOGPALETTE) + 255 * sizeof(PALETTEENTRY));
+      auto* logical = reinterpret_cast<LOGPALETTE*>(record.data());
+      logical->palVersion = 0x300;
+      logical->palNumEntries = 256;
+      ::GetSystemPaletteEntries(sourceDc.get(), 0, 256, logical->palPalEntry);
+      palette.reset(::CreatePalette(logical));
+    }
+    SelectedPalette selectedPalette(memoryDc.get(), palette.get());
+    if (palette) ::RealizePalette(memoryDc.get());
+    ::BitBlt(memoryDc.get(), 0, 0, width, height, sourceDc.get(), left, top, SRCCOPY);
+    // Both come out of the memory DC before it goes; the bitmap survives it.
+  }
+  memoryDc.reset();
+  sourceDc.reset();
+  return CreateBitmapPicture(std::move(bitmap), std::move(palette));
+}
+
+}  // namespace lumavex

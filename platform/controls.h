@@ -1,0 +1,39 @@
+#pragma once
+// Thin helpers over the standard window controls the main window uses.
+#include <windows.h>
+
+#include <string>
+
+namespace lumavex {
+
+HWND CreateControl(HWND parent, const char* windowClass, const char* text, DWORD style, const RECT& bounds,
+                   int id, DWORD exStyle = 0);
+
+std::string ControlText(HWND control);
+void SetControlText(HWND control, const std::string& text);
+
+bool IsChecked(HWND checkBox);
+// The value of a check box as the form reads it: 1 checked, 0 unchecked.
+int CheckValue(HWND checkBox);
+void SetChecked(HWND checkBox, bool checked);
+
+bool IsControlEnabled(HWND control);
+void EnableControl(HWND control, bool enabled);
+
+// List boxes.
+void ListClear(HWND list);
+int ListAdd(HWND list, const std::string& text);
+void ListSetData(HWND list, int index, LPARAM data);
+LPARAM ListData(HWND list, int index);
+int ListCount(HWND list);
+int ListSelected(HWND list);
+void ListSelect(HWND list, int index);
+std::string ListText(HWND list, int index);
+
+// Combo boxes.
+int ComboAdd(HWND combo, const std::string& text);
+void ComboSelect(HWND combo, int index);
+int ComboSelected(HWND combo);
+std::string ComboText(HWND combo, int index);
+
+}  // namespace lumavex

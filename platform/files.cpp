@@ -1,0 +1,101 @@
+#include "platform/files.h"
+
+#include <windows.h>
+
+#include "platform/kernel.h"
+
+namespace lumavex {
+
+bool PathExists(const std::string& path) {
+  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool DirectoryExists(const std::string& path) {
+  const DWORD a = ::GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FileExists(const std::string& path) {
+  const DWORD a = ::GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool MakeDirectory(const std::string& path) {
+  if (::CreateDirectoryA(path.c_str(), nullptr)) return true;
+  return DirectoryExists(path);
+}
+
+bool DeleteFileAt(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
+
+std::vector<std::string> ListFileNames(const std::string& folder, const std::string& pattern) {
+  std::vector<std::string> names;
+  std::string spec = folder;
+  if (!spec.empty() && spec.back() != '\\' && spec.back() != '/') spec += '\\';
+  spec += pattern;
+  WIN32_FIND_DATAA data;
+  UniqueFind find(::FindFirstFileA(spec.c_str(), &data));
+  if (!find) return names;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(data.cFileName);
+  } while (::FindNextFileA(find.get(), &data));
+  return names;
+}
+
+bool WriteWholeFile(const std::string& path, const std::vector<std::pair<const void*, std::size_t>>& parts) {
+  bool ok = true;
+  {
+    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    for (const auto& [data, size] : parts) {
+      const auto* p = static_cast<const char*>(data);
+      std::size_t left = size;
+      while (ok && left > 0) {
+        const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+        DWORD written = 0;
+        ok = ::WriteFile(file.get(), p, chunk, &written, nullptr) && written == chunk;
+        p += chunk;
+        left -= chunk;
+      }
+    }
+    if (ok) ok = ::CloseHandle(file.release()) != 0;
+  }
+  // A partly written file would pass for a frame: take it away.
+  if (!ok) ::DeleteFileA(path.c_str());
+  return ok;
+}
+
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF) return false;
+  bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  DWORD read = 0;
+  if (!bytes.empty() &&
+      (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+       read != bytes.size()))
+    return false;
+  return true;
+}
+
+std::string ExecutableFolder() {
+  std::string path(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const std::size_t slash = path.find_last_of("\\/");
+  if (slash == std::string::npos) return {};
+  // Keep the separator of a root folder ("C:\"), drop it elsewhere.
+  if (slash == 2 && path[1] == ':') return path.substr(0, 3);
+  return path.substr(0, slash);
+}
+
+}  // namespace lumavex

@@ -1,0 +1,33 @@
+#pragma once
+// File-system services of the runtime layer, on 8-bit (ANSI) paths as the
+// rest of the program uses them.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lumavex {
+
+// True when a directory or a file of that path exists.
+bool PathExists(const std::string& path);
+bool DirectoryExists(const std::string& path);
+bool FileExists(const std::string& path);
+// Makes one directory level; true when it exists afterwards as a directory.
+bool MakeDirectory(const std::string& path);
+bool DeleteFileAt(const std::string& path);
+
+// Names (without path) of the files in `folder` whose names match `pattern`
+// as the platform matches wildcards, in the order the platform gives them.
+std::vector<std::string> ListFileNames(const std::string& folder, const std::string& pattern);
+
+// Writes the buffers one after the other as the whole new content of `path`.
+// On failure nothing is left at `path` and false is returned.
+bool WriteWholeFile(const std::string& path, const std::vector<std::pair<const void*, std::size_t>>& parts);
+
+// Reads the whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+
+// The folder that holds the program's executable, without a trailing "\"
+// unless it is a drive's root folder.
+std::string ExecutableFolder();
+
+}  // namespace lumavex

@@ -1,0 +1,93 @@
+#include "platform/picture.h"
+
+#include <cstring>
+#include <vector>
+
+#include "imaging/bmp_writer.h"
+#include "platform/files.h"
+#include "platform/gdi.h"
+#include "platform/kernel.h"
+
+namespace lumavex {
+namespace {
+// OLE hands GDI handles out as 32-bit values; Windows sign-extends them.
+template <typename H>
+H HandleFromOle(OLE_HANDLE h) {
+  return reinterpret_cast<H>(static_cast<INT_PTR>(static_cast<INT>(h)));
+}
+}  // namespace
+
+HBITMAP PictureBitmap(IPicture* picture) {
+  if (!picture) return nullptr;
+  SHORT type = PICTYPE_NONE;
+  if (FAILED(picture->get_Type(&type)) || type != PICTYPE_BITMAP) return nullptr;
+  OLE_HANDLE h = 0;
+  if (FAILED(picture->get_Handle(&h))) return nullptr;
+  return HandleFromOle<HBITMAP>(h);
+}
+
+HPALETTE PicturePalette(IPicture* picture) {
+  if (!picture) return nullptr;
+  OLE_HANDLE h = 0;
+  if (FAILED(picture->get_hPal(&h))) return nullptr;
+  return HandleFromOle<HPALETTE>(h);
+}
+
+SIZE PictureSizePixels(IPicture* picture) {
+  SIZE size{0, 0};
+  HBITMAP bitmap = PictureBitmap(picture);
+  BITMAP bm{};
+  if (bitmap && ::GetObjectA(bitmap, sizeof bm, &bm) == sizeof bm) size = {bm.bmWidth, bm.bmHeight};
+  return size;
+}
+
+bool ReadBitmapPixels24(HBITMAP bitmap, int width, int height, std::string& rows) {
+  const std::uint32_t row = Bmp24RowBytes(width);
+  if (!bitmap || row == 0 || height <= 0) return false;
+  rows.assign(static_cast<std::size_t>(row) * static_cast<std::size_t>(height), '\0');
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // positive: bottom-up rows, as the file stores them
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  WindowDc screen(nullptr);
+  return screen && ::GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), rows.data(), &info,
+                               DIB_RGB_COLORS) == height;
+}
+
+bool SavePicture(IPicture* picture, const std::string& path) {
+  HBITMAP bitmap = PictureBitmap(picture);
+  const SIZE size = PictureSizePixels(picture);
+  std::string rows;
+  if (!ReadBitmapPixels24(bitmap, size.cx, size.cy, rows)) return false;
+  const std::vector<std::uint8_t> headers = Bmp24Headers(size.cx, size.cy);
+  if (headers.empty()) return false;
+  return WriteWholeFile(path, {{headers.data(), headers.size()}, {rows.data(), rows.size()}});
+}
+
+Picture LoadPicture(const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadWholeFile(path, bytes) || bytes.empty()) return {};
+  UniqueGlobal memory(::GlobalAlloc(GMEM_MOVEABLE, bytes.size()));
+  if (!memory) return {};
+  if (void* p = ::GlobalLock(memory.get())) {
+    std::memcpy(p, bytes.data(), bytes.size());
+    ::GlobalUnlock(memory.get());
+  } else {
+    return {};
+  }
+  ComPtr<IStream> stream;
+  // The stream frees the memory when it goes.
+  if (FAILED(::CreateStreamOnHGlobal(memory.get(), TRUE, stream.put()))) return {};
+  memory.release();
+  Picture picture;
+  if (FAILED(::OleLoadPicture(stream.get(), static_cast<LONG>(bytes.size()), FALSE, IID_IPicture,
+                              picture.put_void())))
+    return {};
+  if (!PictureBitmap(picture.get())) return {};
+  return picture;
+}
+
+}  // namespace lumavex

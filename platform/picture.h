@@ -1,0 +1,34 @@
+#pragma once
+// The runtime's picture services over OLE picture objects: the reference-
+// counted picture that owns its bitmap and palette, saving it as a BMP file
+// and loading a JPG or BMP file into one.
+#include <windows.h>
+#include <ole2.h>
+#include <olectl.h>
+
+#include <string>
+
+#include "platform/com_ptr.h"
+
+namespace lumavex {
+
+using Picture = ComPtr<IPicture>;
+
+// The bitmap handle inside a bitmap picture; null for no picture or another kind.
+HBITMAP PictureBitmap(IPicture* picture);
+// The palette handle of a picture (null when it has none).
+HPALETTE PicturePalette(IPicture* picture);
+// Pixel size of a bitmap picture; {0, 0} when there is none.
+SIZE PictureSizePixels(IPicture* picture);
+
+// Writes a bitmap picture as an uncompressed, bottom-up, 24-bit BMP file,
+// replacing any file of that name. False (and no file left) on failure.
+bool SavePicture(IPicture* picture, const std::string& path);
+
+// Decodes a JPG or BMP file into a bitmap picture; empty on failure.
+Picture LoadPicture(const std::string& path);
+
+// Reads the 24-bit bottom-up pixels of a bitmap (rows padded to 4 bytes).
+bool ReadBitmapPixels24(HBITMAP bitmap, int width, int height, std::string& rows);
+
+}  // namespace lumavex

@@ -1,0 +1,100 @@
+#include "platform/picture_view.h"
+
+#include <memory>
+
+#include "platform/gdi.h"
+
+namespace lumavex {
+namespace {
+
+struct ViewState {
+  PictureFit fit;
+  Picture picture;
+};
+
+ViewState* StateOf(HWND view) { return reinterpret_cast<ViewState*>(::GetWindowLongPtrA(view, GWLP_USERDATA)); }
+
+void Paint(HWND view, HDC dc) {
+  RECT client;
+  ::GetClientRect(view, &client);
+  ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
+  ViewState* state = StateOf(view);
+  if (!state || !state->picture) return;
+  HBITMAP bitmap = PictureBitmap(state->picture.get());
+  const SIZE size = PictureSizePixels(state->picture.get());
+  if (!bitmap || size.cx <= 0 || size.cy <= 0) return;
+  UniqueMemoryDc memory(::CreateCompatibleDC(dc));
+  if (!memory) return;
+  SelectedObject selected(memory.get(), bitmap);
+  if (state->fit == PictureFit::Stretch) {
+    ::SetStretchBltMode(dc, HALFTONE);
+    ::SetBrushOrgEx(dc, 0, 0, nullptr);
+    ::StretchBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, size.cx, size.cy, SRCCOPY);
+  } else {
+    ::BitBlt(dc, 0, 0, size.cx, size.cy, memory.get(), 0, 0, SRCCOPY);
+  }
+}
+
+LRESULT CALLBACK ViewProc(HWND view, UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_NCCREATE: {
+      auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
+      auto fit = static_cast<PictureFit>(reinterpret_cast<INT_PTR>(create->lpCreateParams));
+      ::SetWindowLongPtrA(view, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new ViewState{fit, {}}));
+      break;
+    }
+    case WM_NCDESTROY:
+      delete StateOf(view);
+      ::SetWindowLongPtrA(view, GWLP_USERDATA, 0);
+      break;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = ::BeginPaint(view, &ps);
+      Paint(view, dc);
+      ::EndPaint(view, &ps);
+      return 0;
+    }
+    default:
+      break;
+  }
+  return ::DefWindowProcA(view, message, wparam, lparam);
+}
+
+}  // namespace
+
+const char* PictureViewClass() {
+  static const char* name = [] {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = ViewProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.lpszClassName = "LumavexPictureView";
+    ::RegisterClassA(&wc);
+    return "LumavexPictureView";
+  }();
+  return name;
+}
+
+HWND CreatePictureView(HWND parent, int id, const RECT& r, PictureFit fit, DWORD extraStyle) {
+  return ::CreateWindowExA(0, PictureViewClass(), "", WS_CHILD | WS_VISIBLE | extraStyle, r.left, r.top,
+                           r.right - r.left, r.bottom - r.top, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
+                           reinterpret_cast<void*>(static_cast<INT_PTR>(fit)));
+}
+
+void SetViewPicture(HWND view, Picture picture) {
+  ViewState* state = StateOf(view);
+  if (!state) return;
+  state->picture = std::move(picture);
+  ::InvalidateRect(view, nullptr, FALSE);
+  ::UpdateWindow(view);
+}
+
+Picture ViewPicture(HWND view) {
+  ViewState* state = StateOf(view);
+  return state ? state->picture : Picture{};
+}
+
+}  // namespace lumavex

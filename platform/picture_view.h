@@ -1,0 +1,24 @@
+#pragma once
+// A control that shows a picture: at its actual size from the top-left corner
+// (a picture box) or stretched to the control (an image control). It holds a
+// reference to the picture, so the picture lives while it is shown.
+#include <windows.h>
+
+#include "platform/picture.h"
+
+namespace lumavex {
+
+enum class PictureFit { ActualSize, Stretch };
+
+// Registers the window class once; returns its name.
+const char* PictureViewClass();
+
+// Creates a picture view as a child window.
+HWND CreatePictureView(HWND parent, int id, const RECT& bounds, PictureFit fit, DWORD extraStyle = 0);
+
+// Shows `picture` (or nothing) and repaints at once.
+void SetViewPicture(HWND view, Picture picture);
+// The picture the view holds now.
+Picture ViewPicture(HWND view);
+
+}  // namespace lumavex

@@ -1,0 +1,85 @@
+#pragma once
+// What the Windows tests share: recording the messages shown to the user,
+// starting the demo conversation window, and running the message loop until
+// a condition holds (never a fixed sleep).
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/message.h"
+
+namespace lumavex::test {
+
+struct ShownMessage {
+  std::string text;
+  MessageIcon icon;
+};
+
+// Records every message instead of showing a box; puts the previous handler
+// back when it goes.
+class MessageRecorder {
+ public:
+  MessageRecorder();
+  ~MessageRecorder();
+  MessageRecorder(const MessageRecorder&) = delete;
+  MessageRecorder& operator=(const MessageRecorder&) = delete;
+
+  const std::vector<ShownMessage>& messages() const { return messages_; }
+  void clear() { messages_.clear(); }
+  // Called while a message is "shown", as a modal box would run its loop.
+  std::function<void(const ShownMessage&)> onShow;
+
+ private:
+  std::vector<ShownMessage> messages_;
+  MessageHandler previous_;
+};
+
+// Runs the calling thread's message loop until `done` is true or the time is
+// up; returns the last value of `done`.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+// Runs the message loop for the given time (for letting paints settle where no
+// condition can be observed).
+void PumpFor(int ms);
+
+// The demo conversation window in a process of its own, ended with the object.
+class DemoWindow {
+ public:
+  // Starts democonv.exe (beside the test) with these arguments and waits until
+  // its window with `title` exists and has painted the sample colours.
+  DemoWindow(const std::string& args, const std::string& title, bool waitForPaint = true);
+  ~DemoWindow();
+  DemoWindow(const DemoWindow&) = delete;
+  DemoWindow& operator=(const DemoWindow&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  bool ok() const { return hwnd_ != nullptr; }
+  void Close();
+
+ private:
+  PROCESS_INFORMATION process_{};
+  HWND hwnd_ = nullptr;
+};
+
+// The colour of one screen pixel.
+COLORREF ScreenPixel(int x, int y);
+
+// Folder of the running test program (where Lumavex.exe and democonv.exe are).
+std::string TestBinFolder();
+
+// A fresh empty folder under the temporary folder, removed with the object.
+class TempFolder {
+ public:
+  TempFolder();
+  ~TempFolder();
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// Names of the files directly in a folder, sorted.
+std::vector<std::string> FilesIn(const std::string& folder, const std::string& pattern = "*");
+
+}  // namespace lumavex::test
