@@ -19,7 +19,8 @@ constexpr int kRound = 1 << (kShift - 1);
 constexpr int kLevelShift = 128 * 8;
 // Keeps the chroma sums positive before the shift, so the scalar code rounds
 // exactly like the SIMD arithmetic shift without relying on signed shifts.
-constexpr int kChromaOffset = 1 << 24;
+// (Sums of four pixels stay above -(1 << 24).)
+constexpr int kChromaOffset = 1 << 26;
 
 struct ChannelBytes {
   int red, green, blue;
@@ -102,6 +103,31 @@ void convertRowToGrayScalar(const std::uint8_t* pixels, int count, PixelOrder or
   for (int i = 0; i < count; ++i, pixels += 3) y[i] = lumaOf(readPixel(pixels, order));
 }
 
+void convertRowPairTo420Scalar(const std::uint8_t* top, const std::uint8_t* bottom, int count,
+                               PixelOrder order, std::int16_t* yTop, std::int16_t* yBottom,
+                               std::int16_t* cb, std::int16_t* cr) {
+  for (int x = 0; x < count; x += 2) {
+    const int right = x + 1 < count ? x + 1 : x;
+    const ChannelBytes square[4] = {readPixel(top + 3 * x, order), readPixel(top + 3 * right, order),
+                                    readPixel(bottom + 3 * x, order),
+                                    readPixel(bottom + 3 * right, order)};
+    yTop[x] = lumaOf(square[0]);
+    yBottom[x] = lumaOf(square[2]);
+    if (right != x) {
+      yTop[right] = lumaOf(square[1]);
+      yBottom[right] = lumaOf(square[3]);
+    }
+    ChannelBytes sum{0, 0, 0};
+    for (const ChannelBytes& c : square) {
+      sum.red += c.red;
+      sum.green += c.green;
+      sum.blue += c.blue;
+    }
+    cb[x / 2] = chromaOf(kCbR * sum.red + kCbG * sum.green + kCbB * sum.blue);
+    cr[x / 2] = chromaOf(kCrR * sum.red + kCrG * sum.green + kCrB * sum.blue);
+  }
+}
+
 void convertRowToYCbCr(const std::uint8_t* pixels, int count, PixelOrder order, std::int16_t* y,
                        std::int16_t* cb, std::int16_t* cr) {
   int i = 0;
@@ -143,28 +169,49 @@ void convertRowToGray(const std::uint8_t* pixels, int count, PixelOrder order, s
   convertRowToGrayScalar(pixels + 3 * i, count - i, order, y + i);
 }
 
+void convertRowPairTo420(const std::uint8_t* top, const std::uint8_t* bottom, int count,
+                         PixelOrder order, std::int16_t* yTop, std::int16_t* yBottom,
+                         std::int16_t* cb, std::int16_t* cr) {
+  int i = 0;
+#if LUMAVEX_JPEG_SSE2
+  const PairWeights wy = pairWeights(kYR, kYG, kYB, order);
+  const PairWeights wcb = pairWeights(kCbR, kCbG, kCbB, order);
+  const PairWeights wcr = pairWeights(kCrR, kCrG, kCrB, order);
+  const __m128i biasY = _mm_set1_epi32(kRound - (kLevelShift << kShift));
+  const __m128i biasC = _mm_set1_epi32(kRound);
+  const int simdCount = simdPixels(count);
+  for (; i < simdCount; i += 8) {
+    const std::uint8_t* p = top + 3 * i;
+    const std::uint8_t* q = bottom + 3 * i;
+    const SplitPixels a0 = split(gather4(p)), a1 = split(gather4(p + 12));
+    const SplitPixels b0 = split(gather4(q)), b1 = split(gather4(q + 12));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(yTop + i),
+                     _mm_packs_epi32(weigh(a0, wy, biasY), weigh(a1, wy, biasY)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(yBottom + i),
+                     _mm_packs_epi32(weigh(b0, wy, biasY), weigh(b1, wy, biasY)));
+    // Column sums of each pixel, then sums of neighbouring columns: the
+    // 16-bit channel pairs of the four 2x2 squares (at most 4 x 255 each).
+    const __m128 outer0 = _mm_castsi128_ps(_mm_add_epi16(a0.outer, b0.outer));
+    const __m128 outer1 = _mm_castsi128_ps(_mm_add_epi16(a1.outer, b1.outer));
+    const __m128 green0 = _mm_castsi128_ps(_mm_add_epi16(a0.green, b0.green));
+    const __m128 green1 = _mm_castsi128_ps(_mm_add_epi16(a1.green, b1.green));
+    const SplitPixels squares = {
+        _mm_add_epi16(_mm_castps_si128(_mm_shuffle_ps(outer0, outer1, _MM_SHUFFLE(2, 0, 2, 0))),
+                      _mm_castps_si128(_mm_shuffle_ps(outer0, outer1, _MM_SHUFFLE(3, 1, 3, 1)))),
+        _mm_add_epi16(_mm_castps_si128(_mm_shuffle_ps(green0, green1, _MM_SHUFFLE(2, 0, 2, 0))),
+                      _mm_castps_si128(_mm_shuffle_ps(green0, green1, _MM_SHUFFLE(3, 1, 3, 1))))};
+    const __m128i chroma = _mm_packs_epi32(weigh(squares, wcb, biasC), weigh(squares, wcr, biasC));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(cb + i / 2), chroma);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(cr + i / 2), _mm_srli_si128(chroma, 8));
+  }
+#endif
+  convertRowPairTo420Scalar(top + 3 * i, bottom + 3 * i, count - i, order, yTop + i, yBottom + i,
+                            cb + i / 2, cr + i / 2);
+}
+
 void replicateRightEdge(std::int16_t* row, int count, int paddedCount) {
   const std::int16_t last = row[count - 1];
   for (int i = count; i < paddedCount; ++i) row[i] = last;
-}
-
-void downsample2x2(const std::int16_t* row0, const std::int16_t* row1, int outCount,
-                   std::int16_t* out) {
-#if LUMAVEX_JPEG_SSE2
-  const __m128i ones = _mm_set1_epi16(1);
-  for (int i = 0; i < outCount; i += 8) {
-    const __m128i* a = reinterpret_cast<const __m128i*>(row0 + 2 * i);
-    const __m128i* b = reinterpret_cast<const __m128i*>(row1 + 2 * i);
-    const __m128i s0 = _mm_add_epi16(_mm_loadu_si128(a), _mm_loadu_si128(b));
-    const __m128i s1 = _mm_add_epi16(_mm_loadu_si128(a + 1), _mm_loadu_si128(b + 1));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
-                     _mm_packs_epi32(_mm_madd_epi16(s0, ones), _mm_madd_epi16(s1, ones)));
-  }
-#else
-  for (int i = 0; i < outCount; ++i) {
-    out[i] = static_cast<std::int16_t>(row0[2 * i] + row0[2 * i + 1] + row1[2 * i] + row1[2 * i + 1]);
-  }
-#endif
 }
 
 void downsample2x1(const std::int16_t* row, int outCount, std::int16_t* out) {

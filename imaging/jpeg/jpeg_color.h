@@ -6,7 +6,7 @@
 // within -1024..1020. The extra bits keep the rounding of the conversion and
 // of the chroma averages out of the picture; the DCT divisors take the scale
 // back out. Downsampled chroma holds the sum of the 2 or 4 samples, not the
-// mean, for the same reason.
+// mean, for the same reason (at most 4 x 1020, well within 16 bits).
 #include <cstdint>
 
 namespace lumavex::jpeg {
@@ -19,21 +19,29 @@ void convertRowToYCbCr(const std::uint8_t* pixels, int count, PixelOrder order, 
 // Converts `count` 3-byte pixels to a Y row only.
 void convertRowToGray(const std::uint8_t* pixels, int count, PixelOrder order, std::int16_t* y);
 
+// For 4:2:0: converts two rows of `count` pixels to two Y rows and one row
+// each of Cb and Cr with (count + 1) / 2 samples. Each chroma sample is
+// computed once from the summed colour of a 2x2 pixel square (the last
+// column counted twice when count is odd), so it holds the sum of the four
+// chroma values, in eighths, rounded once.
+void convertRowPairTo420(const std::uint8_t* top, const std::uint8_t* bottom, int count,
+                         PixelOrder order, std::int16_t* yTop, std::int16_t* yBottom,
+                         std::int16_t* cb, std::int16_t* cr);
+
 // Scalar versions, the reference for the SIMD ones and the code used on
 // targets without SSE2.
 void convertRowToYCbCrScalar(const std::uint8_t* pixels, int count, PixelOrder order,
                              std::int16_t* y, std::int16_t* cb, std::int16_t* cr);
 void convertRowToGrayScalar(const std::uint8_t* pixels, int count, PixelOrder order,
                             std::int16_t* y);
+void convertRowPairTo420Scalar(const std::uint8_t* top, const std::uint8_t* bottom, int count,
+                               PixelOrder order, std::int16_t* yTop, std::int16_t* yBottom,
+                               std::int16_t* cb, std::int16_t* cr);
 
 // Copies row[count - 1] into row[count .. paddedCount - 1]: partial blocks at
 // the right edge repeat the last column, which keeps them cheap to code.
 void replicateRightEdge(std::int16_t* row, int count, int paddedCount);
 
-// out[i] = row0[2i] + row0[2i+1] + row1[2i] + row1[2i+1] for i < outCount.
-// outCount must be a multiple of 8; the rows hold 2 * outCount samples.
-void downsample2x2(const std::int16_t* row0, const std::int16_t* row1, int outCount,
-                   std::int16_t* out);
 // out[i] = row[2i] + row[2i+1] for i < outCount (a multiple of 8).
 void downsample2x1(const std::int16_t* row, int outCount, std::int16_t* out);
 

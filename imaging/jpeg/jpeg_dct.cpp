@@ -13,6 +13,12 @@ constexpr float kC6 = 0.382683433f;     // cos(6 pi / 16)
 constexpr float kC2mC6 = 0.541196100f;  // cos(2 pi / 16) - cos(6 pi / 16)
 constexpr float kC2pC6 = 1.306562965f;  // cos(2 pi / 16) + cos(6 pi / 16)
 
+// Samples enter the transform multiplied by 65536: the SIMD code widens
+// 16-bit samples to 32 bits by placing them in the upper half, which skips a
+// shift per vector. The factor is exact in floating point and taken out with
+// the quantiser step.
+constexpr float kInputScale = 65536.0f;
+
 constexpr int kMinCoefficient = -1024;
 constexpr int kMaxCoefficient = 1023;
 
@@ -99,7 +105,7 @@ QuantDivisors makeQuantDivisors(const std::uint8_t quantNatural[64], float sampl
   QuantDivisors divisors{};
   for (int u = 0; u < 8; ++u) {
     for (int v = 0; v < 8; ++v) {
-      const double step = quantNatural[v * 8 + u] * aan[u] * aan[v] * 8.0 * sampleScale;
+      const double step = quantNatural[v * 8 + u] * aan[u] * aan[v] * 8.0 * sampleScale * kInputScale;
       divisors.factor[u * 8 + v] = static_cast<float>(1.0 / step);
     }
   }
@@ -110,7 +116,9 @@ void forwardDctQuantizeScalar(const std::int16_t* samples, std::ptrdiff_t stride
                               const QuantDivisors& divisors, std::int16_t out[64]) {
   float block[8][8];  // [row][column]
   for (int row = 0; row < 8; ++row) {
-    for (int column = 0; column < 8; ++column) block[row][column] = samples[row * stride + column];
+    for (int column = 0; column < 8; ++column) {
+      block[row][column] = samples[row * stride + column] * kInputScale;
+    }
   }
   float line[8];
   // Vertical pass, one column at a time, like the vector code.
@@ -132,12 +140,14 @@ void forwardDctQuantizeScalar(const std::int16_t* samples, std::ptrdiff_t stride
 void forwardDctQuantize(const std::int16_t* samples, std::ptrdiff_t stride,
                         const QuantDivisors& divisors, std::int16_t out[64]) {
 #if LUMAVEX_JPEG_SSE2
-  // low[r] holds columns 0..3 of row r, high[r] columns 4..7.
+  // low[r] holds columns 0..3 of row r, high[r] columns 4..7, each sample
+  // times kInputScale.
   __m128 low[8], high[8];
+  const __m128i zero = _mm_setzero_si128();
   for (int row = 0; row < 8; ++row) {
     const __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(samples + row * stride));
-    low[row] = _mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpacklo_epi16(s, s), 16));
-    high[row] = _mm_cvtepi32_ps(_mm_srai_epi32(_mm_unpackhi_epi16(s, s), 16));
+    low[row] = _mm_cvtepi32_ps(_mm_unpacklo_epi16(zero, s));
+    high[row] = _mm_cvtepi32_ps(_mm_unpackhi_epi16(zero, s));
   }
   // Vertical pass: lanes are columns, so no shuffling is needed.
   aanForward<__m128, VectorOps>(low);

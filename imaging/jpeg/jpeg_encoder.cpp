@@ -71,8 +71,8 @@ class StripEncoder {
     if (!luma_.allocate(paddedWidth_, mcuHeight_)) return false;
     if (settings_.grayscale) return true;
     if (!cb_.allocate(chromaWidth_, 8) || !cr_.allocate(chromaWidth_, 8)) return false;
-    if (h_ * v_ > 1) {
-      return fullCb_.allocate(paddedWidth_, v_) && fullCr_.allocate(paddedWidth_, v_);
+    if (h_ == 2 && v_ == 1) {
+      return fullCb_.allocate(paddedWidth_, 1) && fullCr_.allocate(paddedWidth_, 1);
     }
     return true;
   }
@@ -149,32 +149,42 @@ class StripEncoder {
   }
 
   // Converts the picture rows top..top + mcuHeight - 1 into the sample
-  // planes; rows past the bottom repeat the last picture row.
+  // planes; rows past the bottom repeat the last picture row, columns past
+  // the right edge the last column.
   void fillStrip(int top) {
     const int width = image_.width;
-    for (int r = 0; r < mcuHeight_; ++r) {
-      const std::uint8_t* source = sourceRow(std::min(top + r, image_.height - 1));
-      std::int16_t* y = luma_.row(r);
-      if (settings_.grayscale) {
-        convertRowToGray(source, width, image_.order, y);
-        replicateRightEdge(y, width, paddedWidth_);
-        continue;
+    const auto rowAt = [&](int r) { return sourceRow(std::min(top + r, image_.height - 1)); };
+    if (settings_.grayscale) {
+      for (int r = 0; r < mcuHeight_; ++r) {
+        convertRowToGray(rowAt(r), width, image_.order, luma_.row(r));
+        replicateRightEdge(luma_.row(r), width, paddedWidth_);
       }
-      const bool subsampled = h_ * v_ > 1;
-      std::int16_t* cb = subsampled ? fullCb_.row(r % v_) : cb_.row(r);
-      std::int16_t* cr = subsampled ? fullCr_.row(r % v_) : cr_.row(r);
-      convertRowToYCbCr(source, width, image_.order, y, cb, cr);
+      return;
+    }
+    if (v_ == 2) {  // 4:2:0
+      const int chromaCount = (width + 1) / 2;
+      for (int r = 0; r < 8; ++r) {
+        convertRowPairTo420(rowAt(2 * r), rowAt(2 * r + 1), width, image_.order, luma_.row(2 * r),
+                            luma_.row(2 * r + 1), cb_.row(r), cr_.row(r));
+        replicateRightEdge(luma_.row(2 * r), width, paddedWidth_);
+        replicateRightEdge(luma_.row(2 * r + 1), width, paddedWidth_);
+        replicateRightEdge(cb_.row(r), chromaCount, chromaWidth_);
+        replicateRightEdge(cr_.row(r), chromaCount, chromaWidth_);
+      }
+      return;
+    }
+    for (int r = 0; r < 8; ++r) {  // 4:4:4, or 4:2:2 through full-resolution chroma rows
+      const bool halve = h_ == 2;
+      std::int16_t* y = luma_.row(r);
+      std::int16_t* cb = halve ? fullCb_.row(0) : cb_.row(r);
+      std::int16_t* cr = halve ? fullCr_.row(0) : cr_.row(r);
+      convertRowToYCbCr(rowAt(r), width, image_.order, y, cb, cr);
       replicateRightEdge(y, width, paddedWidth_);
       replicateRightEdge(cb, width, paddedWidth_);
       replicateRightEdge(cr, width, paddedWidth_);
-      if (!subsampled || r % v_ != v_ - 1) continue;
-      const int chromaRow = r / v_;
-      if (v_ == 2) {
-        downsample2x2(fullCb_.row(0), fullCb_.row(1), chromaWidth_, cb_.row(chromaRow));
-        downsample2x2(fullCr_.row(0), fullCr_.row(1), chromaWidth_, cr_.row(chromaRow));
-      } else {
-        downsample2x1(cb, chromaWidth_, cb_.row(chromaRow));
-        downsample2x1(cr, chromaWidth_, cr_.row(chromaRow));
+      if (halve) {
+        downsample2x1(cb, chromaWidth_, cb_.row(r));
+        downsample2x1(cr, chromaWidth_, cr_.row(r));
       }
     }
   }
@@ -186,7 +196,7 @@ class StripEncoder {
   int mcusAcross_ = 0, mcusDown_ = 0;
   int paddedWidth_ = 0, chromaWidth_ = 0;
   SamplePlane luma_, cb_, cr_;
-  SamplePlane fullCb_, fullCr_;  // full-resolution chroma rows awaiting downsampling
+  SamplePlane fullCb_, fullCr_;  // 4:2:2: a full-resolution chroma row awaiting downsampling
 };
 
 bool validImage(const SourceImage& image) {

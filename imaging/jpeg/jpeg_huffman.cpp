@@ -20,26 +20,57 @@ constexpr std::array<std::uint8_t, 64> makeTransposedZigzag() {
 
 constexpr std::array<std::uint8_t, 64> kZigzagToTransposed = makeTransposedZigzag();
 
-// Bit k set when zigzag coefficient k is not zero.
-inline std::uint64_t nonZeroMask(const std::int16_t* zigzag) {
+// Moving the coefficients into zigzag order would cost 64 loads and stores
+// per block. Only the positions of the non-zero ones are needed in that
+// order, so their bit mask is permuted instead, a byte at a time:
+// kMaskToZigzag[b][m] holds, for bits m of transposed indices 8b..8b+7, the
+// same coefficients' bits at their zigzag positions.
+using MaskTable = std::array<std::array<std::uint64_t, 256>, 8>;
+
+constexpr MaskTable makeMaskToZigzag() {
+  std::array<int, 64> zigzagOf{};
+  for (int k = 0; k < 64; ++k) zigzagOf[kZigzagToTransposed[k]] = k;
+  MaskTable table{};
+  for (int part = 0; part < 8; ++part) {
+    for (int bits = 0; bits < 256; ++bits) {
+      std::uint64_t mask = 0;
+      for (int i = 0; i < 8; ++i) {
+        if ((bits >> i) & 1) mask |= std::uint64_t{1} << zigzagOf[part * 8 + i];
+      }
+      table[part][bits] = mask;
+    }
+  }
+  return table;
+}
+
+constexpr MaskTable kMaskToZigzag = makeMaskToZigzag();
+
+// Bit t set when coefficient t (transposed natural order) is not zero.
+inline std::uint64_t nonZeroMask(const std::int16_t* coefficients) {
 #if LUMAVEX_JPEG_SSE2
   const __m128i zero = _mm_setzero_si128();
   std::uint64_t zeroBits = 0;
   for (int part = 0; part < 4; ++part) {
-    const __m128i* p = reinterpret_cast<const __m128i*>(zigzag + part * 16);
-    const __m128i a = _mm_cmpeq_epi16(_mm_load_si128(p), zero);
-    const __m128i b = _mm_cmpeq_epi16(_mm_load_si128(p + 1), zero);
+    const __m128i* p = reinterpret_cast<const __m128i*>(coefficients + part * 16);
+    const __m128i a = _mm_cmpeq_epi16(_mm_loadu_si128(p), zero);
+    const __m128i b = _mm_cmpeq_epi16(_mm_loadu_si128(p + 1), zero);
     const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_packs_epi16(a, b)));
     zeroBits |= static_cast<std::uint64_t>(bits) << (part * 16);
   }
   return ~zeroBits;
 #else
   std::uint64_t mask = 0;
-  for (int k = 0; k < 64; ++k) {
-    if (zigzag[k] != 0) mask |= std::uint64_t{1} << k;
+  for (int t = 0; t < 64; ++t) {
+    if (coefficients[t] != 0) mask |= std::uint64_t{1} << t;
   }
   return mask;
 #endif
+}
+
+inline std::uint64_t toZigzagMask(std::uint64_t transposed) {
+  std::uint64_t mask = 0;
+  for (int part = 0; part < 8; ++part) mask |= kMaskToZigzag[part][(transposed >> (8 * part)) & 0xFF];
+  return mask;
 }
 
 inline int lowestSetBit(std::uint64_t mask) {
@@ -74,19 +105,16 @@ inline CodedValue codeValue(int value) {
 unsigned char* encodeBlock(const std::int16_t coefficients[64], int& previousDc,
                            const HuffmanCodes& dcCodes, const HuffmanCodes& acCodes,
                            BitWriterState& state, unsigned char* out) {
-  alignas(16) std::int16_t zigzag[64];
-  for (int k = 0; k < 64; ++k) zigzag[k] = coefficients[kZigzagToTransposed[k]];
-
   BitPacker packer(state, out);
 
-  const int dc = zigzag[0];
+  const int dc = coefficients[0];
   const CodedValue dcValue = codeValue(dc - previousDc);
   previousDc = dc;
   packer.put((static_cast<std::uint32_t>(dcCodes.code[dcValue.category]) << dcValue.category) |
                  dcValue.bits,
              dcCodes.length[dcValue.category] + dcValue.category);
 
-  std::uint64_t remaining = nonZeroMask(zigzag) & ~std::uint64_t{1};
+  std::uint64_t remaining = toZigzagMask(nonZeroMask(coefficients)) & ~std::uint64_t{1};
   int last = 0;
   while (remaining != 0) {
     const int k = lowestSetBit(remaining);
@@ -97,7 +125,7 @@ unsigned char* encodeBlock(const std::int16_t coefficients[64], int& previousDc,
       packer.put(acCodes.code[0xF0], acCodes.length[0xF0]);
       run -= 16;
     }
-    const CodedValue ac = codeValue(zigzag[k]);
+    const CodedValue ac = codeValue(coefficients[kZigzagToTransposed[k]]);
     const int symbol = (run << 4) | ac.category;
     packer.put((static_cast<std::uint32_t>(acCodes.code[symbol]) << ac.category) | ac.bits,
                acCodes.length[symbol] + ac.category);

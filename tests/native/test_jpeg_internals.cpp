@@ -100,7 +100,9 @@ class BlockDecoder {
       bytes_.push_back(stuffed[i]);
       if (stuffed[i] == 0xFF) {
         EXPECT_LT(i + 1, stuffed.size());
-        if (i + 1 < stuffed.size()) EXPECT_EQ(stuffed[++i], 0x00) << "unstuffed FF";
+        if (i + 1 < stuffed.size()) {
+          EXPECT_EQ(stuffed[++i], 0x00) << "unstuffed FF";
+        }
       }
     }
     for (int s = 0; s < 256; ++s) {
@@ -299,20 +301,51 @@ TEST(JpegColour, SimdRowsEqualScalarRowsAtEveryLength) {
       EXPECT_EQ(cb, cb2) << count;
       EXPECT_EQ(cr, cr2) << count;
       EXPECT_EQ(g, y2) << count;
+
+      std::vector<std::uint8_t> below(3 * count);
+      for (auto& b : below) b = static_cast<std::uint8_t>(random());
+      const int half = (count + 1) / 2;
+      std::vector<std::int16_t> yTop(count), yBottom(count), cbPair(half), crPair(half);
+      std::vector<std::int16_t> yTop2(count), yBottom2(count), cbPair2(half), crPair2(half);
+      convertRowPairTo420(pixels.data(), below.data(), count, order, yTop.data(), yBottom.data(),
+                          cbPair.data(), crPair.data());
+      convertRowPairTo420Scalar(pixels.data(), below.data(), count, order, yTop2.data(),
+                                yBottom2.data(), cbPair2.data(), crPair2.data());
+      EXPECT_EQ(yTop, y2) << count;
+      EXPECT_EQ(yTop, yTop2) << count;
+      EXPECT_EQ(yBottom, yBottom2) << count;
+      EXPECT_EQ(cbPair, cbPair2) << count;
+      EXPECT_EQ(crPair, crPair2) << count;
     }
   }
 }
 
+// 4:2:0 chroma is the sum over each 2x2 square; an odd last column counts
+// twice.
+TEST(JpegColour, ChromaOf420SumsEachSquare) {
+  std::mt19937 random(8);
+  const int count = 27;
+  std::vector<std::uint8_t> top(3 * count), bottom(3 * count);
+  for (auto& b : top) b = static_cast<std::uint8_t>(random());
+  for (auto& b : bottom) b = static_cast<std::uint8_t>(random());
+  std::vector<std::int16_t> y(count), cbTop(count), crTop(count), cbBottom(count), crBottom(count);
+  convertRowToYCbCr(top.data(), count, PixelOrder::Bgr, y.data(), cbTop.data(), crTop.data());
+  convertRowToYCbCr(bottom.data(), count, PixelOrder::Bgr, y.data(), cbBottom.data(), crBottom.data());
+  std::vector<std::int16_t> yTop(count), yBottom(count), cb(14), cr(14);
+  convertRowPairTo420(top.data(), bottom.data(), count, PixelOrder::Bgr, yTop.data(), yBottom.data(),
+                      cb.data(), cr.data());
+  for (int j = 0; j < 14; ++j) {
+    const int right = std::min(2 * j + 1, count - 1);
+    const int cbSum = cbTop[2 * j] + cbTop[right] + cbBottom[2 * j] + cbBottom[right];
+    const int crSum = crTop[2 * j] + crTop[right] + crBottom[2 * j] + crBottom[right];
+    EXPECT_NEAR(cb[j], cbSum, 2) << j;  // four roundings against one
+    EXPECT_NEAR(cr[j], crSum, 2) << j;
+  }
+}
+
 TEST(JpegColour, DownsamplingSumsNeighbours) {
-  std::vector<std::int16_t> row0(32), row1(32), out(16);
-  for (int i = 0; i < 32; ++i) {
-    row0[i] = static_cast<std::int16_t>(i * 30 - 1000);
-    row1[i] = static_cast<std::int16_t>(1020 - i * 7);
-  }
-  downsample2x2(row0.data(), row1.data(), 16, out.data());
-  for (int i = 0; i < 16; ++i) {
-    EXPECT_EQ(out[i], row0[2 * i] + row0[2 * i + 1] + row1[2 * i] + row1[2 * i + 1]);
-  }
+  std::vector<std::int16_t> row0(32), out(16);
+  for (int i = 0; i < 32; ++i) row0[i] = static_cast<std::int16_t>(i * 30 - 1000);
   downsample2x1(row0.data(), 16, out.data());
   for (int i = 0; i < 16; ++i) EXPECT_EQ(out[i], row0[2 * i] + row0[2 * i + 1]);
   std::int16_t edge[8] = {5, 9, 0, 0, 0, 0, 0, 0};
