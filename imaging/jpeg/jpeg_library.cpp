@@ -1,5 +1,6 @@
 #include "imaging/jpeg/jpeg_library.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 
@@ -84,9 +85,10 @@ int writeWholeImage(const JpegCoreProperties& p) {
   if (!file.open()) return JPEG_ERR_FILE_OPEN;
 
   // A guess that holds most photographs at ordinary qualities; the buffer
-  // grows when it does not.
+  // grows when it does not. Beyond the sink threshold the data goes to the
+  // file anyway, so more is never reserved up front.
   const std::size_t pixels = static_cast<std::size_t>(image.width) * image.height;
-  JpegOutputBuffer buffer(pixels / 4 + 2048);
+  JpegOutputBuffer buffer(std::min(pixels / 4 + 2048, kBufferedBytesLimit + 65536));
   buffer.setSink(writeToFile, &file, kBufferedBytesLimit);
   switch (lumavex::jpeg::encodeJpeg(image, settings, buffer)) {
     case EncodeResult::Ok:

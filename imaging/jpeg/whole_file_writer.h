@@ -10,6 +10,10 @@
 // untouched. Windows' C runtime does not replace on rename: there the old
 // target is removed and the rename retried, so a failure in that last step
 // leaves the target absent, but never partly written.
+//
+// The temporary's name is fixed, so two writers must not write the same
+// target at the same time (the program writes its frames one by one); a
+// temporary left by a crash is simply overwritten the next time.
 #include <cstddef>
 #include <cstdio>
 #include <memory>

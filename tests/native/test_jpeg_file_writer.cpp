@@ -82,13 +82,13 @@ DibPicture noisePicture() {
 
 // Runs jpegWrite in a child process whose files may not grow past 4 KiB, so
 // the write fails part-way as on a full disk (EFBIG instead of ENOSPC).
-int writeWithFileSizeLimit(const DibPicture& picture, const std::string& path) {
+int writeWithFileSizeLimit(const DibPicture& picture, const std::string& path, int quality = 95) {
   const pid_t child = fork();
   if (child == 0) {
     signal(SIGXFSZ, SIG_IGN);  // fail the write instead of killing the process
     const rlimit limit = {4096, 4096};
     if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(100);
-    JpegCoreProperties props = picture.record(path, 95);
+    JpegCoreProperties props = picture.record(path, quality);
     _exit(jpegWrite(&props, JPEG_JFILE_WRITEWHOLEIMAGE));
   }
   int status = 0;
@@ -121,6 +121,42 @@ TEST(JpegWholeOrAbsent, SmallFrameUnderTheLimitIsWritten) {
   picture.fill([](int x, int y) { return smoothColour(x, y); });
   EXPECT_EQ(writeWithFileSizeLimit(picture, path), JPEG_OK);
   EXPECT_EQ(decodeFile(path).width, 16);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"frame.jpg"});
+}
+
+// Noise at quality 100 whose file (about 10 MiB) is larger than the
+// library's 8 MiB buffer, so part of it goes to the temporary file while
+// encoding goes on.
+const DibPicture& largeNoisePicture() {
+  static const DibPicture picture = [] {
+    DibPicture p(2600, 2000);
+    std::mt19937 random(4);
+    p.fill([&](int, int) {
+      const std::uint32_t r = static_cast<std::uint32_t>(random());
+      return Rgb{static_cast<int>(r & 255), static_cast<int>((r >> 8) & 255),
+                 static_cast<int>((r >> 16) & 255)};
+    });
+    return p;
+  }();
+  return picture;
+}
+
+TEST(JpegWholeOrAbsent, WriteFailingWhileStreamingLeavesNoFile) {
+  ScratchFolder folder;
+  const std::string path = folder.file("frame.jpg");
+  EXPECT_EQ(writeWithFileSizeLimit(largeNoisePicture(), path, 100), JPEG_ERR_FILE_WRITE);
+  EXPECT_TRUE(folder.entries().empty());
+}
+
+TEST(JpegWholeOrAbsent, PictureLargerThanTheBufferIsStreamedWhole) {
+  ScratchFolder folder;
+  const std::string path = folder.file("frame.jpg");
+  JpegCoreProperties props = largeNoisePicture().record(path, 100);
+  ASSERT_EQ(jpegWrite(&props, JPEG_JFILE_WRITEWHOLEIMAGE), JPEG_OK);
+  EXPECT_GT(readFile(path).size(), std::size_t{9} << 20);
+  const DecodedPicture decoded = decodeFile(path);
+  EXPECT_EQ(decoded.width, 2600);
+  EXPECT_EQ(decoded.height, 2000);
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"frame.jpg"});
 }
 
