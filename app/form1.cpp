@@ -9,7 +9,6 @@
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/floppy_icon.h"
-#include "platform/message_box.h"
 #include "platform/picture_view.h"
 
 namespace lumavex {
@@ -68,7 +67,6 @@ bool Form1::CreateWindowAndControls(bool show) {
                                 ::GetModuleHandleA(nullptr), this);
   if (!hwnd) return false;
   window_.reset(hwnd);
-  UseMessageBoxes(hwnd);
   CreateControls();
   Load();
   if (show) {

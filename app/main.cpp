@@ -3,11 +3,13 @@
 #include <ole2.h>
 
 #include "app/form1.h"
+#include "platform/message_box.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Pictures, the shell's dialogs and the AVI services are COM objects.
   const HRESULT com = ::OleInitialize(nullptr);
   int exitCode = 1;
+  lumavex::UseMessageBoxes();
   {
     auto form = lumavex::Form1::Create(true);
     if (form) exitCode = lumavex::RunMessageLoop();

@@ -1,11 +1,13 @@
 #include "platform/message_box.h"
 
+#include <windows.h>
+
 #include "platform/message.h"
 
 namespace lumavex {
 
-void UseMessageBoxes(HWND owner) {
-  SetMessageHandler([owner](const std::string& text, MessageIcon icon) {
+void UseMessageBoxes() {
+  SetMessageHandler([](const std::string& text, MessageIcon icon) {
     UINT flags = MB_OK;
     switch (icon) {
       case MessageIcon::Error: flags |= MB_ICONERROR; break;
@@ -13,7 +15,7 @@ void UseMessageBoxes(HWND owner) {
       case MessageIcon::Exclamation: flags |= MB_ICONEXCLAMATION; break;
       case MessageIcon::None: break;
     }
-    ::MessageBoxA(::IsWindow(owner) ? owner : nullptr, text.c_str(), kAppTitle, flags);
+    ::MessageBoxA(::GetActiveWindow(), text.c_str(), kAppTitle, flags);
   });
 }
 

@@ -1,10 +1,9 @@
 #pragma once
 // Routes the program's messages to modal Win32 message boxes captioned with
-// the application's title, owned by the given window.
-#include <windows.h>
-
+// the application's title, owned by the thread's active window (the main
+// window while the program runs).
 namespace lumavex {
 
-void UseMessageBoxes(HWND owner);
+void UseMessageBoxes();
 
 }  // namespace lumavex

@@ -10,10 +10,11 @@
 
 namespace lumavex {
 namespace {
-// OLE hands GDI handles out as 32-bit values; Windows sign-extends them.
+// OLE hands GDI handles out as 32-bit values; GDI looks only at the low 32
+// bits of a handle, so widening without sign gives back the handle we made.
 template <typename H>
 H HandleFromOle(OLE_HANDLE h) {
-  return reinterpret_cast<H>(static_cast<INT_PTR>(static_cast<INT>(h)));
+  return reinterpret_cast<H>(static_cast<UINT_PTR>(h));
 }
 }  // namespace
 

@@ -1,0 +1,152 @@
+// Discovery against real windows of another process: the demo conversation
+// window and variations of it that must not be listed.
+#include <gtest/gtest.h>
+#include <ole2.h>
+
+#include "app/form1.h"
+#include "app/pane_geometry.h"
+#include "discovery/discovery.h"
+#include "discovery/fingerprints.h"
+#include "platform/controls.h"
+#include "platform/files.h"
+#include "platform/picture_view.h"
+#include "support/win_test_support.h"
+
+namespace lumavex {
+namespace {
+
+class Discovery : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::OleInitialize(nullptr);
+    SetSampleFilePath(sampleDir_.path() + "\\lumavex_pixel.bmp");
+    form_ = Form1::Create(true);
+    ASSERT_NE(form_, nullptr);
+  }
+  void TearDown() override {
+    form_.reset();
+    SetSampleFilePath(kSampleFilePath);
+    ::OleUninitialize();
+  }
+
+  void PressRefresh() { ::SendMessageA(form_->Command1, BM_CLICK, 0, 0); }
+
+  std::vector<std::string> Rows() const {
+    std::vector<std::string> rows;
+    for (int i = 0; i < ListCount(form_->List1); ++i) rows.push_back(ListText(form_->List1, i));
+    return rows;
+  }
+
+  int RowOf(const std::string& title) const {
+    for (int i = 0; i < ListCount(form_->List1); ++i)
+      if (ListText(form_->List1, i) == title) return i;
+    return -1;
+  }
+
+  test::TempFolder sampleDir_;
+  test::MessageRecorder messages_;
+  std::unique_ptr<Form1> form_;
+};
+
+TEST_F(Discovery, ScreenDepthHasAFingerprintPair) {
+  const short depth = GetColorDepth();
+  EXPECT_TRUE(depth == 16 || depth == 24 || depth == 32) << depth;
+  EXPECT_FALSE(FingerprintsForDepth(depth).first.empty());
+}
+
+TEST_F(Discovery, ListsTheConversationWindowWithItsExactTitleAndHandle) {
+  test::DemoWindow demo("--pos 420 40 \"--title\" \"Alice Smith - Conversation \"", "Alice Smith - Conversation ");
+  ASSERT_TRUE(demo.ok());
+  PressRefresh();
+  const int row = RowOf("Alice Smith - Conversation ");  // trailing space kept
+  ASSERT_GE(row, 0) << ::testing::PrintToString(Rows());
+  EXPECT_EQ(reinterpret_cast<HWND>(ListData(form_->List1, row)), demo.hwnd());
+  // Discovery makes every conversation window it examines topmost.
+  EXPECT_TRUE(::GetWindowLongA(demo.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_TRUE(messages_.messages().empty());
+}
+
+TEST_F(Discovery, TwoRefreshesListTheWindowOnce) {
+  test::DemoWindow demo("Bob --pos 420 40", "Bob - Conversation");
+  ASSERT_TRUE(demo.ok());
+  PressRefresh();
+  PressRefresh();
+  int seen = 0;
+  for (const std::string& row : Rows()) seen += row == "Bob - Conversation";
+  EXPECT_EQ(seen, 1);
+}
+
+TEST_F(Discovery, WindowsThatAreNotWebcamConversationsAreLeftOut) {
+  test::DemoWindow lower("--pos 420 20 --title \"carol - conversation\"", "carol - conversation");
+  test::DemoWindow secondDiffers("Dave --pos 420 380 --bad-second", "Dave - Conversation");
+  ASSERT_TRUE(lower.ok());
+  ASSERT_TRUE(secondDiffers.ok());
+  PressRefresh();
+  EXPECT_EQ(RowOf("carol - conversation"), -1);
+  EXPECT_EQ(RowOf("Dave - Conversation"), -1);
+  // Only a title that holds the word is examined at all.
+  EXPECT_FALSE(::GetWindowLongA(lower.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_TRUE(::GetWindowLongA(secondDiffers.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+}
+
+TEST_F(Discovery, PanePaintedWindowWithoutTheWordIsLeftOut) {
+  test::DemoWindow chat("--pos 420 40 --title \"Erin - Chat\"", "Erin - Chat");
+  ASSERT_TRUE(chat.ok());
+  PressRefresh();
+  EXPECT_EQ(RowOf("Erin - Chat"), -1);
+  EXPECT_EQ(ListCount(form_->List1), 0) << ::testing::PrintToString(Rows());
+}
+
+TEST_F(Discovery, MinimisedConversationIsRestoredAndExamined) {
+  test::DemoWindow demo("Fay --pos 420 40 --minimized", "Fay - Conversation", false);
+  ASSERT_TRUE(demo.ok());
+  ASSERT_TRUE(test::PumpUntil([&] { return ::IsIconic(demo.hwnd()) != 0; }));
+  PressRefresh();
+  EXPECT_FALSE(::IsIconic(demo.hwnd()));
+  // The restored window paints asynchronously in its own process; a refresh
+  // once it has painted lists it.
+  ASSERT_TRUE(test::PumpUntil([&] {
+    PressRefresh();
+    return RowOf("Fay - Conversation") >= 0;
+  }));
+}
+
+TEST_F(Discovery, SampleFileIsWrittenWhereItCanBeAndIsNotNeeded) {
+  test::DemoWindow demo("Gus --pos 420 40", "Gus - Conversation");
+  ASSERT_TRUE(demo.ok());
+  PressRefresh();
+  ASSERT_GE(RowOf("Gus - Conversation"), 0);
+  // The last sample is the second point: its 58-byte file, and the previews.
+  std::vector<std::uint8_t> file;
+  ASSERT_TRUE(ReadWholeFile(sampleDir_.path() + "\\lumavex_pixel.bmp", file));
+  EXPECT_EQ(file.size(), 58u);
+  EXPECT_EQ(FingerprintOfFile(file), FingerprintsForDepth(GetColorDepth()).second);
+  EXPECT_EQ(LoadFileText(sampleDir_.path() + "\\lumavex_pixel.bmp"), std::string(file.begin(), file.end()));
+  EXPECT_TRUE(ViewPicture(form_->Picture1));
+  EXPECT_TRUE(ViewPicture(form_->Image1));
+
+  // A drive that cannot be written (here: a folder that does not exist)
+  // changes nothing.
+  SetSampleFilePath("Q:\\no such folder\\lumavex_pixel.bmp");
+  PressRefresh();
+  EXPECT_GE(RowOf("Gus - Conversation"), 0);
+  EXPECT_TRUE(messages_.messages().empty());
+}
+
+TEST_F(Discovery, NoConversationWindowLeavesTheListEmpty) {
+  PressRefresh();
+  EXPECT_EQ(ListCount(form_->List1), 0) << ::testing::PrintToString(Rows());
+}
+
+TEST(LoadFileText, GivesOneCharacterPerByteForEveryByteValue) {
+  test::TempFolder dir;
+  std::string bytes;
+  for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b));
+  const std::string path = dir.path() + "\\all.bin";
+  ASSERT_TRUE(WriteWholeFile(path, {{bytes.data(), bytes.size()}}));
+  EXPECT_EQ(LoadFileText(path), bytes);
+  EXPECT_EQ(LoadFileText(dir.path() + "\\missing.bin"), "");
+}
+
+}  // namespace
+}  // namespace lumavex
