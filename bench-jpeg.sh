@@ -3,6 +3,7 @@
 # library against libjpeg-turbo at 163x123, 640x480 and 1920x1080. The
 # pictures are scikit-image's astronaut photograph (python3-skimage) scaled
 # with ImageMagick; without it the benchmark falls back to synthetic scenes.
+# JSIMD_FORCENONE=1 ./bench-jpeg.sh compares against libjpeg-turbo's plain C.
 set -euo pipefail
 cd "$(dirname "$0")"
 build=build/bench-native
