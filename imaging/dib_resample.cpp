@@ -4,15 +4,15 @@
 #include <stdexcept>
 
 namespace lumavex {
-namespace {
 
 // Explicit rather than std::nearbyint, so that a rounding mode changed
 // elsewhere in the process cannot change the pixels.
 double RoundHalfEven(double v) {
-  const double r = std::round(v);  // halves away from zero
   if (std::fabs(v - std::trunc(v)) == 0.5) return 2.0 * std::round(v / 2.0);
-  return r;
+  return std::round(v);
 }
+
+namespace {
 
 double Mix(double a, double b, double f) { return RoundHalfEven((1.0 - f) * a + f * b); }
 

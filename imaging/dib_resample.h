@@ -36,4 +36,8 @@ struct Bgr24Target {
 // A target with no pixels is left alone.
 void ResampleBilinear24(const Bgr24Source& source, const Bgr24Target& target);
 
+// Rounds to the nearest integer, halves to the even neighbour, whatever the
+// floating-point rounding mode of the process.
+double RoundHalfEven(double v);
+
 }  // namespace lumavex
