@@ -7,6 +7,7 @@ cd "$(dirname "$0")"
 root="$(pwd)"
 tools/install-deps.sh || { echo "could not install the build tools"; exit 1; }
 jobs="$(nproc)"
+mkdir -p build
 
 passed=0
 failed=0
