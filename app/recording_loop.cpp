@@ -1,12 +1,107 @@
 #include "app/recording_loop.h"
 
+#include <optional>
+
 #include "app/form1.h"
+#include "app/recording_view.h"
+#include "discovery/discovery.h"
+#include "imaging/capture.h"
+#include "imaging/dib_section.h"
+#include "imaging/jpeg_frame_writer.h"
+#include "platform/controls.h"
+#include "platform/files.h"
+#include "platform/locale_clock.h"
+#include "platform/message.h"
+#include "platform/picture.h"
+#include "platform/picture_view.h"
 
 namespace lumavex {
+namespace {
 
-void StartRecording(Form1&) {}
-void CaptureFrame(Form1&) {}
-void HaltRecording(Form1&) {}
-void ResetFrameCounter(Form1& form) { form.recording.ResetFrameCounter(); }
+constexpr int kJpegQuality = 70;
+
+// The controls go back to the window before any message is shown: a halted
+// timer must already be off while the message box runs its modal loop.
+void Finish(Form1& form, const std::optional<UserMessage>& message) {
+  ShowRecordingControls(form, form.recording.Controls());
+  if (message) ShowMessage(message->text, message->icon);
+}
+
+// The capturing part of a tick; reports exactly one outcome to the state and
+// returns the message the tick must show, if any.
+std::optional<UserMessage> CaptureAndWrite(Form1& form, const SelectedWebcam& row) {
+  RecordingState& state = form.recording;
+  // A closed window has no rectangle; capturing anyway would record whatever
+  // lies at the screen's corner.
+  if (!::IsWindow(row.window)) return state.WindowClosed();
+  if (::IsIconic(row.window)) ::ShowWindow(row.window, SW_RESTORE);
+  if (CheckValue(form.windowtop) == 1) SetWindowTopmost(row.window, true);
+
+  const PaneRect pane = CurrentPaneRect(row.window);
+  const Picture picture = CaptureWindow(nullptr, pane.left, pane.top, pane.width, pane.height);
+  if (!picture) {
+    // CaptureWindow has told the user already; halt as after a failed JPEG
+    // write rather than stack up one message per tick.
+    state.JpegFailed();
+    return std::nullopt;
+  }
+
+  const FramePaths paths = state.FramePathsFor(ControlText(form.txtPath), row.title);
+  if (CheckValue(form.cbbmp) == 1 && !SavePicture(picture.get(), paths.bmp)) return state.BmpFailed(paths.bmp);
+
+  SetViewPicture(form.Picture1, picture);
+  SetViewPicture(form.Image1, picture);
+
+  if (CheckValue(form.cbjpg) == 1) {
+    cDIBSection section;
+    section.CreateFromPicture(ViewPicture(form.Image1).get());
+    if (FileExists(paths.jpg)) DeleteFileAt(paths.jpg);
+    // On failure the writer has shown its own warning.
+    if (!SavePictureAsJpeg(section, paths.jpg, kJpegQuality)) {
+      state.JpegFailed();
+      return std::nullopt;
+    }
+  }
+  state.FrameWritten();
+  return std::nullopt;
+}
+
+}  // namespace
+
+void StartRecording(Form1& form) {
+  const SelectedWebcam row = ReadSelectedWebcam(form.List1);
+  const StartOutcome outcome =
+      form.recording.StartRecording(row.selected, row.title, CurrentLocalTime(), UserLocaleNames());
+  std::optional<UserMessage> message = outcome.message;
+  if (outcome.started) {
+    const std::string folder = form.recording.RecordingFolderPath(ControlText(form.txtPath));
+    // One level only: the save folder itself must exist. An existing folder
+    // (or file) of that name is used as it is.
+    if (!PathExists(folder) && !MakeDirectory(folder)) message = form.recording.FolderCreationFailed(folder);
+  }
+  Finish(form, message);
+}
+
+void CaptureFrame(Form1& form) {
+  // A message box of this tick runs a modal loop that delivers further ticks;
+  // they are dropped until this one has ended.
+  TickGuard guard(form.recording);
+  if (!guard.entered()) return;
+  const SelectedWebcam row = ReadSelectedWebcam(form.List1);
+  const TickPlan plan = form.recording.BeginTick(row.selected);
+  std::optional<UserMessage> message = plan.message;
+  if (plan.capture) message = CaptureAndWrite(form, row);
+  Finish(form, message);
+}
+
+void HaltRecording(Form1& form) {
+  form.recording.HaltRecording();
+  Finish(form, std::nullopt);
+}
+
+void ResetFrameCounter(Form1& form) {
+  form.recording.ResetFrameCounter();
+  Finish(form, std::nullopt);
+}
 
 }  // namespace lumavex
