@@ -1,0 +1,69 @@
+#pragma once
+// What the recording tests share: the recording folders under a save folder,
+// and a check that a frame file shows the still demo window's pane.
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/picture.h"
+
+namespace lumavex::test {
+
+inline constexpr const char* kJpegFailedText =
+    "Failed to save to JPG, seems webcam window is closed or no space left.";
+
+// Names of the folders directly in `folder`.
+inline std::vector<std::string> SubfoldersOf(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA data;
+  HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = data.cFileName;
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") names.push_back(name);
+  } while (::FindNextFileA(find, &data));
+  ::FindClose(find);
+  return names;
+}
+
+// The still demo pane, sampled in its four bands (right of the ball, below
+// the counter text) and on the ball.
+struct PaneProbe {
+  int x, y;
+  COLORREF colour;
+};
+inline constexpr PaneProbe kPaneProbes[] = {{130, 15, RGB(30, 150, 90)},
+                                            {130, 45, RGB(40, 120, 170)},
+                                            {130, 76, RGB(170, 120, 40)},
+                                            {130, 107, RGB(120, 40, 150)},
+                                            {12, 61, RGB(250, 250, 250)}};
+
+// Decodes a frame file and checks that it is 163 x 123 and shows the still
+// demo pane; `tolerance` per channel allows for JPEG's losses.
+inline ::testing::AssertionResult ShowsDemoPane(const std::string& path, int tolerance) {
+  const Picture picture = LoadPicture(path);
+  if (!picture) return ::testing::AssertionFailure() << path << " does not decode";
+  const SIZE size = PictureSizePixels(picture.get());
+  if (size.cx != 163 || size.cy != 123)
+    return ::testing::AssertionFailure() << path << " is " << size.cx << "x" << size.cy;
+  std::string rows;
+  if (!ReadBitmapPixels24(PictureBitmap(picture.get()), size.cx, size.cy, rows))
+    return ::testing::AssertionFailure() << "cannot read the pixels of " << path;
+  const int stride = (3 * size.cx + 3) & ~3;
+  for (const PaneProbe& p : kPaneProbes) {
+    const auto* px =
+        reinterpret_cast<const unsigned char*>(rows.data()) + (size.cy - 1 - p.y) * stride + 3 * p.x;
+    const int b = px[0], g = px[1], r = px[2];
+    if (std::abs(r - GetRValue(p.colour)) > tolerance || std::abs(g - GetGValue(p.colour)) > tolerance ||
+        std::abs(b - GetBValue(p.colour)) > tolerance)
+      return ::testing::AssertionFailure() << path << " at (" << p.x << "," << p.y << ") has RGB " << r << ","
+                                           << g << "," << b;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+}  // namespace lumavex::test
