@@ -1,0 +1,218 @@
+// Times one recording tick of the main window against the still demo
+// conversation window, and in the same run the screen copy alone, and prints
+// the medians and their ratio. A tick here is the real Timer1 handler with
+// "Save as JPG" on: window checks, topmost, pane rectangle, screen capture,
+// preview in Picture1 and Image1, DIB copy, JPEG encode and file write.
+//
+//   tickbench [ticks]      (default 1000)
+#include <windows.h>
+#include <ole2.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "app/frame_naming.h"
+#include "app/recording_view.h"
+#include "discovery/discovery.h"
+#include "imaging/capture.h"
+#include "imaging/dib_section.h"
+#include "imaging/jpeg/jpeg_encoder.h"
+#include "imaging/jpeg_frame_writer.h"
+#include "platform/controls.h"
+#include "platform/files.h"
+#include "platform/gdi.h"
+#include "platform/message.h"
+#include "platform/picture_view.h"
+#include "tickbench/demo_process.h"
+
+namespace lumavex::bench {
+namespace {
+
+class Stopwatch {
+ public:
+  Stopwatch() { ::QueryPerformanceFrequency(&frequency_); }
+  // Milliseconds that `work` takes.
+  double Time(const std::function<void()>& work) const {
+    LARGE_INTEGER start, end;
+    ::QueryPerformanceCounter(&start);
+    work();
+    ::QueryPerformanceCounter(&end);
+    return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency_.QuadPart);
+  }
+
+ private:
+  LARGE_INTEGER frequency_;
+};
+
+struct Summary {
+  double median, p10, p90;
+};
+
+Summary Summarise(std::vector<double> ms) {
+  std::sort(ms.begin(), ms.end());
+  auto at = [&](double q) { return ms[static_cast<std::size_t>(q * static_cast<double>(ms.size() - 1))]; };
+  return {at(0.5), at(0.1), at(0.9)};
+}
+
+void PrintLine(const char* what, const Summary& s) {
+  std::printf("  %-44s median %7.3f ms   (p10 %.3f, p90 %.3f)\n", what, s.median, s.p10, s.p90);
+}
+
+std::vector<double> Repeat(int n, const Stopwatch& clock, const std::function<void()>& work) {
+  std::vector<double> ms;
+  ms.reserve(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) ms.push_back(clock.Time(work));
+  return ms;
+}
+
+void RemoveFolder(const std::string& folder) {
+  for (const std::string& name : ListFileNames(folder, "*")) DeleteFileAt(folder + "\\" + name);
+  ::RemoveDirectoryA(folder.c_str());
+}
+
+int Run(int ticks) {
+  int messages = 0;
+  SetMessageHandler([&](const std::string& text, MessageIcon) {
+    ++messages;
+    std::fprintf(stderr, "message: %s\n", text.c_str());
+  });
+
+  // Still, so every tick encodes the same picture and the figures compare.
+  DemoProcess demo("Tina --still --pos 60 60", "Tina - Conversation", POINT{130, 15}, RGB(30, 150, 90));
+  if (!demo.hwnd()) {
+    std::fprintf(stderr, "the demo window did not appear\n");
+    return 1;
+  }
+  char temp[MAX_PATH] = {};
+  ::GetTempPathA(MAX_PATH, temp);
+  const std::string save = std::string(temp) + "lumavex_tickbench_" + std::to_string(::GetCurrentProcessId());
+  if (!MakeDirectory(save)) {
+    std::fprintf(stderr, "cannot make %s\n", save.c_str());
+    return 1;
+  }
+
+  auto form = Form1::Create(true);
+  if (!form) return 1;
+  ::SetWindowPos(form->hwnd(), nullptr, 600, 470, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetControlText(form->txtPath, save);
+  for (int i = 0; i < ListCount(form->List1); ++i)
+    if (reinterpret_cast<HWND>(ListData(form->List1, i)) == demo.hwnd()) ListSelect(form->List1, i);
+  if (ListSelected(form->List1) < 0) {
+    std::fprintf(stderr, "the demo window is not in the webcam list\n");
+    return 1;
+  }
+
+  const Stopwatch clock;
+  ::SendMessageA(form->Start, BM_CLICK, 0, 0);
+  for (int i = 0; i < 50; ++i) form->Timer1_Timer();  // warm-up
+  const std::vector<double> tickMs = Repeat(ticks, clock, [&] { form->Timer1_Timer(); });
+  ::SendMessageA(form->btstop, BM_CLICK, 0, 0);
+  const std::string folder = save + "\\" + form->recording.RecordingFolder();
+  const std::size_t written = ListFileNames(folder, "*.jpg").size();
+
+  // The screen copy alone, in the same run and on the same rectangle.
+  const PaneRect pane = CurrentPaneRect(demo.hwnd());
+  const std::vector<double> captureMs = Repeat(ticks, clock, [&] {
+    Picture p = CaptureWindow(nullptr, pane.left, pane.top, pane.width, pane.height);
+  });
+  WindowDc screen(nullptr);
+  UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
+  UniqueBitmap target(::CreateCompatibleBitmap(screen.get(), pane.width, pane.height));
+  std::vector<double> bitBltMs;
+  {
+    SelectedObject selected(memory.get(), target.get());
+    bitBltMs = Repeat(ticks, clock, [&] {
+      ::BitBlt(memory.get(), 0, 0, pane.width, pane.height, screen.get(), pane.left, pane.top, SRCCOPY);
+      ::GdiFlush();
+    });
+  }
+
+  // The tick's other parts one by one, on one captured picture.
+  const Picture picture = CaptureWindow(nullptr, pane.left, pane.top, pane.width, pane.height);
+  const std::vector<double> windowMs = Repeat(ticks, clock, [&] {
+    if (::IsWindow(demo.hwnd()) && ::IsIconic(demo.hwnd())) ::ShowWindow(demo.hwnd(), SW_RESTORE);
+    SetWindowTopmost(demo.hwnd(), true);
+    (void)CurrentPaneRect(demo.hwnd());
+  });
+  const std::vector<double> previewMs = Repeat(ticks, clock, [&] {
+    SetViewPicture(form->Picture1, picture);
+    SetViewPicture(form->Image1, picture);
+  });
+  const std::vector<double> dibMs = Repeat(ticks, clock, [&] {
+    cDIBSection section;
+    section.CreateFromPicture(picture.get());
+  });
+  cDIBSection section;
+  section.CreateFromPicture(picture.get());
+  const std::vector<double> encodeMs = Repeat(ticks, clock, [&] {
+    jpeg::SourceImage image;
+    image.pixels = section.DIBSectionBitsPtr();
+    image.width = section.Width();
+    image.height = section.Height();
+    image.rowBytes = section.BytesPerScanLine();
+    image.bottomUp = true;
+    jpeg::EncodeSettings settings;
+    settings.quality = 70;
+    jpeg::JpegOutputBuffer out(16384);
+    jpeg::encodeJpeg(image, settings, out);
+  });
+  // New names in a folder of their own, as a recording makes them: Wine
+  // looks a missing name up by reading the whole folder.
+  const std::string parts = save + "\\parts";
+  MakeDirectory(parts);
+  int n = 0;
+  const std::vector<double> jpegMs = Repeat(ticks, clock, [&] {
+    SavePictureAsJpeg(section, parts + "\\j" + FrameNumberText(++n) + ".jpg", 70);
+  });
+  std::vector<std::uint8_t> bytes;
+  ReadWholeFile(parts + "\\j" + FrameNumberText(1) + ".jpg", bytes);
+  const std::vector<double> writeMs = Repeat(ticks, clock, [&] {
+    WriteWholeFile(parts + "\\w" + FrameNumberText(++n) + ".jpg", {{bytes.data(), bytes.size()}});
+  });
+
+  const Summary tick = Summarise(tickMs);
+  const Summary capture = Summarise(captureMs);
+  const Summary bitBlt = Summarise(bitBltMs);
+  std::printf("Recording tick, %dx%d pane, JPG at quality 70 (%zu bytes), %d ticks, %zu frames written\n",
+              pane.width, pane.height, bytes.size(), ticks, written);
+  PrintLine("whole tick (Timer1 handler)", tick);
+  for (std::size_t from = 0; from + 100 <= tickMs.size(); from += tickMs.size() / 5) {
+    const std::vector<double> run(tickMs.begin() + from, tickMs.begin() + from + 100);
+    char label[64];
+    std::snprintf(label, sizeof label, "  ticks %zu-%zu (folder holds %zu+ frames)", from, from + 99, from + 50);
+    PrintLine(label, Summarise(run));
+  }
+  PrintLine("screen copy alone (CaptureWindow)", capture);
+  PrintLine("bare BitBlt from the screen", bitBlt);
+  std::printf("  tick / screen copy = %.2f   (tick / bare BitBlt = %.2f)\n", tick.median / capture.median,
+              tick.median / bitBlt.median);
+  std::printf("Parts of a tick, each on its own:\n");
+  PrintLine("window checks, topmost, pane rectangle", Summarise(windowMs));
+  PrintLine("preview in Picture1 and Image1", Summarise(previewMs));
+  PrintLine("DIB copy (cDIBSection::CreateFromPicture)", Summarise(dibMs));
+  PrintLine("JPEG encode alone, into memory", Summarise(encodeMs));
+  PrintLine("JPEG encode and write (SavePictureAsJpeg)", Summarise(jpegMs));
+  PrintLine("plain write of the same bytes (new file)", Summarise(writeMs));
+
+  form.reset();
+  RemoveFolder(parts);
+  RemoveFolder(folder);
+  RemoveFolder(save);
+  return messages == 0 ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace lumavex::bench
+
+int main(int argc, char** argv) {
+  const int ticks = argc > 1 ? std::max(10, std::atoi(argv[1])) : 1000;
+  const HRESULT com = ::OleInitialize(nullptr);
+  const int rc = lumavex::bench::Run(ticks);
+  if (SUCCEEDED(com)) ::OleUninitialize();
+  return rc;
+}
