@@ -49,8 +49,9 @@ std::optional<UserMessage> CaptureAndWrite(Form1& form, const SelectedWebcam& ro
   const FramePaths paths = state.FramePathsFor(ControlText(form.txtPath), row.title);
   if (CheckValue(form.cbbmp) == 1 && !SavePicture(picture.get(), paths.bmp)) return state.BmpFailed(paths.bmp);
 
-  SetViewPicture(form.Picture1, picture);
-  SetViewPicture(form.Image1, picture);
+  // Painted between ticks, with the window's next paint.
+  SetViewPicture(form.Picture1, picture, Repaint::WithNextPaint);
+  SetViewPicture(form.Image1, picture, Repaint::WithNextPaint);
 
   if (CheckValue(form.cbjpg) == 1) {
     cDIBSection section;

@@ -36,8 +36,8 @@ std::string TakeSample(const DiscoveryView& view, ScreenPoint at) {
   if (picture && ReadBitmapPixels24(PictureBitmap(picture.get()), 1, 1, rows))
     file = EncodeBmp24(1, 1, reinterpret_cast<const std::uint8_t*>(rows.data()), rows.size());
   if (!file.empty()) WriteWholeFile(SampleFilePath(), {{file.data(), file.size()}});
-  if (view.picture) SetViewPicture(view.picture, picture);
-  if (view.image) SetViewPicture(view.image, picture);
+  if (view.picture) SetViewPicture(view.picture, picture, Repaint::WithNextPaint);
+  if (view.image) SetViewPicture(view.image, picture, Repaint::WithNextPaint);
   return file.empty() ? std::string() : EncodeBase64(std::string(file.begin(), file.end()));
 }
 

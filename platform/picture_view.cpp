@@ -84,12 +84,12 @@ HWND CreatePictureView(HWND parent, int id, const RECT& r, PictureFit fit, DWORD
                            reinterpret_cast<void*>(static_cast<INT_PTR>(fit)));
 }
 
-void SetViewPicture(HWND view, Picture picture) {
+void SetViewPicture(HWND view, Picture picture, Repaint when) {
   ViewState* state = StateOf(view);
   if (!state) return;
   state->picture = std::move(picture);
   ::InvalidateRect(view, nullptr, FALSE);
-  ::UpdateWindow(view);
+  if (when == Repaint::Now) ::UpdateWindow(view);
 }
 
 Picture ViewPicture(HWND view) {

@@ -16,8 +16,12 @@ const char* PictureViewClass();
 // Creates a picture view as a child window.
 HWND CreatePictureView(HWND parent, int id, const RECT& bounds, PictureFit fit, DWORD extraStyle = 0);
 
-// Shows `picture` (or nothing) and repaints at once.
-void SetViewPicture(HWND view, Picture picture);
+enum class Repaint { Now, WithNextPaint };
+
+// Shows `picture` (or nothing). Repaint::Now paints before returning, for code
+// that keeps the message loop waiting; otherwise the view is painted with the
+// window's next paint, off the caller's time.
+void SetViewPicture(HWND view, Picture picture, Repaint when = Repaint::Now);
 // The picture the view holds now.
 Picture ViewPicture(HWND view);
 

@@ -193,7 +193,7 @@ int Run(int ticks) {
               tick.median / bitBlt.median);
   std::printf("Parts of a tick, each on its own:\n");
   PrintLine("window checks, topmost, pane rectangle", Summarise(windowMs));
-  PrintLine("preview in Picture1 and Image1", Summarise(previewMs));
+  PrintLine("preview painted now (the tick defers it)", Summarise(previewMs));
   PrintLine("DIB copy (cDIBSection::CreateFromPicture)", Summarise(dibMs));
   PrintLine("JPEG encode alone, into memory", Summarise(encodeMs));
   PrintLine("JPEG encode and write (SavePictureAsJpeg)", Summarise(jpegMs));
