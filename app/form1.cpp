@@ -8,6 +8,7 @@
 #include "discovery/discovery.h"
 #include "platform/controls.h"
 #include "platform/files.h"
+#include "platform/message_box.h"
 #include "platform/floppy_icon.h"
 #include "platform/picture_view.h"
 
@@ -67,6 +68,7 @@ bool Form1::CreateWindowAndControls(bool show) {
                                 ::GetModuleHandleA(nullptr), this);
   if (!hwnd) return false;
   window_.reset(hwnd);
+  SetMessageBoxOwner(hwnd);
   CreateControls();
   Load();
   if (show) {

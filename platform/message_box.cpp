@@ -5,6 +5,11 @@
 #include "platform/message.h"
 
 namespace lumavex {
+namespace {
+HWND g_owner = nullptr;
+}  // namespace
+
+void SetMessageBoxOwner(HWND owner) { g_owner = owner; }
 
 void UseMessageBoxes() {
   SetMessageHandler([](const std::string& text, MessageIcon icon) {
@@ -15,7 +20,7 @@ void UseMessageBoxes() {
       case MessageIcon::Exclamation: flags |= MB_ICONEXCLAMATION; break;
       case MessageIcon::None: break;
     }
-    ::MessageBoxA(::GetActiveWindow(), text.c_str(), kAppTitle, flags);
+    ::MessageBoxA(g_owner && ::IsWindow(g_owner) ? g_owner : ::GetActiveWindow(), text.c_str(), kAppTitle, flags);
   });
 }
 
