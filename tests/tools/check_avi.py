@@ -1,0 +1,129 @@
+#!/usr/bin/python3
+"""Checks the AVI files that the Windows test test_avi_convert leaves behind,
+with tools nobody on this project wrote: ffprobe reads the file's streams,
+frame size and rate, ffmpeg decodes every frame, PIL decodes every JPG frame.
+
+Each case is a subfolder holding the frame files, the AVI file and
+"expect.txt" (lines "avi NAME", "rate N", "width W", "height H" and one
+"frame NAME" per video frame, in order). A case passes when the file has
+exactly one stream, a video stream of W x H at N frames per second, as many
+frames as listed, and every decoded frame matches its own JPG well above
+30 dB PSNR and matches it better than any other frame of the case, so that
+frames out of order are caught.
+
+usage: check_avi.py <folder of cases>
+"""
+import json
+import math
+import os
+import subprocess
+import sys
+
+import numpy
+from PIL import Image
+
+MIN_PSNR_DB = 35.0
+ORDER_MARGIN_DB = 3.0
+
+
+def psnr(a, b):
+    mse = numpy.mean((a.astype(numpy.float64) - b.astype(numpy.float64)) ** 2)
+    return 99.0 if mse == 0 else 10.0 * math.log10(255.0 ** 2 / mse)
+
+
+def read_expectation(path):
+    expect = {"frames": []}
+    with open(path, encoding="ascii") as f:
+        for line in f:
+            key, _, value = line.rstrip("\n").partition(" ")
+            if key == "frame":
+                expect["frames"].append(value)
+            elif key in ("rate", "width", "height"):
+                expect[key] = int(value)
+            elif key == "avi":
+                expect[key] = value
+    return expect
+
+
+def probe(avi):
+    out = subprocess.run(
+        ["ffprobe", "-v", "error", "-count_frames", "-show_entries",
+         "stream=codec_type,width,height,r_frame_rate,avg_frame_rate,nb_read_frames", "-of", "json", avi],
+        check=True, capture_output=True, text=True).stdout
+    return json.loads(out)["streams"]
+
+
+def decode(avi, width, height):
+    raw = subprocess.run(["ffmpeg", "-v", "error", "-i", avi, "-f", "rawvideo", "-pix_fmt", "rgb24", "-"],
+                         check=True, capture_output=True).stdout
+    size = width * height * 3
+    if size == 0 or len(raw) % size:
+        return None
+    return numpy.frombuffer(raw, numpy.uint8).reshape(len(raw) // size, height, width, 3)
+
+
+def check_case(folder):
+    problems = []
+    expect = read_expectation(os.path.join(folder, "expect.txt"))
+    avi = os.path.join(folder, expect["avi"])
+    rate, width, height, names = expect["rate"], expect["width"], expect["height"], expect["frames"]
+    streams = probe(avi)
+    if len(streams) != 1 or streams[0].get("codec_type") != "video":
+        return ["%d streams %s, expected one video stream" % (len(streams), [s.get("codec_type") for s in streams])]
+    video = streams[0]
+    if (video.get("width"), video.get("height")) != (width, height):
+        problems.append("size %sx%s, expected %dx%d" % (video.get("width"), video.get("height"), width, height))
+    for field in ("r_frame_rate", "avg_frame_rate"):
+        if video.get(field) != "%d/1" % rate:
+            problems.append("%s %s, expected %d/1" % (field, video.get(field), rate))
+    if str(video.get("nb_read_frames")) != str(len(names)):
+        problems.append("%s frames read, expected %d" % (video.get("nb_read_frames"), len(names)))
+    frames = decode(avi, width, height)
+    if frames is None or len(frames) != len(names):
+        problems.append("decoded %s frames, expected %d" % (None if frames is None else len(frames), len(names)))
+        return problems
+    pictures = [numpy.asarray(Image.open(os.path.join(folder, n)).convert("RGB")) for n in names]
+    worst, closest_other = 99.0, 0.0
+    for i, frame in enumerate(frames):
+        own = psnr(frame, pictures[i])
+        worst = min(worst, own)
+        if own < MIN_PSNR_DB:
+            problems.append("frame %d: %.1f dB against %s" % (i, own, names[i]))
+        for j, other in enumerate(pictures):
+            if j == i or other.shape != frame.shape:
+                continue
+            against_other = psnr(frame, other)
+            closest_other = max(closest_other, against_other)
+            if against_other > own - ORDER_MARGIN_DB:
+                problems.append("frame %d looks like %s as much as like %s" % (i, names[j], names[i]))
+    print("  %s: %d frames %dx%d at %d/s; PSNR against its own JPG at least %.1f dB, against any other at most "
+          "%.1f dB" % (expect["avi"], len(frames), width, height, rate, worst, closest_other))
+    return problems
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__)
+        return 2
+    root = sys.argv[1]
+    cases = sorted(d for d in (os.listdir(root) if os.path.isdir(root) else [])
+                   if os.path.isfile(os.path.join(root, d, "expect.txt")))
+    if not cases:
+        print("no cases in %s: did test_avi_convert run?" % root)
+        return 1
+    failed = 0
+    for case in cases:
+        print(case)
+        try:
+            problems = check_case(os.path.join(root, case))
+        except (OSError, subprocess.CalledProcessError, KeyError, ValueError) as error:
+            problems = ["could not be checked: %s" % error]
+        for p in problems:
+            print("  FAIL " + p)
+        failed += bool(problems)
+    print("%d cases, %d failed" % (len(cases), failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

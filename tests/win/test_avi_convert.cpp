@@ -1,0 +1,350 @@
+// "Write Avi" driven as a user drives it: a folder in txtPath, the button's
+// handler, and the save and compression dialogs filled in and confirmed (or
+// cancelled) from a helper thread. The AVI files of the cases that write one
+// are left in avi-check/ beside this program, with what they should hold, for
+// tests/tools/check_avi.py, which decodes them with ffmpeg and compares every
+// frame with its JPG decoded by PIL.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "avi/cdib.h"
+#include "avi_test_support.h"
+#include "dialog_driver.h"
+#include "platform/controls.h"
+#include "platform/files.h"
+#include "platform/picture_view.h"
+#include "support/win_test_support.h"
+
+namespace lumavex {
+namespace {
+
+using test::DialogDriver;
+using test::ShownMessage;
+
+const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new test::AviEnvironment);
+
+constexpr int kWidth = 163, kHeight = 123;
+constexpr const char* kSaveTitle = "Choose a filename to save AVI to...";
+constexpr const char* kCompressionTitle = "Video Compression";
+constexpr const char* kUncompressed = "Full Frames (Uncompressed)";
+constexpr int kCompressorCombo = 880;
+constexpr const char* kNoFiles = "No files to convert, Please choose the correct folder.";
+constexpr const char* kWriteError = "There was an error writing the file.";
+
+// The user names `target` in the save dialog and takes the uncompressed
+// compressor in the compression dialog.
+std::function<void(DialogDriver&)> SaveUncompressed(const std::string& target) {
+  return [target](DialogDriver& d) {
+    HWND save = d.Wait(kSaveTitle);
+    if (!save || !d.SetFileName(save, target) || !d.Click(save, IDOK)) return;
+    HWND compression = d.Wait(kCompressionTitle);
+    if (compression && d.Choose(compression, kCompressorCombo, kUncompressed)) d.Click(compression, IDOK);
+  };
+}
+
+// A fresh case folder under the checker's folder.
+std::string CheckCase(const std::string& name) {
+  static const bool cleared = [] {
+    test::RemoveTree(test::CheckFolder());
+    return MakeDirectory(test::CheckFolder());
+  }();
+  EXPECT_TRUE(cleared);
+  const std::string folder = test::CheckFolder() + "\\" + name;
+  test::RemoveTree(folder);
+  EXPECT_TRUE(MakeDirectory(folder));
+  return folder;
+}
+
+std::string Messages(const std::vector<ShownMessage>& messages) {
+  std::string text;
+  for (const ShownMessage& m : messages) text += "[" + m.text + "] ";
+  return text;
+}
+
+class WriteAvi : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form_ = Form1::Create(false);
+    ASSERT_NE(form_, nullptr);
+  }
+
+  // Clicks "Write Avi" with `folder` in txtPath while `script` acts on the
+  // dialogs; returns the messages the user was shown.
+  std::vector<ShownMessage> Click(const std::string& folder, std::function<void(DialogDriver&)> script = {}) {
+    SetControlText(form_->txtPath, folder);
+    test::MessageRecorder recorder;
+    DialogDriver driver(std::move(script));
+    form_->aviwrite_Click();
+    driver.Finish();
+    for (const std::string& failure : driver.failures()) ADD_FAILURE() << failure;
+    return recorder.messages();
+  }
+
+  std::vector<std::string> Listed() const {
+    std::vector<std::string> names;
+    for (int i = 0; i < ListCount(form_->File1); ++i) names.push_back(ListText(form_->File1, i));
+    return names;
+  }
+
+  std::unique_ptr<Form1> form_;
+};
+
+// Frames of one recording: zero-padded counters, one name in capitals (plain
+// byte order would put it first), one ".JPG", a grey frame and one that is a
+// BMP file under a JPG name. Files that are not "*.jpg" are not frames.
+TEST_F(WriteAvi, WritesEveryFrameInNameOrderAndReleasesEverything) {
+  const std::string folder = CheckCase("name_order");
+  const std::vector<std::string> frames = {
+      "Alice0000000.jpg", "Alice0000001.jpg", "Alice0000002.jpg", "Alice0000003.jpg",
+      "Alice0000004.jpg", "Alice0000005.jpg", "Alice0000006.jpg", "Alice0000007.jpg",
+      "ALICE0000008.jpg", "Alice0000009.jpg", "Alice0000010.jpg", "alice0000011.JPG"};
+  for (int i = static_cast<int>(frames.size()) - 1; i >= 0; --i) {
+    const std::string path = folder + "\\" + frames[i];
+    if (i == 4)
+      ASSERT_TRUE(test::WriteBmpFrame(path, kWidth, kHeight, i));
+    else
+      ASSERT_TRUE(test::WriteJpegFrame(path, kWidth, kHeight, i, /*grey=*/i == 3));
+  }
+  ASSERT_TRUE(test::WriteBmpFrame(folder + "\\Alice0000005.bmp", kWidth, kHeight, 40));
+  ASSERT_TRUE(test::WriteTextFile(folder + "\\notes.txt", "not a frame"));
+  ASSERT_TRUE(test::WriteTextFile(folder + "\\tmp.bmp", "left from an earlier conversion"));
+  const std::string target = folder + "\\name_order.avi";
+
+  const auto messages = Click(folder, SaveUncompressed(target));
+
+  EXPECT_TRUE(messages.empty()) << Messages(messages);
+  EXPECT_EQ(Listed(), frames);
+  EXPECT_EQ(ListSelected(form_->File1), 11);
+  const SIZE shown = PictureSizePixels(ViewPicture(form_->Image1).get());
+  EXPECT_EQ(shown.cx, kWidth);
+  EXPECT_EQ(shown.cy, kHeight);
+
+  EXPECT_EQ(test::LiveAviObjects(), 0);
+  EXPECT_TRUE(test::FileIsReleased(target));
+  EXPECT_TRUE(test::FileIsReleased(folder + "\\tmp.bmp"));
+  const test::AviSummary avi = test::ReadAviSummary(target);
+  ASSERT_TRUE(avi.read);
+  EXPECT_EQ(avi.videoStreams, 1);
+  EXPECT_EQ(avi.length, 12u);
+  EXPECT_EQ(avi.rate, 3u);
+  EXPECT_EQ(avi.scale, 1u);
+  EXPECT_EQ(avi.width, kWidth);
+  EXPECT_EQ(avi.height, kHeight);
+
+  // The temporary file now holds the last frame, exactly as the video does.
+  test::MessageRecorder quiet;
+  cDib last;
+  ASSERT_TRUE(last.CreateFromFile(folder + "\\tmp.bmp"));
+  EXPECT_EQ(last.Width(), kWidth);
+  EXPECT_EQ(last.Height(), kHeight);
+  EXPECT_EQ(last.BitCount(), 24);
+  EXPECT_EQ(test::ReadAviFrame(target, 11), std::vector<std::uint8_t>(last.PointerToBits(),
+                                                                      last.PointerToBits() + last.SizeImage()));
+  EXPECT_TRUE(test::WriteExpectation(folder, "name_order.avi", 3, kWidth, kHeight, frames));
+}
+
+TEST_F(WriteAvi, FrameRateComesFromTheLeadingNumberOfTheRateBox) {
+  const struct {
+    const char* text;
+    DWORD rate;
+  } cases[] = {{"3", 3},   {"45", 30}, {"12.5", 12}, {"13.5", 14},
+               {"7 fps", 7}, {"", 1},  {"0", 1},     {"-5", 1}};
+  int n = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("rate text \"") + c.text + "\"");
+    const std::string name = "rate_" + std::to_string(n);
+    const std::string folder = CheckCase(name);
+    ASSERT_TRUE(test::WriteJpegFrame(folder + "\\Bob0000000.jpg", 48, 36, 2 * n));
+    ASSERT_TRUE(test::WriteJpegFrame(folder + "\\Bob0000001.jpg", 48, 36, 2 * n + 1));
+    SetControlText(form_->txtFPS, c.text);
+
+    const auto messages = Click(folder, SaveUncompressed(folder + "\\" + name + ".avi"));
+
+    EXPECT_TRUE(messages.empty()) << Messages(messages);
+    const test::AviSummary avi = test::ReadAviSummary(folder + "\\" + name + ".avi");
+    EXPECT_EQ(avi.rate, c.rate);
+    EXPECT_EQ(avi.scale, 1u);
+    EXPECT_EQ(avi.length, 2u);
+    EXPECT_TRUE(test::WriteExpectation(folder, name + ".avi", static_cast<int>(c.rate), 48, 36,
+                                       {"Bob0000000.jpg", "Bob0000001.jpg"}));
+    ++n;
+  }
+  EXPECT_EQ(test::LiveAviObjects(), 0);
+}
+
+// The save dialog adds ".avi" to a name typed without it.
+TEST_F(WriteAvi, OneFrameFolderGivesOneKeyFrame) {
+  const std::string folder = CheckCase("one_frame");
+  ASSERT_TRUE(test::WriteJpegFrame(folder + "\\Carol0000000.jpg", 40, 30, 5));
+
+  const auto messages = Click(folder, SaveUncompressed(folder + "\\one_frame"));
+
+  EXPECT_TRUE(messages.empty()) << Messages(messages);
+  const test::AviSummary avi = test::ReadAviSummary(folder + "\\one_frame.avi");
+  ASSERT_TRUE(avi.read);
+  EXPECT_EQ(avi.length, 1u);
+  EXPECT_EQ(avi.width, 40);
+  EXPECT_EQ(avi.height, 30);
+  EXPECT_TRUE(test::WriteExpectation(folder, "one_frame.avi", 3, 40, 30, {"Carol0000000.jpg"}));
+}
+
+// A recording saved as BMP only, and a folder that is not there: nothing to
+// convert, and no dialog is shown (the driver would report one).
+TEST_F(WriteAvi, FolderWithoutJpgFramesOrMissingSaysSoAndStops) {
+  test::TempFolder temp;
+  ASSERT_TRUE(test::WriteBmpFrame(temp.path() + "\\Alice0000000.bmp", 16, 16, 1));
+  ASSERT_TRUE(test::WriteBmpFrame(temp.path() + "\\Alice0000001.bmp", 16, 16, 2));
+  for (const std::string& folder : {temp.path(), temp.path() + "\\missing"}) {
+    SCOPED_TRACE(folder);
+    const auto messages = Click(folder);
+    ASSERT_EQ(messages.size(), 1u) << Messages(messages);
+    EXPECT_EQ(messages[0].text, kNoFiles);
+    EXPECT_EQ(messages[0].icon, MessageIcon::None);
+    EXPECT_EQ(ListCount(form_->File1), 0);
+  }
+  EXPECT_FALSE(FileExists(temp.path() + "\\tmp.bmp"));
+}
+
+TEST_F(WriteAvi, CancellingTheSaveDialogStopsSilently) {
+  test::TempFolder temp;
+  ASSERT_TRUE(test::WriteJpegFrame(temp.path() + "\\Alice0000000.jpg", 32, 24, 1));
+
+  const auto messages = Click(temp.path(), [](DialogDriver& d) {
+    if (HWND save = d.Wait(kSaveTitle)) d.Click(save, IDCANCEL);
+  });
+
+  EXPECT_TRUE(messages.empty()) << Messages(messages);
+  EXPECT_EQ(test::FilesIn(temp.path()), std::vector<std::string>{"Alice0000000.jpg"});
+  EXPECT_EQ(test::LiveAviObjects(), 0);
+}
+
+TEST_F(WriteAvi, CancellingTheCompressionDialogSaysSoAloneAndKeepsTheFile) {
+  test::TempFolder temp;
+  ASSERT_TRUE(test::WriteJpegFrame(temp.path() + "\\Alice0000000.jpg", 32, 24, 1));
+  ASSERT_TRUE(test::WriteJpegFrame(temp.path() + "\\Alice0000001.jpg", 32, 24, 2));
+  const std::string target = temp.path() + "\\cancelled.avi";
+
+  const auto messages = Click(temp.path(), [&target](DialogDriver& d) {
+    HWND save = d.Wait(kSaveTitle);
+    if (!save || !d.SetFileName(save, target) || !d.Click(save, IDOK)) return;
+    if (HWND compression = d.Wait(kCompressionTitle)) d.Click(compression, IDCANCEL);
+  });
+
+  ASSERT_EQ(messages.size(), 1u) << Messages(messages);
+  EXPECT_EQ(messages[0].text, "Error in getting Avi Save options");
+  EXPECT_EQ(messages[0].icon, MessageIcon::None);
+  EXPECT_TRUE(FileExists(target));
+  EXPECT_TRUE(test::FileIsReleased(target));
+  EXPECT_EQ(test::LiveAviObjects(), 0);
+}
+
+// Another program holds the chosen file open: the overwrite question is
+// answered Yes, then the file cannot be opened for writing.
+TEST_F(WriteAvi, TargetThatCannotBeOpenedGivesItsMessageThenTheClosingOne) {
+  test::TempFolder temp;
+  ASSERT_TRUE(test::WriteJpegFrame(temp.path() + "\\Alice0000000.jpg", 32, 24, 1));
+  const std::string target = temp.path() + "\\locked.avi";
+  ASSERT_TRUE(test::WriteTextFile(target, "in use"));
+  UniqueFile lock(::CreateFileA(target.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  ASSERT_TRUE(lock.valid());
+
+  const auto messages = Click(temp.path(), [&target](DialogDriver& d) {
+    HWND save = d.Wait(kSaveTitle);
+    if (!save || !d.SetFileName(save, target) || !d.Click(save, IDOK)) return;
+    if (HWND question = d.Wait("")) d.Click(question, IDYES);
+  });
+
+  ASSERT_EQ(messages.size(), 2u) << Messages(messages);
+  EXPECT_EQ(messages[0].text, "Can't open File to write, try to use different name to save.");
+  EXPECT_EQ(messages[0].icon, MessageIcon::None);
+  EXPECT_EQ(messages[1].text, kWriteError);
+  EXPECT_EQ(messages[1].icon, MessageIcon::Information);
+  EXPECT_EQ(test::LiveAviObjects(), 0);
+}
+
+TEST_F(WriteAvi, ConfirmedOverwriteReplacesTheOldFile) {
+  test::TempFolder temp;
+  ASSERT_TRUE(test::WriteJpegFrame(temp.path() + "\\Alice0000000.jpg", 32, 24, 1));
+  ASSERT_TRUE(test::WriteJpegFrame(temp.path() + "\\Alice0000001.jpg", 32, 24, 2));
+  const std::string target = temp.path() + "\\again.avi";
+  ASSERT_TRUE(test::WriteTextFile(target, std::string(200000, 'x')));
+
+  const auto messages = Click(temp.path(), [&target](DialogDriver& d) {
+    HWND save = d.Wait(kSaveTitle);
+    if (!save || !d.SetFileName(save, target) || !d.Click(save, IDOK)) return;
+    HWND question = d.Wait("");
+    if (!question || !d.Click(question, IDYES)) return;
+    HWND compression = d.Wait(kCompressionTitle);
+    if (compression && d.Choose(compression, kCompressorCombo, kUncompressed)) d.Click(compression, IDOK);
+  });
+
+  EXPECT_TRUE(messages.empty()) << Messages(messages);
+  const test::AviSummary avi = test::ReadAviSummary(target);
+  ASSERT_TRUE(avi.read);
+  EXPECT_EQ(avi.length, 2u);
+  std::vector<std::uint8_t> bytes;
+  ASSERT_TRUE(ReadWholeFile(target, bytes));
+  EXPECT_LT(bytes.size(), 200000u);
+}
+
+// A first frame that is no picture is reported by name; an older "tmp.bmp"
+// is never taken in its place. No stream is made, so no compression dialog.
+TEST_F(WriteAvi, FirstFrameThatIsNoPictureStopsBeforeTheStream) {
+  test::TempFolder temp;
+  ASSERT_TRUE(test::WriteTextFile(temp.path() + "\\Alice0000000.jpg", "not a picture at all"));
+  ASSERT_TRUE(test::WriteJpegFrame(temp.path() + "\\Alice0000001.jpg", 32, 24, 1));
+  ASSERT_TRUE(test::WriteBmpFrame(temp.path() + "\\tmp.bmp", 32, 24, 9));
+  const std::string target = temp.path() + "\\first_bad.avi";
+
+  const auto messages = Click(temp.path(), [&target](DialogDriver& d) {
+    HWND save = d.Wait(kSaveTitle);
+    if (save && d.SetFileName(save, target)) d.Click(save, IDOK);
+  });
+
+  ASSERT_EQ(messages.size(), 2u) << Messages(messages);
+  EXPECT_EQ(messages[0].text, "Could not read the frame as a picture:\r\n" + temp.path() + "\\Alice0000000.jpg");
+  EXPECT_EQ(messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_EQ(messages[1].text, "Could not load first bitmap file in list!");
+  EXPECT_EQ(messages[1].icon, MessageIcon::Exclamation);
+  EXPECT_EQ(ListSelected(form_->File1), 0);
+  EXPECT_TRUE(FileExists(target));
+  EXPECT_TRUE(test::FileIsReleased(target));
+  EXPECT_EQ(test::LiveAviObjects(), 0);
+}
+
+// A later frame that is no picture ends the video before it rather than
+// repeating the frame before it; the file keeps the frames written so far.
+TEST_F(WriteAvi, LaterFrameThatIsNoPictureEndsTheVideoWithTheClosingMessage) {
+  const std::string folder = CheckCase("later_frame_bad");
+  ASSERT_TRUE(test::WriteJpegFrame(folder + "\\Alice0000000.jpg", 64, 48, 1));
+  ASSERT_TRUE(test::WriteJpegFrame(folder + "\\Alice0000001.jpg", 64, 48, 2));
+  ASSERT_TRUE(test::WriteTextFile(folder + "\\Alice0000002.jpg", "not a picture at all"));
+  ASSERT_TRUE(test::WriteJpegFrame(folder + "\\Alice0000003.jpg", 64, 48, 3));
+  const std::string target = folder + "\\later_frame_bad.avi";
+
+  const auto messages = Click(folder, SaveUncompressed(target));
+
+  ASSERT_EQ(messages.size(), 2u) << Messages(messages);
+  EXPECT_EQ(messages[0].text, "Could not read the frame as a picture:\r\n" + folder + "\\Alice0000002.jpg");
+  EXPECT_EQ(messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_EQ(messages[1].text, kWriteError);
+  EXPECT_EQ(messages[1].icon, MessageIcon::Information);
+  EXPECT_EQ(ListSelected(form_->File1), 2);
+  EXPECT_EQ(test::LiveAviObjects(), 0);
+  EXPECT_TRUE(test::FileIsReleased(target));
+  EXPECT_TRUE(test::FileIsReleased(folder + "\\tmp.bmp"));
+  const test::AviSummary avi = test::ReadAviSummary(target);
+  ASSERT_TRUE(avi.read);
+  EXPECT_EQ(avi.length, 2u);
+  EXPECT_TRUE(test::WriteExpectation(folder, "later_frame_bad.avi", 3, 64, 48,
+                                     {"Alice0000000.jpg", "Alice0000001.jpg"}));
+}
+
+}  // namespace
+}  // namespace lumavex
