@@ -1,5 +1,8 @@
 #include "avi/convert_folder.h"
 
+#include <string>
+#include <vector>
+
 #include "app/form1.h"
 #include "avi/avi_handles.h"
 #include "avi/cdib.h"
@@ -110,10 +113,13 @@ bool WriteFrames(Form1& form, const AviChoices& choices, const std::string& fold
   }
 
   const int count = ListCount(form.File1);
+  std::vector<std::string> paths;
+  for (int i = 0; i < count; ++i) paths.push_back(FramePath(form, folder, i));
+  frames.DecodeAhead(paths);
   for (int i = 0; i < count; ++i) {
     // A frame that cannot be read ends the video here rather than repeating
     // the previous frame in its place.
-    if (!frames.Load(i, FramePath(form, folder, i), dib)) return true;
+    if (!frames.Load(i, paths[i], dib)) return true;
     last = ::AVIStreamWrite(avi.compressed.get(), i, 1, dib.PointerToBits(), dib.SizeImage(), AVIIF_KEYFRAME,
                             nullptr, nullptr);
     if (last != 0) {

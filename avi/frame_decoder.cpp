@@ -55,7 +55,7 @@ FrameDecoder::FrameDecoder() {
 bool FrameDecoder::Decode(const std::string& path, std::vector<std::uint8_t>& bmp) {
   try {
     if (!ReadWholeFile(path, file_)) return false;
-    if (IsJpeg(file_) && DecodeJpeg(bmp)) return true;
+    if (IsJpeg(file_) && DecodeJpegBytes(bmp)) return true;
     return DecodeOther(path, bmp);
   } catch (const std::bad_alloc&) {
     // A picture too large for memory is not a frame we can write.
@@ -63,7 +63,15 @@ bool FrameDecoder::Decode(const std::string& path, std::vector<std::uint8_t>& bm
   }
 }
 
-bool FrameDecoder::DecodeJpeg(std::vector<std::uint8_t>& bmp) {
+bool FrameDecoder::DecodeJpeg(const std::string& path, std::vector<std::uint8_t>& bmp) {
+  try {
+    return ReadWholeFile(path, file_) && IsJpeg(file_) && DecodeJpegBytes(bmp);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+bool FrameDecoder::DecodeJpegBytes(std::vector<std::uint8_t>& bmp) {
   if (!factory_ || !jpegDecoders_ || file_.size() > std::numeric_limits<DWORD>::max()) return false;
   ComPtr<IWICStream> stream;
   if (FAILED(factory_->CreateStream(stream.put())) ||

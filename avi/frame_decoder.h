@@ -26,9 +26,12 @@ class FrameDecoder {
   // file that cannot be read or is not a picture (or too large to hold);
   // `bmp` is then unspecified.
   bool Decode(const std::string& path, std::vector<std::uint8_t>& bmp);
+  // The same for JPEG files only, through the imaging component alone (which
+  // any thread with COM may use); false for any other file.
+  bool DecodeJpeg(const std::string& path, std::vector<std::uint8_t>& bmp);
 
  private:
-  bool DecodeJpeg(std::vector<std::uint8_t>& bmp);
+  bool DecodeJpegBytes(std::vector<std::uint8_t>& bmp);
   static bool DecodeOther(const std::string& path, std::vector<std::uint8_t>& bmp);
 
   ComPtr<IWICImagingFactory> factory_;

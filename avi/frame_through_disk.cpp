@@ -10,8 +10,15 @@ namespace lumavex {
 FrameThroughDisk::FrameThroughDisk(HWND list, HWND preview, std::string tempPath)
     : display_(list, preview), temp_(std::move(tempPath)) {}
 
+void FrameThroughDisk::DecodeAhead(std::vector<std::string> paths) {
+  ahead_ = std::make_unique<FramePrefetcher>(std::move(paths));
+}
+
 bool FrameThroughDisk::Load(int index, const std::string& framePath, cDib& dib) {
-  if (!decoder_.Decode(framePath, scratch_)) {
+  // What the other thread could not decode is tried here, with every kind of
+  // picture file the platform reads.
+  const bool decoded = (ahead_ && ahead_->Take(index, scratch_)) || decoder_.Decode(framePath, scratch_);
+  if (!decoded) {
     ShowLatest();
     display_.Failed(index);
     ShowMessage("Could not read the frame as a picture:\r\n" + framePath, MessageIcon::Exclamation);

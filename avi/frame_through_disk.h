@@ -5,11 +5,13 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "avi/encoding_display.h"
 #include "avi/frame_decoder.h"
+#include "avi/frame_prefetcher.h"
 #include "avi/temp_frame_file.h"
 
 namespace lumavex {
@@ -21,6 +23,10 @@ class FrameThroughDisk {
   // `list` holds the frame names, `preview` shows the frames; the temporary
   // file is `tempPath`.
   FrameThroughDisk(HWND list, HWND preview, std::string tempPath);
+
+  // From here on, frames are decoded ahead on another thread: frame i of
+  // `paths` is the one Load(i, ...) asks for, in order from 0.
+  void DecodeAhead(std::vector<std::string> paths);
 
   // Frame `index` of the list, read from `framePath`. True when `dib` now
   // holds it. On false the user has been told why (a file that is not a
@@ -35,6 +41,7 @@ class FrameThroughDisk {
 
  private:
   FrameDecoder decoder_;
+  std::unique_ptr<FramePrefetcher> ahead_;
   EncodingDisplay display_;
   TempFrameFile temp_;
   std::vector<std::uint8_t> frame_;    // BMP file of the last frame decoded
