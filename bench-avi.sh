@@ -65,7 +65,11 @@ trap lumavex_stop_session EXIT
 lumavex_start_display 24 && lumavex_prepare_prefix
 win_folder="Z:$(cd "$folder" && pwd | tr / '\\')"
 win_target="Z:$(cd "$work" && pwd | tr / '\\')\\lumavex.avi"
-ours=$(wine "$build/bin/avibench.exe" "$win_folder" "$win_target" 3 | tr -d '\r')
+ours=$(wine "$build/bin/avibench.exe" "$win_folder" "$win_target" 3 | tr -d '\r') || {
+  echo "$ours"
+  echo "avibench failed"
+  exit 1
+}
 echo "$ours"
 lumavex_stop_session
 trap - EXIT

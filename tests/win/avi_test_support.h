@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <ole2.h>
 #include <vfw.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
@@ -178,6 +179,49 @@ inline bool FileIsReleased(const std::string& path) {
   UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   return file.valid();
+}
+
+// Handles this process holds, as the system lists them (the counting call
+// of the process API gives 0 under Wine).
+inline long ProcessHandleCount() {
+  struct Entry {
+    ULONG ownerPid;
+    BYTE objectType;
+    BYTE flags;
+    USHORT handle;
+    PVOID object;
+    ACCESS_MASK access;
+  };
+  struct List {
+    ULONG count;
+    Entry entries[1];
+  };
+  using Query = LONG(WINAPI*)(int, PVOID, ULONG, PULONG);
+  static const auto query =
+      reinterpret_cast<Query>(::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation"));
+  constexpr int kSystemHandleInformation = 16;
+  std::vector<std::uint8_t> buffer(1 << 20);
+  ULONG needed = 0;
+  while (query && query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) != 0) {
+    if (buffer.size() >= (1u << 28)) return -1;
+    buffer.resize(buffer.size() * 4);
+  }
+  if (!query) return -1;
+  const auto* list = reinterpret_cast<const List*>(buffer.data());
+  long count = 0;
+  for (ULONG i = 0; i < list->count; ++i) count += list->entries[i].ownerPid == ::GetCurrentProcessId();
+  return count;
+}
+
+inline int ProcessThreadCount() {
+  UniqueFile snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+  if (!snapshot) return -1;
+  THREADENTRY32 thread{};
+  thread.dwSize = sizeof thread;
+  int count = 0;
+  for (BOOL more = ::Thread32First(snapshot.get(), &thread); more; more = ::Thread32Next(snapshot.get(), &thread))
+    count += thread.th32OwnerProcessID == ::GetCurrentProcessId();
+  return count;
 }
 
 inline long LiveAviObjects() {

@@ -13,6 +13,7 @@
 
 #include "app/form1.h"
 #include "avi/cdib.h"
+#include "avi/convert_folder.h"
 #include "avi_test_support.h"
 #include "dialog_driver.h"
 #include "platform/controls.h"
@@ -315,6 +316,71 @@ TEST_F(WriteAvi, FirstFrameThatIsNoPictureStopsBeforeTheStream) {
   EXPECT_EQ(ListSelected(form_->File1), 0);
   EXPECT_TRUE(FileExists(target));
   EXPECT_TRUE(test::FileIsReleased(target));
+  EXPECT_EQ(test::LiveAviObjects(), 0);
+}
+
+// A folder named "tmp.bmp" stands where the temporary file goes.
+TEST_F(WriteAvi, TemporaryFileThatCannotBeWrittenIsReported) {
+  test::TempFolder temp;
+  ASSERT_TRUE(test::WriteJpegFrame(temp.path() + "\\Alice0000000.jpg", 32, 24, 1));
+  ASSERT_TRUE(MakeDirectory(temp.path() + "\\tmp.bmp"));
+  const std::string target = temp.path() + "\\blocked.avi";
+
+  const auto messages = Click(temp.path(), [&target](DialogDriver& d) {
+    HWND save = d.Wait(kSaveTitle);
+    if (save && d.SetFileName(save, target)) d.Click(save, IDOK);
+  });
+
+  ASSERT_EQ(messages.size(), 2u) << Messages(messages);
+  EXPECT_EQ(messages[0].text, "Could not write the temporary frame file:\r\n" + temp.path() + "\\tmp.bmp");
+  EXPECT_EQ(messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_EQ(messages[1].text, "Could not load first bitmap file in list!");
+  EXPECT_TRUE(test::FileIsReleased(target));
+  EXPECT_EQ(test::LiveAviObjects(), 0);
+}
+
+// Converting again and again leaves no handle, thread or bitmap behind. The
+// target is named directly (Wine's save dialog itself keeps one handle for
+// every confirmed use); the compression dialog is the real one.
+TEST_F(WriteAvi, RepeatedConversionsLeaveNothingBehind) {
+  test::TempFolder temp;
+  for (int i = 0; i < 6; ++i)
+    ASSERT_TRUE(test::WriteJpegFrame(temp.path() + "\\Dan000000" + std::to_string(i) + ".jpg", 64, 48, i));
+  SetControlText(form_->txtPath, temp.path());
+  long handles = 0;
+  int threads = 0;
+  HBITMAP shown = nullptr;
+  for (int run = 0; run < 3; ++run) {
+    AviChoices choices = UserAviChoices();
+    const std::string target = temp.path() + "\\run" + std::to_string(run) + ".avi";
+    choices.target = [target](HWND, std::string& chosen) {
+      chosen = target;
+      return true;
+    };
+    test::MessageRecorder recorder;
+    DialogDriver driver([](DialogDriver& d) {
+      HWND compression = d.Wait(kCompressionTitle);
+      if (compression && d.Choose(compression, kCompressorCombo, kUncompressed)) d.Click(compression, IDOK);
+    });
+    ConvertFolderToAvi(*form_, choices);
+    driver.Finish();
+    EXPECT_TRUE(driver.failures().empty());
+    EXPECT_TRUE(recorder.messages().empty()) << Messages(recorder.messages());
+    EXPECT_EQ(test::ReadAviSummary(target).length, 6u);
+    // The first run loads what the dialog needs once; later ones add nothing.
+    if (run == 1) {
+      handles = test::ProcessHandleCount();
+      threads = test::ProcessThreadCount();
+      shown = PictureBitmap(ViewPicture(form_->Image1).get());
+      EXPECT_NE(::GetObjectType(shown), 0u);
+    } else if (run == 2) {
+      EXPECT_EQ(test::ProcessHandleCount(), handles);
+      EXPECT_EQ(test::ProcessThreadCount(), threads);
+      // The picture shown after the run before went, and its bitmap with it.
+      EXPECT_EQ(::GetObjectType(shown), 0u);
+    }
+  }
+  EXPECT_GT(handles, 0);
   EXPECT_EQ(test::LiveAviObjects(), 0);
 }
 
