@@ -91,7 +91,7 @@ bool WriteFrames(Form1& form, const AviChoices& choices, const std::string& fold
     return true;
   }
 
-  const INT_PTR chosen = choices.compression(form.hwnd(), &stream, avi.options);
+  const INT_PTR chosen = choices.compression ? choices.compression(form.hwnd(), &stream, avi.options) : 0;
   last = static_cast<HRESULT>(chosen);
   if (chosen != 1) {
     avi.options.Free();
@@ -145,7 +145,7 @@ void ConvertFolderToAvi(Form1& form, const AviChoices& choices) {
   }
 
   std::string target = kProposedName;
-  if (!choices.target(form.hwnd(), target)) return;
+  if (!choices.target || !choices.target(form.hwnd(), target)) return;
 
   bool failed = false;
   {

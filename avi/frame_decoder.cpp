@@ -16,7 +16,7 @@ bool IsJpeg(const std::vector<std::uint8_t>& bytes) {
 }
 
 // The BMP file of top-down rows: headers, then the rows bottom row first.
-bool AssembleBmp(const std::vector<std::uint8_t>& headers, const std::uint8_t* topDown, std::uint32_t width,
+void AssembleBmp(const std::vector<std::uint8_t>& headers, const std::uint8_t* topDown, std::uint32_t width,
                  std::uint32_t height, std::vector<std::uint8_t>& bmp) {
   const std::size_t stride = Bmp24RowBytes(width);
   const std::size_t pixels = static_cast<std::size_t>(width) * 3;
@@ -28,7 +28,6 @@ bool AssembleBmp(const std::vector<std::uint8_t>& headers, const std::uint8_t* t
     std::memcpy(row, topDown + y * stride, pixels);
     std::memset(row + pixels, 0, stride - pixels);
   }
-  return true;
 }
 
 // Sizes whose file the reader can take: the image size must fit its 32-bit
@@ -101,8 +100,11 @@ bool FrameDecoder::DecodeJpegBytes(std::vector<std::uint8_t>& bmp) {
   const std::uint32_t stride = Bmp24RowBytes(width);
   topDown_.resize(static_cast<std::size_t>(stride) * height);
   if (FAILED(source->CopyPixels(nullptr, stride, static_cast<UINT>(topDown_.size()), topDown_.data()))) return false;
-  const std::vector<std::uint8_t> headers = Bmp24Headers(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
-  return !headers.empty() && AssembleBmp(headers, topDown_.data(), width, height, bmp);
+  const std::vector<std::uint8_t> headers =
+      Bmp24Headers(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
+  if (headers.empty()) return false;
+  AssembleBmp(headers, topDown_.data(), width, height, bmp);
+  return true;
 }
 
 bool FrameDecoder::DecodeOther(const std::string& path, std::vector<std::uint8_t>& bmp) {
