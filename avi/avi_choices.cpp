@@ -1,4 +1,4 @@
-#include "avi/avi_handles.h"
+#include "platform/avi_handles.h"
 #include "avi/convert_folder.h"
 #include "dialogs/file_dlg.h"
 

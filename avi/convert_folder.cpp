@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "avi/avi_handles.h"
+#include "platform/avi_handles.h"
 #include "avi/cdib.h"
 #include "avi/frame_list.h"
 #include "avi/frame_rate.h"

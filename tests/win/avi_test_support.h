@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "avi/avi_handles.h"
+#include "platform/avi_handles.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/jpeg/jpeg_library.h"
 #include "platform/files.h"

@@ -223,81 +223,43 @@ TEST_F(JpegFrameWriter, SectionWithoutPixelsIsAFailedWriteThatReadsNothing) {
   EXPECT_TRUE(test::FilesIn(folder_.path()).empty());
 }
 
-// A 16 KB tmpfs of the host, seen through Wine's drive for "/". Mounting it
-// needs root and Wine's way of starting host programs; without either the
-// test that uses it is skipped with the reason.
+// A folder on the small, nearly full tmpfs that a ctest fixture mounts before
+// this program and names in LUMAVEX_FULL_VOLUME (a Unix path; Wine shows the
+// Unix root as Z:). Without it the test that uses it is skipped with the reason.
 class TinyVolume {
  public:
   TinyVolume() {
-    toDos_ = reinterpret_cast<ToDosName>(
-        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
-    if (!toDos_) {
-      reason_ = "not running under Wine, so no host volume can be mounted";
+    const char* env = std::getenv("LUMAVEX_FULL_VOLUME");
+    if (!env || !*env) {
+      reason_ = "LUMAVEX_FULL_VOLUME is not set (the ctest fixture mounts the volume)";
       return;
     }
-    unix_ = "/tmp/lumavex-jpeg-full-" + std::to_string(::GetCurrentProcessId()) + "-" +
-            std::to_string(::GetTickCount());
-    const int code = RunHostShell("mkdir -p " + unix_ + " && mount -t tmpfs -o size=16k,mode=0777 lumavex-jpeg-full " +
-                                  unix_);
-    if (code != 0) {
-      RunHostShell("rmdir " + unix_);
-      reason_ = code < 0 ? "host commands cannot be run from here"
-                         : "mounting a tmpfs failed (it needs root), exit code " + std::to_string(code);
+    std::string root = env;
+    for (char& c : root)
+      if (c == '/') c = '\\';
+    root = "Z:" + root;
+    if (!FileExists(root + "\\lumavex-full-volume")) {
+      std::vector<std::uint8_t> why;
+      ReadWholeFile(root + "\\skip-reason.txt", why);
+      reason_ = "no small full volume at " + root + ": " +
+                (why.empty() ? std::string("the fixture did not mount it") : std::string(why.begin(), why.end()));
       return;
     }
-    mounted_ = true;
-    dos_ = DosName(unix_);
-    if (dos_.empty() || !DirectoryExists(dos_)) reason_ = "the mounted volume is not visible to Wine";
+    path_ = root + "\\jpeg-writer";
+    if (!MakeDirectory(path_)) reason_ = "cannot make a folder on the full volume";
   }
   ~TinyVolume() {
-    if (mounted_) RunHostShell("umount " + unix_ + " || umount -l " + unix_ + "; rmdir " + unix_);
+    if (!path_.empty()) ::RemoveDirectoryA(path_.c_str());
   }
   TinyVolume(const TinyVolume&) = delete;
   TinyVolume& operator=(const TinyVolume&) = delete;
 
   bool ok() const { return reason_.empty(); }
   const std::string& reason() const { return reason_; }
-  const std::string& path() const { return dos_; }
+  const std::string& path() const { return path_; }
 
  private:
-  using ToDosName = LPWSTR(CDECL*)(LPCSTR);
-
-  std::string DosName(const std::string& unixPath) const {
-    LPWSTR wide = toDos_(unixPath.c_str());
-    if (!wide) return {};
-    char ansi[MAX_PATH * 2] = {};
-    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi - 1, nullptr, nullptr);
-    ::HeapFree(::GetProcessHeap(), 0, wide);
-    return ansi;
-  }
-
-  // Runs a script in the host's shell and returns its exit code, or -1 when
-  // that cannot be done. Wine does not let us wait for a host process, so the
-  // script reports its end by moving a status file into place.
-  int RunHostShell(const std::string& script) const {
-    const std::string status = unix_ + ".status";
-    const std::string statusDos = DosName(status);
-    if (statusDos.empty()) return -1;
-    ::DeleteFileA(statusDos.c_str());
-    std::string command = "/bin/sh -c \"(" + script + ") >/dev/null 2>&1; echo $? >" + status + ".tmp && mv " +
-                          status + ".tmp " + status + "\"";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-      return -1;
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    if (!test::PumpUntil([&] { return FileExists(statusDos); }, 30000)) return -1;
-    std::vector<std::uint8_t> bytes;
-    const bool read = ReadWholeFile(statusDos, bytes);
-    ::DeleteFileA(statusDos.c_str());
-    return read ? std::atoi(std::string(bytes.begin(), bytes.end()).c_str()) : -1;
-  }
-
-  ToDosName toDos_ = nullptr;
-  std::string unix_, dos_, reason_;
-  bool mounted_ = false;
+  std::string path_, reason_;
 };
 
 TEST_F(JpegFrameWriter, WriteFailingPartWayOnAFullVolumeLeavesNoFile) {

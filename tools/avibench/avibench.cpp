@@ -15,7 +15,7 @@
 #include <string>
 
 #include "app/form1.h"
-#include "avi/avi_handles.h"
+#include "platform/avi_handles.h"
 #include "avi/convert_folder.h"
 #include "platform/controls.h"
 #include "platform/message.h"

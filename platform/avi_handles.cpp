@@ -1,4 +1,4 @@
-#include "avi/avi_handles.h"
+#include "platform/avi_handles.h"
 
 namespace lumavex {
 
