@@ -30,7 +30,11 @@ void SetChecked(HWND box, bool checked) {
 }
 
 bool IsControlEnabled(HWND control) { return ::IsWindowEnabled(control) != 0; }
-void EnableControl(HWND control, bool enabled) { ::EnableWindow(control, enabled ? TRUE : FALSE); }
+void EnableControl(HWND control, bool enabled) {
+  // Every recording tick writes the buttons' states back; most ticks change
+  // none, and an unchanged state costs nothing this way.
+  if ((::IsWindowEnabled(control) != 0) != enabled) ::EnableWindow(control, enabled ? TRUE : FALSE);
+}
 
 void ListClear(HWND list) { ::SendMessageA(list, LB_RESETCONTENT, 0, 0); }
 int ListAdd(HWND list, const std::string& text) {
