@@ -195,9 +195,6 @@ LRESULT Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == Timer1.Id()) Timer1.Fire();
       if (wparam == Timer2.Id()) Timer2.Fire();
       return 0;
-    case WM_CTLCOLORSTATIC:
-      // Read-only statics on the form's face colour, as labels look.
-      break;
     case WM_CLOSE: {
       // The user closed the program: a running recording simply ends.
       Unload();
