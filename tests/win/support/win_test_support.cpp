@@ -7,6 +7,7 @@
 #include "discovery/fingerprints.h"
 #include "platform/files.h"
 #include "platform/gdi.h"
+#include "platform/kernel.h"
 
 namespace lumavex::test {
 
@@ -120,25 +121,24 @@ TempFolder::TempFolder() {
   }
 }
 
-namespace {
 void RemoveTree(const std::string& folder) {
   WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (find != INVALID_HANDLE_VALUE) {
-    do {
-      const std::string name = data.cFileName;
-      if (name == "." || name == "..") continue;
-      const std::string path = folder + "\\" + name;
-      if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(path);
-      else
-        ::DeleteFileA(path.c_str());
-    } while (::FindNextFileA(find, &data));
-    ::FindClose(find);
-  }
+  {
+    UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
+    if (find) {
+      do {
+        const std::string name = data.cFileName;
+        if (name == "." || name == "..") continue;
+        const std::string path = folder + "\\" + name;
+        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+          RemoveTree(path);
+        else
+          ::DeleteFileA(path.c_str());
+      } while (::FindNextFileA(find.get(), &data));
+    }
+  }  // the find handle is closed before the folder itself goes
   ::RemoveDirectoryA(folder.c_str());
 }
-}  // namespace
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
 

@@ -79,6 +79,10 @@ class TempFolder {
   std::string path_;
 };
 
+// Deletes a folder with everything in it (best effort: what cannot be
+// deleted stays).
+void RemoveTree(const std::string& folder);
+
 // Names of the files directly in a folder, sorted.
 std::vector<std::string> FilesIn(const std::string& folder, const std::string& pattern = "*");
 
