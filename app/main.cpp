@@ -3,6 +3,7 @@
 #include <ole2.h>
 
 #include "app/form1.h"
+#include "platform/message.h"
 #include "platform/message_box.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -12,7 +13,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   lumavex::UseMessageBoxes();
   {
     auto form = lumavex::Form1::Create(true);
-    if (form) exitCode = lumavex::RunMessageLoop();
+    if (form)
+      exitCode = lumavex::RunMessageLoop();
+    else
+      lumavex::ShowMessage("Lumavex could not open its main window.", lumavex::MessageIcon::Error);
   }
   if (SUCCEEDED(com)) ::OleUninitialize();
   return exitCode;

@@ -3,9 +3,7 @@
 #include <vector>
 
 #include "app/pane_geometry.h"
-#include "discovery/base64.h"
 #include "discovery/fingerprints.h"
-#include "imaging/bmp_writer.h"
 #include "imaging/capture.h"
 #include "platform/controls.h"
 #include "platform/files.h"
@@ -30,15 +28,12 @@ FrameMetrics CurrentFrameMetrics() {
 // memory: the root of drive C is often not writable, and a missing or
 // read-only drive must not change which windows are found.
 std::string TakeSample(const DiscoveryView& view, ScreenPoint at) {
-  Picture picture = CaptureWindow(nullptr, at.x, at.y, 1, 1);
-  std::string rows;
-  std::vector<std::uint8_t> file;
-  if (picture && ReadBitmapPixels24(PictureBitmap(picture.get()), 1, 1, rows))
-    file = EncodeBmp24(1, 1, reinterpret_cast<const std::uint8_t*>(rows.data()), rows.size());
+  const Picture picture = CaptureWindow(nullptr, at.x, at.y, 1, 1);
+  const std::vector<std::uint8_t> file = PictureAsBmpFile(picture.get());
   if (!file.empty()) WriteWholeFile(SampleFilePath(), {{file.data(), file.size()}});
   if (view.picture) SetViewPicture(view.picture, picture, Repaint::WithNextPaint);
   if (view.image) SetViewPicture(view.image, picture, Repaint::WithNextPaint);
-  return file.empty() ? std::string() : EncodeBase64(std::string(file.begin(), file.end()));
+  return file.empty() ? std::string() : FingerprintOfFile(file);
 }
 
 ScreenRect WindowRectOf(HWND window) {
@@ -71,7 +66,6 @@ std::string LoadFileText(const std::string& path) {
 BOOL CALLBACK FindWebcamWindowsProc(HWND window, LPARAM context) {
   const auto& view = *reinterpret_cast<const DiscoveryView*>(context);
   const int n = ::GetWindowTextLengthA(window);
-  const FingerprintPair stored = FingerprintsForDepth(GetColorDepth());
   if (n <= 0) return TRUE;
 
   std::string text(static_cast<std::size_t>(n) + 1, '\0');
@@ -82,6 +76,8 @@ BOOL CALLBACK FindWebcamWindowsProc(HWND window, LPARAM context) {
   ::ShowWindow(window, SW_RESTORE);
   SetWindowTopmost(window, true);
   const ScreenRect r = WindowRectOf(window);
+  // Only conversation windows need the pair; other windows cost a title read.
+  const FingerprintPair stored = FingerprintsForDepth(GetColorDepth());
 
   if (TakeSample(view, FirstSamplePoint(r, CurrentFrameMetrics())) != stored.first || stored.first.empty())
     return TRUE;

@@ -58,14 +58,18 @@ bool ReadBitmapPixels24(HBITMAP bitmap, int width, int height, std::string& rows
                                DIB_RGB_COLORS) == height;
 }
 
-bool SavePicture(IPicture* picture, const std::string& path) {
-  HBITMAP bitmap = PictureBitmap(picture);
+std::vector<std::uint8_t> PictureAsBmpFile(IPicture* picture) {
   const SIZE size = PictureSizePixels(picture);
   std::string rows;
-  if (!ReadBitmapPixels24(bitmap, size.cx, size.cy, rows)) return false;
-  const std::vector<std::uint8_t> headers = Bmp24Headers(size.cx, size.cy);
-  if (headers.empty()) return false;
-  return WriteWholeFile(path, {{headers.data(), headers.size()}, {rows.data(), rows.size()}});
+  if (!ReadBitmapPixels24(PictureBitmap(picture), size.cx, size.cy, rows)) return {};
+  std::vector<std::uint8_t> file = Bmp24Headers(size.cx, size.cy);
+  if (!file.empty()) file.insert(file.end(), rows.begin(), rows.end());
+  return file;
+}
+
+bool SavePicture(IPicture* picture, const std::string& path) {
+  const std::vector<std::uint8_t> file = PictureAsBmpFile(picture);
+  return !file.empty() && WriteWholeFile(path, {{file.data(), file.size()}});
 }
 
 Picture LoadPicture(const std::string& path) {

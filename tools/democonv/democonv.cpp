@@ -14,6 +14,7 @@
 
 #include "app/pane_geometry.h"
 #include "discovery/fingerprints.h"
+#include "platform/gdi.h"
 
 namespace {
 
@@ -47,9 +48,8 @@ POINT ToClient(HWND hwnd, int x, int y) {
 }
 
 void Fill(HDC dc, const RECT& r, COLORREF colour) {
-  HBRUSH brush = ::CreateSolidBrush(colour);
-  ::FillRect(dc, &r, brush);
-  ::DeleteObject(brush);
+  UniqueBrush brush(::CreateSolidBrush(colour));
+  ::FillRect(dc, &r, brush.get());
 }
 
 // The pane's picture: a fixed backdrop with bands of colour, a moving ball and
@@ -65,13 +65,12 @@ void PaintPane(HDC dc, const RECT& pane, unsigned frame) {
   const int pos = static_cast<int>(frame * 7 % static_cast<unsigned>(2 * travel));
   const int bx = pane.left + (pos < travel ? pos : 2 * travel - pos);
   const int by = pane.top + h / 2 - 12;
-  HBRUSH brush = ::CreateSolidBrush(RGB(250, 250, 250));
-  HGDIOBJ oldBrush = ::SelectObject(dc, brush);
-  HGDIOBJ oldPen = ::SelectObject(dc, ::GetStockObject(NULL_PEN));
-  ::Ellipse(dc, bx, by, bx + 24, by + 24);
-  ::SelectObject(dc, oldPen);
-  ::SelectObject(dc, oldBrush);
-  ::DeleteObject(brush);
+  {
+    UniqueBrush brush(::CreateSolidBrush(RGB(250, 250, 250)));
+    SelectedObject selectedBrush(dc, brush.get());
+    SelectedObject selectedPen(dc, ::GetStockObject(NULL_PEN));
+    ::Ellipse(dc, bx, by, bx + 24, by + 24);
+  }
 
   char text[32];
   std::snprintf(text, sizeof text, "%u", frame);
@@ -84,9 +83,11 @@ void Paint(HWND hwnd, HDC target) {
   RECT client;
   ::GetClientRect(hwnd, &client);
   // Drawn off-screen first, so a capture never sees half a picture.
-  HDC dc = ::CreateCompatibleDC(target);
-  HBITMAP bitmap = ::CreateCompatibleBitmap(target, client.right, client.bottom);
-  HGDIOBJ old = ::SelectObject(dc, bitmap);
+  UniqueMemoryDc memory(::CreateCompatibleDC(target));
+  UniqueBitmap bitmap(::CreateCompatibleBitmap(target, client.right, client.bottom));
+  if (!memory || !bitmap) return;
+  SelectedObject selected(memory.get(), bitmap.get());
+  HDC dc = memory.get();
 
   Fill(dc, client, RGB(236, 233, 216));
   const ScreenRect r = WindowRectOf(hwnd);
@@ -106,9 +107,6 @@ void Paint(HWND hwnd, HDC target) {
   PaintPane(dc, RECT{topLeft.x, topLeft.y, topLeft.x + pane.width, topLeft.y + pane.height}, g_frame);
 
   ::BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-  ::SelectObject(dc, old);
-  ::DeleteObject(bitmap);
-  ::DeleteDC(dc);
 }
 
 LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
