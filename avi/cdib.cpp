@@ -9,6 +9,8 @@
 #include <memory>
 #include <new>
 
+#include "platform/message.h"
+
 namespace lumavex {
 namespace {
 

@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/message.h"
-
 namespace lumavex {
 
 class cDib {

@@ -26,7 +26,6 @@ void EncodingDisplay::Show(int index, const std::vector<std::uint8_t>& bmp) {
   SetViewPicture(preview_, PictureFromBmp24(bmp));
   ::UpdateWindow(list_);
   shown_ = index;
-  ++updates_;
   lastShown_ = Clock::now();
 }
 

@@ -29,8 +29,6 @@ class EncodingDisplay {
   // still be that frame's file.
   void Latest(const std::vector<std::uint8_t>& bmp);
 
-  int shownUpdates() const { return updates_; }
-
  private:
   void Show(int index, const std::vector<std::uint8_t>& bmp);
 
@@ -38,7 +36,6 @@ class EncodingDisplay {
   HWND preview_;
   int latest_ = -1;
   int shown_ = -1;
-  int updates_ = 0;
   Clock::time_point lastShown_{};
 };
 

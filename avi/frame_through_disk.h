@@ -37,8 +37,6 @@ class FrameThroughDisk {
   // Brings the display up to the last frame loaded.
   void ShowLatest() { display_.Latest(frame_); }
 
-  const EncodingDisplay& display() const { return display_; }
-
  private:
   FrameDecoder decoder_;
   std::unique_ptr<FramePrefetcher> ahead_;

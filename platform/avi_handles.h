@@ -49,7 +49,6 @@ class AviCompressOptions {
   void Free();
 
   AVICOMPRESSOPTIONS* record() { return &options_; }
-  bool held() const { return held_; }
 
   // Records holding dialog allocations right now, for the leak checks.
   static long live() { return Live().load(); }

@@ -1,4 +1,5 @@
 #include "avi/cdib.h"
+#include "platform/message.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -137,6 +138,12 @@ protected:
         EXPECT_EQ(shown_[0].first, text);
         EXPECT_EQ(shown_[0].second, icon);
     }
+    // Loading `path` fails with exactly this message and leaves the bitmap as it was.
+    void ExpectRejected(const std::string& path, const std::string& text, MessageIcon icon, const Observed& before) {
+        EXPECT_FALSE(dib_.CreateFromFile(path));
+        ExpectOnlyMessage(text, icon);
+        ExpectSame(before, Observe(dib_));
+    }
     static std::string Unsupported(const std::string& path) {
         return "File is not a supported bitmap format:\r\n" + path;
     }
@@ -246,9 +253,7 @@ TEST_F(CDibTest, MissingFileOrFolderIsReportedAsMissing) {
     const Observed before = Observe(dib_);
     for (const std::string path : {(dir_ / "nothing.bmp").string(), dir_.string(), std::string()}) {
         shown_.clear();
-        EXPECT_FALSE(dib_.CreateFromFile(path));
-        ExpectOnlyMessage("File does not exist:\r\n" + path, MessageIcon::Error);
-        ExpectSame(before, Observe(dib_));
+        ExpectRejected(path, "File does not exist:\r\n" + path, MessageIcon::Error, before);
     }
 }
 
@@ -268,9 +273,7 @@ TEST_F(CDibTest, OpenDeniedIsReportedAsLocked) {
         if (probe != nullptr || error != EACCES)
             GTEST_SKIP() << "running as root and " << path << " does not deny reading here";
     }
-    EXPECT_FALSE(dib_.CreateFromFile(path));
-    ExpectOnlyMessage("File is locked - cannot access:\r\n" + path, MessageIcon::Error);
-    ExpectSame(before, Observe(dib_));
+    ExpectRejected(path, "File is locked - cannot access:\r\n" + path, MessageIcon::Error, before);
 }
 
 TEST_F(CDibTest, OtherOpenErrorShowsPlatformText) {
@@ -310,9 +313,7 @@ TEST_P(CDibMalformedTest, IsRejectedAndKeepsPreviousBitmap) {
     Bytes file = MakeBmp({});
     GetParam().damage(file);
     const std::string path = Write("bad.bmp", file);
-    EXPECT_FALSE(dib_.CreateFromFile(path));
-    ExpectOnlyMessage(Unsupported(path), MessageIcon::Information);
-    ExpectSame(before, Observe(dib_));
+    ExpectRejected(path, Unsupported(path), MessageIcon::Information, before);
 }
 
 INSTANTIATE_TEST_SUITE_P(

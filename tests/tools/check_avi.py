@@ -7,9 +7,9 @@ Each case is a subfolder holding the frame files, the AVI file and
 "expect.txt" (lines "avi NAME", "rate N", "width W", "height H" and one
 "frame NAME" per video frame, in order). A case passes when the file has
 exactly one stream, a video stream of W x H at N frames per second, as many
-frames as listed, and every decoded frame matches its own JPG well above
-30 dB PSNR and matches it better than any other frame of the case, so that
-frames out of order are caught.
+frames as listed, and every decoded frame matches its own JPG at 35 dB PSNR
+or better, and at least 3 dB better than any other frame of the case, so
+that frames out of order are caught.
 
 usage: check_avi.py <folder of cases>
 """
