@@ -153,26 +153,6 @@ inline std::vector<std::uint8_t> ReadAviFrame(const std::string& path, LONG inde
   return frame;
 }
 
-// Deletes a folder with everything in it.
-inline void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA data;
-  {
-    UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
-    if (find) {
-      do {
-        const std::string name = data.cFileName;
-        if (name == "." || name == "..") continue;
-        const std::string path = folder + "\\" + name;
-        if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-          RemoveTree(path);
-        else
-          ::DeleteFileA(path.c_str());
-      } while (::FindNextFileA(find.get(), &data));
-    }
-  }
-  ::RemoveDirectoryA(folder.c_str());
-}
-
 // True when nobody holds the file open any more: it can be opened with no
 // sharing at all.
 inline bool FileIsReleased(const std::string& path) {

@@ -37,14 +37,28 @@ constexpr int kCompressorCombo = 880;
 constexpr const char* kNoFiles = "No files to convert, Please choose the correct folder.";
 constexpr const char* kWriteError = "There was an error writing the file.";
 
-// The user names `target` in the save dialog and takes the uncompressed
-// compressor in the compression dialog.
+// The user names `target` in the save dialog and confirms it; false when a
+// step failed (the driver has recorded which).
+bool NameTarget(DialogDriver& d, const std::string& target) {
+  HWND save = d.Wait(kSaveTitle);
+  return save && d.SetFileName(save, target) && d.Click(save, IDOK);
+}
+
+// The user takes the uncompressed compressor in the compression dialog.
+void ChooseUncompressed(DialogDriver& d) {
+  HWND compression = d.Wait(kCompressionTitle);
+  if (compression && d.Choose(compression, kCompressorCombo, kUncompressed)) d.Click(compression, IDOK);
+}
+
+// The save dialog only: no further dialog is expected.
+std::function<void(DialogDriver&)> SaveOnly(const std::string& target) {
+  return [target](DialogDriver& d) { NameTarget(d, target); };
+}
+
+// Both dialogs, as a user converting to an uncompressed video answers them.
 std::function<void(DialogDriver&)> SaveUncompressed(const std::string& target) {
   return [target](DialogDriver& d) {
-    HWND save = d.Wait(kSaveTitle);
-    if (!save || !d.SetFileName(save, target) || !d.Click(save, IDOK)) return;
-    HWND compression = d.Wait(kCompressionTitle);
-    if (compression && d.Choose(compression, kCompressorCombo, kUncompressed)) d.Click(compression, IDOK);
+    if (NameTarget(d, target)) ChooseUncompressed(d);
   };
 }
 
@@ -231,8 +245,7 @@ TEST_F(WriteAvi, CancellingTheCompressionDialogSaysSoAloneAndKeepsTheFile) {
   const std::string target = temp.path() + "\\cancelled.avi";
 
   const auto messages = Click(temp.path(), [&target](DialogDriver& d) {
-    HWND save = d.Wait(kSaveTitle);
-    if (!save || !d.SetFileName(save, target) || !d.Click(save, IDOK)) return;
+    if (!NameTarget(d, target)) return;
     if (HWND compression = d.Wait(kCompressionTitle)) d.Click(compression, IDCANCEL);
   });
 
@@ -256,8 +269,7 @@ TEST_F(WriteAvi, TargetThatCannotBeOpenedGivesItsMessageThenTheClosingOne) {
   ASSERT_TRUE(lock.valid());
 
   const auto messages = Click(temp.path(), [&target](DialogDriver& d) {
-    HWND save = d.Wait(kSaveTitle);
-    if (!save || !d.SetFileName(save, target) || !d.Click(save, IDOK)) return;
+    if (!NameTarget(d, target)) return;
     if (HWND question = d.Wait("")) d.Click(question, IDYES);
   });
 
@@ -277,12 +289,9 @@ TEST_F(WriteAvi, ConfirmedOverwriteReplacesTheOldFile) {
   ASSERT_TRUE(test::WriteTextFile(target, std::string(200000, 'x')));
 
   const auto messages = Click(temp.path(), [&target](DialogDriver& d) {
-    HWND save = d.Wait(kSaveTitle);
-    if (!save || !d.SetFileName(save, target) || !d.Click(save, IDOK)) return;
+    if (!NameTarget(d, target)) return;
     HWND question = d.Wait("");
-    if (!question || !d.Click(question, IDYES)) return;
-    HWND compression = d.Wait(kCompressionTitle);
-    if (compression && d.Choose(compression, kCompressorCombo, kUncompressed)) d.Click(compression, IDOK);
+    if (question && d.Click(question, IDYES)) ChooseUncompressed(d);
   });
 
   EXPECT_TRUE(messages.empty()) << Messages(messages);
@@ -303,10 +312,7 @@ TEST_F(WriteAvi, FirstFrameThatIsNoPictureStopsBeforeTheStream) {
   ASSERT_TRUE(test::WriteBmpFrame(temp.path() + "\\tmp.bmp", 32, 24, 9));
   const std::string target = temp.path() + "\\first_bad.avi";
 
-  const auto messages = Click(temp.path(), [&target](DialogDriver& d) {
-    HWND save = d.Wait(kSaveTitle);
-    if (save && d.SetFileName(save, target)) d.Click(save, IDOK);
-  });
+  const auto messages = Click(temp.path(), SaveOnly(target));
 
   ASSERT_EQ(messages.size(), 2u) << Messages(messages);
   EXPECT_EQ(messages[0].text, "Could not read the frame as a picture:\r\n" + temp.path() + "\\Alice0000000.jpg");
@@ -326,10 +332,7 @@ TEST_F(WriteAvi, TemporaryFileThatCannotBeWrittenIsReported) {
   ASSERT_TRUE(MakeDirectory(temp.path() + "\\tmp.bmp"));
   const std::string target = temp.path() + "\\blocked.avi";
 
-  const auto messages = Click(temp.path(), [&target](DialogDriver& d) {
-    HWND save = d.Wait(kSaveTitle);
-    if (save && d.SetFileName(save, target)) d.Click(save, IDOK);
-  });
+  const auto messages = Click(temp.path(), SaveOnly(target));
 
   ASSERT_EQ(messages.size(), 2u) << Messages(messages);
   EXPECT_EQ(messages[0].text, "Could not write the temporary frame file:\r\n" + temp.path() + "\\tmp.bmp");
@@ -358,10 +361,7 @@ TEST_F(WriteAvi, RepeatedConversionsLeaveNothingBehind) {
       return true;
     };
     test::MessageRecorder recorder;
-    DialogDriver driver([](DialogDriver& d) {
-      HWND compression = d.Wait(kCompressionTitle);
-      if (compression && d.Choose(compression, kCompressorCombo, kUncompressed)) d.Click(compression, IDOK);
-    });
+    DialogDriver driver(ChooseUncompressed);
     ConvertFolderToAvi(*form_, choices);
     driver.Finish();
     EXPECT_TRUE(driver.failures().empty());

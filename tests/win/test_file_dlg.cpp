@@ -50,12 +50,33 @@ std::string NulListText(const char* list) {
   return std::string(list, n + 2);
 }
 
+// Puts a chosen file into the record as the platform does.
+void Choose(OPENFILENAMEA& r, const std::string& file, const std::string& title, DWORD filterIndex, DWORD flags) {
+  std::copy(file.begin(), file.end(), r.lpstrFile);
+  r.lpstrFile[file.size()] = '\0';
+  std::copy(title.begin(), title.end(), r.lpstrFileTitle);
+  r.lpstrFileTitle[title.size()] = '\0';
+  r.nFilterIndex = filterIndex;
+  r.Flags |= flags;
+}
+
 // Stands in for the platform's dialogs: records each record and answers
 // with `answer` (false: cancelled).
 class DialogRecorder {
  public:
   std::function<BOOL(OPENFILENAMEA&)> answer = [](OPENFILENAMEA&) { return FALSE; };
   std::vector<SeenRecord> seen;
+
+  // From now on every dialog is confirmed with this file, or cancelled.
+  void Confirm(const std::string& file, const std::string& title, DWORD filterIndex, DWORD flags) {
+    answer = [=](OPENFILENAMEA& r) {
+      Choose(r, file, title, filterIndex, flags);
+      return TRUE;
+    };
+  }
+  void Cancel() {
+    answer = [](OPENFILENAMEA&) { return FALSE; };
+  }
 
   DialogRecorder() {
     FileDialogCalls calls;
@@ -82,16 +103,6 @@ class DialogRecorder {
   }
   FileDialogCalls previous_;
 };
-
-// Puts a chosen file into the record as the platform does.
-void Choose(OPENFILENAMEA& r, const std::string& file, const std::string& title, DWORD filterIndex, DWORD flags) {
-  std::copy(file.begin(), file.end(), r.lpstrFile);
-  r.lpstrFile[file.size()] = '\0';
-  std::copy(title.begin(), title.end(), r.lpstrFileTitle);
-  r.lpstrFileTitle[title.size()] = '\0';
-  r.nFilterIndex = filterIndex;
-  r.Flags |= flags;
-}
 
 // The set-up of "Write Avi".
 void SetUpForAvi(cFileDlg& dialog, HWND owner) {
@@ -226,10 +237,7 @@ TEST_F(FileDlg, FilterGoesAsANulSeparatedList) {
 
 TEST_F(FileDlg, ConfirmedSaveKeepsTheOutcomeForTheNextDialog) {
   DialogRecorder recorder;
-  recorder.answer = [](OPENFILENAMEA& r) {
-    Choose(r, "C:\\films\\Clip.avi", "Clip.avi", 2, OFN_EXTENSIONDIFFERENT);
-    return TRUE;
-  };
+  recorder.Confirm("C:\\films\\Clip.avi", "Clip.avi", 2, OFN_EXTENSIONDIFFERENT);
   cFileDlg dialog;
   dialog.Filter("AVI Files|*.avi|All Files|*.*");
   std::string name = "MyAVI.avi", title;
@@ -253,10 +261,7 @@ TEST_F(FileDlg, ConfirmedSaveKeepsTheOutcomeForTheNextDialog) {
 
 TEST_F(FileDlg, CancelResetsTheOutcome) {
   DialogRecorder recorder;
-  recorder.answer = [](OPENFILENAMEA& r) {
-    Choose(r, "C:\\films\\Clip.avi", "Clip.avi", 1, 0);
-    return TRUE;
-  };
+  recorder.Confirm("C:\\films\\Clip.avi", "Clip.avi", 1, 0);
   cFileDlg save, open;
   save.Filter("AVI Files|*.avi");
   open.Filter("AVI Files|*.avi");
@@ -264,7 +269,7 @@ TEST_F(FileDlg, CancelResetsTheOutcome) {
   ASSERT_TRUE(save.VBGetSaveFileName(name, title));
   ASSERT_TRUE(open.VBGetOpenFileName(name, title));
 
-  recorder.answer = [](OPENFILENAMEA&) { return FALSE; };
+  recorder.Cancel();
   name = "MyAVI.avi";
   title = "x";
   EXPECT_FALSE(save.VBGetSaveFileName(name, title));
@@ -286,15 +291,12 @@ TEST_F(FileDlg, CancelResetsTheOutcome) {
 
 TEST_F(FileDlg, OpenReadOnlyAnswerSticksAndIsAskedFor) {
   DialogRecorder recorder;
-  recorder.answer = [](OPENFILENAMEA& r) {
-    Choose(r, "C:\\films\\Clip.avi", "Clip.avi", 1, OFN_READONLY);
-    return TRUE;
-  };
+  recorder.Confirm("C:\\films\\Clip.avi", "Clip.avi", 1, OFN_READONLY);
   cFileDlg dialog;
   std::string name, title;
   ASSERT_TRUE(dialog.VBGetOpenFileName(name, title));
   EXPECT_TRUE(dialog.ReadOnly());
-  recorder.answer = [](OPENFILENAMEA&) { return FALSE; };
+  recorder.Cancel();
   EXPECT_FALSE(dialog.VBGetOpenFileName(name, title));
   EXPECT_TRUE(dialog.ReadOnly());
   ASSERT_EQ(recorder.seen.size(), 2u);
