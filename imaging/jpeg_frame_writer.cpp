@@ -1,8 +1,5 @@
 #include "imaging/jpeg_frame_writer.h"
 
-#include <cstring>
-#include <vector>
-
 #include "platform/message.h"
 
 namespace lumavex {
@@ -15,14 +12,7 @@ bool SavePictureAsJpeg(cDIBSection& section, const std::string& fileName, int qu
 
 bool SavePictureAsJpeg(cDIBSection& section, const std::string& fileName, int quality,
                        const JpegLibraryCalls& library) {
-  const std::string name = fileName;  // private copy
-  // The name is already in the ANSI code page; this zero-terminated copy of
-  // it lives until the call returns, past the library's use of it.
-  std::vector<char> ansiName(name.begin(), name.end());
-  ansiName.push_back('\0');
-
-  JpegCoreProperties props;
-  std::memset(&props, 0, sizeof props);
+  JpegCoreProperties props{};  // zero-filled, as jpegInit expects
   const int initResult = library.init(&props);
   if (initResult != JPEG_OK) {
     ShowMessage(kJpegInitFailedMessage + std::to_string(initResult), MessageIcon::Exclamation);
@@ -47,7 +37,8 @@ bool SavePictureAsJpeg(cDIBSection& section, const std::string& fileName, int qu
     props.DIBBytes = section.DIBSectionBitsPtr();
     props.DIBPadBytes = section.BytesPerScanLine() - 3 * section.Width();
 
-    props.JPGFile = ansiName.data();
+    // Already in the ANSI code page; outlives the library's use of it.
+    props.JPGFile = fileName.c_str();
     props.JPGWidth = section.Width();
     props.JPGHeight = section.Height();
     props.jquality = quality;

@@ -80,6 +80,19 @@ inline __m128i weigh(const SplitPixels& s, const PairWeights& w, __m128i bias) {
   return _mm_srai_epi32(_mm_add_epi32(sum, bias), kShift);
 }
 
+// The weights and rounding biases of the three conversions for one pixel
+// order, set up once per row.
+struct Kernel {
+  PairWeights y, cb, cr;
+  __m128i biasY, biasC;
+};
+
+inline Kernel kernelFor(PixelOrder order) {
+  return {pairWeights(kYR, kYG, kYB, order), pairWeights(kCbR, kCbG, kCbB, order),
+          pairWeights(kCrR, kCrG, kCrB, order), _mm_set1_epi32(kRound - (kLevelShift << kShift)),
+          _mm_set1_epi32(kRound)};
+}
+
 // Pixels that the 8-pixel kernel can take from a row of `count` without
 // reading past its last pixel byte (the kernel reads 28 bytes).
 inline int simdPixels(int count) { return count >= 10 ? ((count - 10) / 8 + 1) * 8 : 0; }
@@ -132,22 +145,18 @@ void convertRowToYCbCr(const std::uint8_t* pixels, int count, PixelOrder order, 
                        std::int16_t* cb, std::int16_t* cr) {
   int i = 0;
 #if LUMAVEX_JPEG_SSE2
-  const PairWeights wy = pairWeights(kYR, kYG, kYB, order);
-  const PairWeights wcb = pairWeights(kCbR, kCbG, kCbB, order);
-  const PairWeights wcr = pairWeights(kCrR, kCrG, kCrB, order);
-  const __m128i biasY = _mm_set1_epi32(kRound - (kLevelShift << kShift));
-  const __m128i biasC = _mm_set1_epi32(kRound);
+  const Kernel k = kernelFor(order);
   const int simdCount = simdPixels(count);
   for (; i < simdCount; i += 8) {
     const std::uint8_t* p = pixels + 3 * i;
     const SplitPixels a = split(gather4(p));
     const SplitPixels b = split(gather4(p + 12));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(y + i),
-                     _mm_packs_epi32(weigh(a, wy, biasY), weigh(b, wy, biasY)));
+                     _mm_packs_epi32(weigh(a, k.y, k.biasY), weigh(b, k.y, k.biasY)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(cb + i),
-                     _mm_packs_epi32(weigh(a, wcb, biasC), weigh(b, wcb, biasC)));
+                     _mm_packs_epi32(weigh(a, k.cb, k.biasC), weigh(b, k.cb, k.biasC)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(cr + i),
-                     _mm_packs_epi32(weigh(a, wcr, biasC), weigh(b, wcr, biasC)));
+                     _mm_packs_epi32(weigh(a, k.cr, k.biasC), weigh(b, k.cr, k.biasC)));
   }
 #endif
   convertRowToYCbCrScalar(pixels + 3 * i, count - i, order, y + i, cb + i, cr + i);
@@ -156,14 +165,13 @@ void convertRowToYCbCr(const std::uint8_t* pixels, int count, PixelOrder order, 
 void convertRowToGray(const std::uint8_t* pixels, int count, PixelOrder order, std::int16_t* y) {
   int i = 0;
 #if LUMAVEX_JPEG_SSE2
-  const PairWeights wy = pairWeights(kYR, kYG, kYB, order);
-  const __m128i biasY = _mm_set1_epi32(kRound - (kLevelShift << kShift));
+  const Kernel k = kernelFor(order);
   const int simdCount = simdPixels(count);
   for (; i < simdCount; i += 8) {
     const std::uint8_t* p = pixels + 3 * i;
     _mm_storeu_si128(reinterpret_cast<__m128i*>(y + i),
-                     _mm_packs_epi32(weigh(split(gather4(p)), wy, biasY),
-                                     weigh(split(gather4(p + 12)), wy, biasY)));
+                     _mm_packs_epi32(weigh(split(gather4(p)), k.y, k.biasY),
+                                     weigh(split(gather4(p + 12)), k.y, k.biasY)));
   }
 #endif
   convertRowToGrayScalar(pixels + 3 * i, count - i, order, y + i);
@@ -174,11 +182,7 @@ void convertRowPairTo420(const std::uint8_t* top, const std::uint8_t* bottom, in
                          std::int16_t* cb, std::int16_t* cr) {
   int i = 0;
 #if LUMAVEX_JPEG_SSE2
-  const PairWeights wy = pairWeights(kYR, kYG, kYB, order);
-  const PairWeights wcb = pairWeights(kCbR, kCbG, kCbB, order);
-  const PairWeights wcr = pairWeights(kCrR, kCrG, kCrB, order);
-  const __m128i biasY = _mm_set1_epi32(kRound - (kLevelShift << kShift));
-  const __m128i biasC = _mm_set1_epi32(kRound);
+  const Kernel k = kernelFor(order);
   const int simdCount = simdPixels(count);
   for (; i < simdCount; i += 8) {
     const std::uint8_t* p = top + 3 * i;
@@ -186,9 +190,9 @@ void convertRowPairTo420(const std::uint8_t* top, const std::uint8_t* bottom, in
     const SplitPixels a0 = split(gather4(p)), a1 = split(gather4(p + 12));
     const SplitPixels b0 = split(gather4(q)), b1 = split(gather4(q + 12));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(yTop + i),
-                     _mm_packs_epi32(weigh(a0, wy, biasY), weigh(a1, wy, biasY)));
+                     _mm_packs_epi32(weigh(a0, k.y, k.biasY), weigh(a1, k.y, k.biasY)));
     _mm_storeu_si128(reinterpret_cast<__m128i*>(yBottom + i),
-                     _mm_packs_epi32(weigh(b0, wy, biasY), weigh(b1, wy, biasY)));
+                     _mm_packs_epi32(weigh(b0, k.y, k.biasY), weigh(b1, k.y, k.biasY)));
     // Column sums of each pixel, then sums of neighbouring columns: the
     // 16-bit channel pairs of the four 2x2 squares (at most 4 x 255 each).
     const __m128 outer0 = _mm_castsi128_ps(_mm_add_epi16(a0.outer, b0.outer));
@@ -200,7 +204,7 @@ void convertRowPairTo420(const std::uint8_t* top, const std::uint8_t* bottom, in
                       _mm_castps_si128(_mm_shuffle_ps(outer0, outer1, _MM_SHUFFLE(3, 1, 3, 1)))),
         _mm_add_epi16(_mm_castps_si128(_mm_shuffle_ps(green0, green1, _MM_SHUFFLE(2, 0, 2, 0))),
                       _mm_castps_si128(_mm_shuffle_ps(green0, green1, _MM_SHUFFLE(3, 1, 3, 1))))};
-    const __m128i chroma = _mm_packs_epi32(weigh(squares, wcb, biasC), weigh(squares, wcr, biasC));
+    const __m128i chroma = _mm_packs_epi32(weigh(squares, k.cb, k.biasC), weigh(squares, k.cr, k.biasC));
     _mm_storel_epi64(reinterpret_cast<__m128i*>(cb + i / 2), chroma);
     _mm_storel_epi64(reinterpret_cast<__m128i*>(cr + i / 2), _mm_srli_si128(chroma, 8));
   }
