@@ -28,7 +28,7 @@
 #include "platform/gdi.h"
 #include "platform/message.h"
 #include "platform/picture_view.h"
-#include "tickbench/demo_process.h"
+#include "tools/democonv/demo_process.h"
 
 namespace lumavex::bench {
 namespace {
@@ -83,8 +83,8 @@ int Run(int ticks) {
   });
 
   // Still, so every tick encodes the same picture and the figures compare.
-  DemoProcess demo("Tina --still --pos 60 60", "Tina - Conversation", POINT{130, 15}, RGB(30, 150, 90));
-  if (!demo.hwnd()) {
+  DemoWindow demo("Tina --still --pos 60 60", "Tina - Conversation");
+  if (!demo.ok()) {
     std::fprintf(stderr, "the demo window did not appear\n");
     return 1;
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/message.h"
+#include "tools/democonv/demo_process.h"
 
 namespace lumavex::test {
 
@@ -36,31 +37,14 @@ class MessageRecorder {
   MessageHandler previous_;
 };
 
-// Runs the calling thread's message loop until `done` is true or the time is
-// up; returns the last value of `done`.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+// The message loop and the demo conversation window are shared with the tick
+// benchmark (tools/democonv/demo_process.h).
+using lumavex::DemoWindow;
+using lumavex::PumpUntil;
+
 // Runs the message loop for the given time (for letting paints settle where no
 // condition can be observed).
 void PumpFor(int ms);
-
-// The demo conversation window in a process of its own, ended with the object.
-class DemoWindow {
- public:
-  // Starts democonv.exe (beside the test) with these arguments and waits until
-  // its window with `title` exists and has painted the sample colours.
-  DemoWindow(const std::string& args, const std::string& title, bool waitForPaint = true);
-  ~DemoWindow();
-  DemoWindow(const DemoWindow&) = delete;
-  DemoWindow& operator=(const DemoWindow&) = delete;
-
-  HWND hwnd() const { return hwnd_; }
-  bool ok() const { return hwnd_ != nullptr; }
-  void Close();
-
- private:
-  PROCESS_INFORMATION process_{};
-  HWND hwnd_ = nullptr;
-};
 
 // The colour of one screen pixel.
 COLORREF ScreenPixel(int x, int y);

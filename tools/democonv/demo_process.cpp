@@ -1,0 +1,93 @@
+#include "tools/democonv/demo_process.h"
+
+#include <chrono>
+#include <cstdlib>
+
+#include "app/pane_geometry.h"
+#include "discovery/fingerprints.h"
+#include "platform/files.h"
+#include "platform/gdi.h"
+
+namespace lumavex {
+namespace {
+
+struct FindByTitle {
+  DWORD pid;
+  const std::string* title;
+  HWND found;
+};
+
+BOOL CALLBACK FindProc(HWND hwnd, LPARAM lparam) {
+  auto* f = reinterpret_cast<FindByTitle*>(lparam);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  char text[512] = {};
+  ::GetWindowTextA(hwnd, text, sizeof text);
+  if (pid == f->pid && *f->title == text && ::IsWindowVisible(hwnd)) {
+    f->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+// The demo paints its sample patches and its pane in one BitBlt, so the first
+// sample on the screen means the pane is there too.
+bool SamplesPainted(HWND hwnd) {
+  RECT r{};
+  if (!::GetWindowRect(hwnd, &r) || ::IsIconic(hwnd)) return false;
+  const ScreenRect sr{r.left, r.top, r.right, r.bottom};
+  const FrameMetrics m = ReadFrameMetrics([](int i) { return ::GetSystemMetrics(i); });
+  const ScreenPoint p = FirstSamplePoint(sr, m);
+  WindowDc screen(nullptr);
+  const COLORREF c = ::GetPixel(screen.get(), p.x, p.y);
+  const Rgb want = kFirstSampleColour;
+  // 16-bit screens give the colour back at lower precision.
+  return std::abs(GetRValue(c) - want.r) <= 8 && std::abs(GetGValue(c) - want.g) <= 8 &&
+         std::abs(GetBValue(c) - want.b) <= 8;
+}
+
+}  // namespace
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&msg);
+      ::DispatchMessageA(&msg);
+    }
+    if (done()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return done();
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+  }
+}
+
+DemoWindow::DemoWindow(const std::string& args, const std::string& title, bool waitForPaint) {
+  std::string command = "\"" + ExecutableFolder() + "\\democonv.exe\" " + args;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION started{};
+  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &started))
+    return;
+  process_.reset(started.hProcess);
+  UniqueHandle<ProcessHandleTraits> thread(started.hThread);  // not needed
+  ::WaitForInputIdle(process_.get(), 10000);
+  FindByTitle f{started.dwProcessId, &title, nullptr};
+  PumpUntil([&] {
+    ::EnumWindows(FindProc, reinterpret_cast<LPARAM>(&f));
+    return f.found != nullptr;
+  });
+  hwnd_ = f.found;
+  if (hwnd_ && waitForPaint) PumpUntil([&] { return SamplesPainted(hwnd_); });
+}
+
+void DemoWindow::Close() {
+  if (process_) {
+    ::TerminateProcess(process_.get(), 0);
+    ::WaitForSingleObject(process_.get(), 10000);
+    process_.reset();
+  }
+  hwnd_ = nullptr;
+}
+
+}  // namespace lumavex

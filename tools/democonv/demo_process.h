@@ -1,0 +1,46 @@
+#pragma once
+// Starting the demo conversation window in a process of its own and waiting
+// for it, shared by the Windows test support and the tick benchmark.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/unique_handle.h"
+
+namespace lumavex {
+
+// Runs the calling thread's message loop until `done` is true or the time is
+// up; returns the last value of `done`.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+
+struct ProcessHandleTraits {
+  using type = HANDLE;
+  static HANDLE invalid() { return nullptr; }
+  static void close(HANDLE h) { ::CloseHandle(h); }
+};
+
+// democonv.exe (beside the running program) in a process of its own, ended
+// with the object.
+class DemoWindow {
+ public:
+  // Starts democonv.exe with these arguments and waits (up to 10 s each)
+  // until its visible window titled `title` exists and, with `waitForPaint`,
+  // has painted the first sample colour. hwnd() is null when no such window
+  // appeared.
+  DemoWindow(const std::string& args, const std::string& title, bool waitForPaint = true);
+  ~DemoWindow() { Close(); }
+  DemoWindow(const DemoWindow&) = delete;
+  DemoWindow& operator=(const DemoWindow&) = delete;
+
+  HWND hwnd() const { return hwnd_; }
+  bool ok() const { return hwnd_ != nullptr; }
+  // Ends the process and waits for it.
+  void Close();
+
+ private:
+  UniqueHandle<ProcessHandleTraits> process_;
+  HWND hwnd_ = nullptr;
+};
+
+}  // namespace lumavex
