@@ -1,14 +1,19 @@
 #pragma once
-// What the recording tests share: the recording folders under a save folder,
-// and a check that a frame file shows the still demo window's pane.
+// What the recording tests share: the main window set up to record a demo
+// window, the recording folders under a save folder, and a check that a frame
+// file shows the still demo window's pane.
 #include <windows.h>
 
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/form1.h"
+#include "platform/controls.h"
+#include "platform/kernel.h"
 #include "platform/picture.h"
 
 namespace lumavex::test {
@@ -20,14 +25,34 @@ inline constexpr const char* kJpegFailedText =
 inline std::vector<std::string> SubfoldersOf(const std::string& folder) {
   std::vector<std::string> names;
   WIN32_FIND_DATAA data;
-  HANDLE find = ::FindFirstFileA((folder + "\\*").c_str(), &data);
-  if (find == INVALID_HANDLE_VALUE) return names;
+  UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
+  if (!find) return names;
   do {
     const std::string name = data.cFileName;
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") names.push_back(name);
-  } while (::FindNextFileA(find, &data));
-  ::FindClose(find);
+  } while (::FindNextFileA(find.get(), &data));
   return names;
+}
+
+// The main window saving into `savePath`, moved away from every demo pane so
+// it never covers what is recorded; null when it cannot open.
+inline std::unique_ptr<Form1> OpenRecordingForm(const std::string& savePath) {
+  std::unique_ptr<Form1> form = Form1::Create(true);
+  if (!form) return form;
+  ::SetWindowPos(form->hwnd(), nullptr, 600, 470, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetControlText(form->txtPath, savePath);
+  return form;
+}
+
+// Selects the row of List1 that lists `window`; false when no row does.
+inline bool SelectRowOf(const Form1& form, HWND window) {
+  for (int i = 0; i < ListCount(form.List1); ++i) {
+    if (reinterpret_cast<HWND>(ListData(form.List1, i)) == window) {
+      ::SendMessageA(form.List1, LB_SETCURSEL, i, 0);
+      return true;
+    }
+  }
+  return false;
 }
 
 // The still demo pane, sampled in its four bands (right of the ball, below

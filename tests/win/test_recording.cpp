@@ -40,11 +40,8 @@ class RecordingLoop : public ::testing::Test {
     WindowDc screen(nullptr);
     ASSERT_EQ(::GetDeviceCaps(screen.get(), BITSPIXEL), 32) << "the virtual screen should have 24-bit colour";
     SetSampleFilePath(save_.path() + "\\lumavex_pixel.bmp");
-    form_ = Form1::Create(true);
+    form_ = test::OpenRecordingForm(save_.path());
     ASSERT_NE(form_, nullptr);
-    // Away from every demo pane, so the form never covers what is recorded.
-    ::SetWindowPos(form_->hwnd(), nullptr, 600, 470, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetControlText(form_->txtPath, save_.path());
     ASSERT_TRUE(SelectRowOf(alice_->hwnd()));
   }
   void TearDown() override {
@@ -53,15 +50,7 @@ class RecordingLoop : public ::testing::Test {
     ::OleUninitialize();
   }
 
-  bool SelectRowOf(HWND window) {
-    for (int i = 0; i < ListCount(form_->List1); ++i) {
-      if (reinterpret_cast<HWND>(ListData(form_->List1, i)) == window) {
-        ::SendMessageA(form_->List1, LB_SETCURSEL, i, 0);
-        return true;
-      }
-    }
-    return false;
-  }
+  bool SelectRowOf(HWND window) { return test::SelectRowOf(*form_, window); }
   void Press(HWND button) { ::SendMessageA(button, BM_CLICK, 0, 0); }
   void DoubleClickSelectedRow() {
     ::SendMessageA(form_->hwnd(), WM_COMMAND, MAKEWPARAM(kIdList1, LBN_DBLCLK),

@@ -47,15 +47,9 @@ TEST(RecordingDiskFull, FullVolumeShowsOneJpegWarningHaltsAndKeepsEarlierFramesW
     test::TempFolder samples;
     SetSampleFilePath(samples.path() + "\\lumavex_pixel.bmp");
     test::MessageRecorder messages;
-    auto form = Form1::Create(true);
+    auto form = test::OpenRecordingForm(volume);
     ASSERT_NE(form, nullptr);
-    ::SetWindowPos(form->hwnd(), nullptr, 600, 470, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetControlText(form->txtPath, volume);
-    int row = -1;
-    for (int i = 0; i < ListCount(form->List1); ++i)
-      if (reinterpret_cast<HWND>(ListData(form->List1, i)) == demo.hwnd()) row = i;
-    ASSERT_GE(row, 0);
-    ::SendMessageA(form->List1, LB_SETCURSEL, row, 0);
+    ASSERT_TRUE(test::SelectRowOf(*form, demo.hwnd()));
 
     ::SendMessageA(form->Start, BM_CLICK, 0, 0);
     ASSERT_TRUE(messages.messages().empty()) << messages.messages()[0].text;

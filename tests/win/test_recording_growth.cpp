@@ -70,16 +70,10 @@ TEST(RecordingGrowth, FiveThousandTicksLeaveHandlesGdiObjectsAndMemoryFlat) {
     test::TempFolder save;
     SetSampleFilePath(save.path() + "\\lumavex_pixel.bmp");
     test::MessageRecorder messages;
-    auto form = Form1::Create(true);
+    auto form = test::OpenRecordingForm(save.path());
     ASSERT_NE(form, nullptr);
-    ::SetWindowPos(form->hwnd(), nullptr, 600, 470, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetControlText(form->txtPath, save.path());
     SetChecked(form->cbbmp, true);
-    int row = -1;
-    for (int i = 0; i < ListCount(form->List1); ++i)
-      if (reinterpret_cast<HWND>(ListData(form->List1, i)) == demo.hwnd()) row = i;
-    ASSERT_GE(row, 0);
-    ::SendMessageA(form->List1, LB_SETCURSEL, row, 0);
+    ASSERT_TRUE(test::SelectRowOf(*form, demo.hwnd()));
 
     const Usage idle = Measure();
     ::SendMessageA(form->Start, BM_CLICK, 0, 0);
