@@ -6,7 +6,6 @@
 // All results are computed in 64-bit and saturated to the 32-bit range: a
 // rectangle or metric near INT_MIN/INT_MAX gives the nearest representable
 // coordinate instead of wrapping round to the far side of the screen.
-#include <array>
 
 namespace lumavex {
 

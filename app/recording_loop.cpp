@@ -55,8 +55,10 @@ std::optional<UserMessage> CaptureAndWrite(Form1& form, const SelectedWebcam& ro
 
   if (CheckValue(form.cbjpg) == 1) {
     cDIBSection section;
-    section.CreateFromPicture(ViewPicture(form.Image1).get());
-    if (FileExists(paths.jpg)) DeleteFileAt(paths.jpg);
+    section.CreateFromPicture(picture.get());
+    // A frame of this number from before a Reset goes first, even if this
+    // write fails; a missing file is no error here.
+    DeleteFileAt(paths.jpg);
     // On failure the writer has shown its own warning.
     if (!SavePictureAsJpeg(section, paths.jpg, kJpegQuality)) {
       state.JpegFailed();
