@@ -1,0 +1,16 @@
+#pragma once
+// Text inside the program is UTF-8 in std::string; the Win32 layer converts
+// to and from UTF-16 at each call. These conversions are portable so that
+// they can be tested natively.
+#include <string>
+#include <string_view>
+
+namespace lumavex {
+
+// Ill-formed input (a stray continuation byte, an overlong or truncated
+// sequence, an unpaired surrogate) becomes U+FFFD instead of being dropped,
+// so a converted name never silently merges with another one.
+std::u16string Utf8ToUtf16(std::string_view utf8);
+std::string Utf16ToUtf8(std::u16string_view utf16);
+
+}  // namespace lumavex

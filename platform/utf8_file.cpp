@@ -1,0 +1,32 @@
+#include "platform/utf8_file.h"
+
+#if defined(_WIN32)
+#include <wchar.h>
+
+#include "platform/utf8.h"
+#endif
+
+namespace lumavex {
+
+#if defined(_WIN32)
+namespace {
+std::wstring Wide(const std::string& text) {
+  const std::u16string u16 = Utf8ToUtf16(text);
+  return std::wstring(u16.begin(), u16.end());
+}
+}  // namespace
+
+std::FILE* OpenFileUtf8(const std::string& path, const char* mode) {
+  return ::_wfopen(Wide(path).c_str(), Wide(mode).c_str());
+}
+int RenameFileUtf8(const std::string& from, const std::string& to) {
+  return ::_wrename(Wide(from).c_str(), Wide(to).c_str());
+}
+int RemoveFileUtf8(const std::string& path) { return ::_wremove(Wide(path).c_str()); }
+#else
+std::FILE* OpenFileUtf8(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+int RenameFileUtf8(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()); }
+int RemoveFileUtf8(const std::string& path) { return std::remove(path.c_str()); }
+#endif
+
+}  // namespace lumavex
