@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/kernel.h"
+#include "platform/wide.h"
 
 namespace lumavex {
 
@@ -96,6 +97,13 @@ std::string ExecutableFolder() {
   // Keep the separator of a root folder ("C:\"), drop it elsewhere.
   if (slash == 2 && path[1] == ':') return path.substr(0, 3);
   return path.substr(0, slash);
+}
+
+bool FreeSpaceOfVolume(const std::string& folder, std::uint64_t& bytes) {
+  ULARGE_INTEGER available;
+  if (!::GetDiskFreeSpaceExW(Widen(folder).c_str(), &available, nullptr, nullptr)) return false;
+  bytes = available.QuadPart;
+  return true;
 }
 
 }  // namespace lumavex

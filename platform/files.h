@@ -30,4 +30,8 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
 // unless it is a drive's root folder.
 std::string ExecutableFolder();
 
+// Bytes free to this user on the volume that holds `folder` (an existing
+// folder). False when the volume cannot be asked (a vanished folder).
+bool FreeSpaceOfVolume(const std::string& folder, std::uint64_t& bytes);
+
 }  // namespace lumavex
