@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
-#include <vfw.h>
+#include <optional>
+#include <string>
 
 #include "app/recording_loop.h"
 #include "avi/convert_folder.h"
@@ -136,8 +137,7 @@ void Form1::CreateControls() {
 void Form1::Load() {
   // A failing step is passed over and the next one runs; nothing is shown.
   EnableControl(aviwrite, true);
-  ::AVIFileInit();
-  aviServicesUp_ = true;
+  aviServices_.emplace();
   EnableControl(Combo1, false);
   ComboSelect(Combo1, 0);
   RefreshWebcamList({List1, Picture1, Image1});
@@ -154,8 +154,7 @@ void Form1::Unload() {
   unloaded_ = true;
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
-  if (aviServicesUp_) ::AVIFileExit();
-  aviServicesUp_ = false;
+  aviServices_.reset();
 }
 
 void Form1::Command1_Click() { RefreshWebcamList({List1, Picture1, Image1}); }

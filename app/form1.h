@@ -4,9 +4,11 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/recording_state.h"
+#include "platform/avi_handles.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
 #include "platform/ui_timer.h"
@@ -92,7 +94,7 @@ class Form1 {
 
   UniqueBitmap floppy_;  // outlives the button that shows it
   UniqueWindow window_;
-  bool aviServicesUp_ = false;
+  std::optional<AviFileServices> aviServices_;  // from Load to Unload
   bool unloaded_ = false;
 };
 

@@ -1,14 +1,14 @@
 // Lumavex: records the webcam pane of a messenger's conversation window.
 #include <windows.h>
-#include <ole2.h>
 
 #include "app/form1.h"
+#include "platform/com_scope.h"
 #include "platform/message.h"
 #include "platform/message_box.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // Pictures, the shell's dialogs and the AVI services are COM objects.
-  const HRESULT com = ::OleInitialize(nullptr);
+  const lumavex::OleScope ole;
   int exitCode = 1;
   lumavex::UseMessageBoxes();
   {
@@ -18,6 +18,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     else
       lumavex::ShowMessage("Lumavex could not open its main window.", lumavex::MessageIcon::Error);
   }
-  if (SUCCEEDED(com)) ::OleUninitialize();
   return exitCode;
 }

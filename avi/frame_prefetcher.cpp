@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "avi/frame_decoder.h"
+#include "platform/com_scope.h"
 
 namespace lumavex {
 
@@ -43,7 +44,7 @@ bool FramePrefetcher::Take(int index, std::vector<std::uint8_t>& bmp) {
 
 void FramePrefetcher::Run() {
   // The imaging component's objects are free-threaded.
-  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+  const ComScope com(COINIT_MULTITHREADED);
   try {
     FrameDecoder decoder;
     std::vector<std::uint8_t> bmp;
@@ -68,7 +69,6 @@ void FramePrefetcher::Run() {
     broken_ = true;
   }
   changed_.notify_all();
-  if (SUCCEEDED(com)) ::CoUninitialize();
 }
 
 }  // namespace lumavex

@@ -53,7 +53,7 @@ cDIBSection& cDIBSection::operator=(cDIBSection&& other) noexcept {
 
 void cDIBSection::TakeFrom(cDIBSection& other) noexcept {
   dib_ = std::move(other.dib_);
-  previousBitmap_ = std::exchange(other.previousBitmap_, nullptr);
+  selected_ = std::move(other.selected_);
   memoryDc_ = std::move(other.memoryDc_);
   bits_ = std::exchange(other.bits_, nullptr);
   header_ = other.header_;
@@ -124,10 +124,8 @@ bool cDIBSection::Create(int lWidth, int lHeight) {
   ClearUp();
   UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
   if (!dc) return false;
-  HBITMAP made = nullptr;
-  if (!CreateDIB(dc.get(), lWidth, lHeight, made)) return false;
-  dib_.reset(made);
-  previousBitmap_ = ::SelectObject(dc.get(), made);
+  if (!CreateDIB(dc.get(), lWidth, lHeight, *dib_.put())) return false;
+  selected_ = std::make_unique<SelectedObject>(dc.get(), dib_.get());
   memoryDc_ = std::move(dc);
   return true;
 }
@@ -182,11 +180,9 @@ void cDIBSection::RandomiseBits(bool bGray) {
 }
 
 void cDIBSection::ClearUp() {
-  if (memoryDc_ && dib_ && previousBitmap_ && previousBitmap_ != HGDI_ERROR)
-    ::SelectObject(memoryDc_.get(), previousBitmap_);
+  selected_.reset();  // the previous bitmap goes back in before the DIB is deleted
   dib_.reset();
   memoryDc_.reset();
-  previousBitmap_ = nullptr;
   bits_ = nullptr;
 }
 

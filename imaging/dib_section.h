@@ -96,8 +96,8 @@ class cDIBSection {
   void TakeFrom(cDIBSection& other) noexcept;
 
   UniqueBitmap dib_;
-  HGDIOBJ previousBitmap_ = nullptr;
   UniqueMemoryDc memoryDc_;
+  std::unique_ptr<SelectedObject> selected_;  // the DIB in memoryDc_; heap-held so the section can move
   void* bits_ = nullptr;
   BITMAPINFOHEADER header_{};
 };

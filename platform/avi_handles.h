@@ -12,6 +12,16 @@
 
 namespace lumavex {
 
+// The AVI file services for the life of the object: AVIFileInit when made,
+// AVIFileExit when it goes.
+class AviFileServices {
+ public:
+  AviFileServices() { ::AVIFileInit(); }
+  ~AviFileServices() { ::AVIFileExit(); }
+  AviFileServices(const AviFileServices&) = delete;
+  AviFileServices& operator=(const AviFileServices&) = delete;
+};
+
 struct AviFileTraits {
   using type = PAVIFILE;
   static PAVIFILE invalid() { return nullptr; }

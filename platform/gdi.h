@@ -114,6 +114,24 @@ class SelectedPalette {
   HPALETTE previous_ = nullptr;
 };
 
+// BeginPaint for the life of the scope and EndPaint at its end, which every
+// BeginPaint needs (it also shows the caret again).
+class PaintScope {
+ public:
+  explicit PaintScope(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+  ~PaintScope() { ::EndPaint(window_, &paint_); }
+  PaintScope(const PaintScope&) = delete;
+  PaintScope& operator=(const PaintScope&) = delete;
+
+  HDC dc() const { return dc_; }
+  const PAINTSTRUCT& info() const { return paint_; }
+
+ private:
+  HWND window_;
+  PAINTSTRUCT paint_{};
+  HDC dc_;
+};
+
 // GDI objects of this process, as the system counts them.
 inline DWORD ProcessGdiObjectCount() { return ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS); }
 

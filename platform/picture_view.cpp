@@ -40,20 +40,21 @@ LRESULT CALLBACK ViewProc(HWND view, UINT message, WPARAM wparam, LPARAM lparam)
     case WM_NCCREATE: {
       auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
       auto fit = static_cast<PictureFit>(reinterpret_cast<INT_PTR>(create->lpCreateParams));
-      ::SetWindowLongPtrA(view, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new ViewState{fit, {}}));
+      // The window holds its state from here until WM_NCDESTROY takes it back.
+      auto state = std::make_unique<ViewState>(ViewState{fit, {}});
+      ::SetWindowLongPtrA(view, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
       break;
     }
-    case WM_NCDESTROY:
-      delete StateOf(view);
+    case WM_NCDESTROY: {
+      const std::unique_ptr<ViewState> state(StateOf(view));
       ::SetWindowLongPtrA(view, GWLP_USERDATA, 0);
       break;
+    }
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(view, &ps);
-      Paint(view, dc);
-      ::EndPaint(view, &ps);
+      PaintScope paint(view);
+      Paint(view, paint.dc());
       return 0;
     }
     default:

@@ -22,6 +22,23 @@ class UniqueHandle {
  public:
   using handle_type = typename Traits::type;
 
+  // What put() returns: the address of the owner's slot for the callee to
+  // write into. The handle found there is counted when the call's full
+  // expression ends, so pass it straight to the call.
+  class Slot {
+   public:
+    explicit Slot(UniqueHandle& owner) noexcept : owner_(owner) {}
+    ~Slot() {
+      if (owner_.valid()) ++LiveCount<Traits>::value();
+    }
+    Slot(const Slot&) = delete;
+    Slot& operator=(const Slot&) = delete;
+    operator handle_type*() const noexcept { return &owner_.h_; }
+
+   private:
+    UniqueHandle& owner_;
+  };
+
   UniqueHandle() noexcept = default;
   explicit UniqueHandle(handle_type h) noexcept : h_(h) {
     if (valid()) ++LiveCount<Traits>::value();
@@ -63,6 +80,13 @@ class UniqueHandle {
     }
     h_ = h;
     if (valid()) ++LiveCount<Traits>::value();
+  }
+
+  // For out-parameters: releases what is held and hands out the raw slot,
+  // e.g. Create(..., owner.put()).
+  Slot put() noexcept {
+    reset();
+    return Slot(*this);
   }
 
   static long live() { return LiveCount<Traits>::value().load(); }

@@ -114,10 +114,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
     case WM_ERASEBKGND:
       return 1;
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = ::BeginPaint(hwnd, &ps);
-      Paint(hwnd, dc);
-      ::EndPaint(hwnd, &ps);
+      PaintScope paint(hwnd);
+      Paint(hwnd, paint.dc());
       return 0;
     }
     case WM_TIMER:

@@ -23,6 +23,7 @@
 #include "imaging/dib_section.h"
 #include "imaging/jpeg/jpeg_encoder.h"
 #include "imaging/jpeg_frame_writer.h"
+#include "platform/com_scope.h"
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/gdi.h"
@@ -211,8 +212,6 @@ int Run(int ticks) {
 
 int main(int argc, char** argv) {
   const int ticks = argc > 1 ? std::max(10, std::atoi(argv[1])) : 1000;
-  const HRESULT com = ::OleInitialize(nullptr);
-  const int rc = lumavex::bench::Run(ticks);
-  if (SUCCEEDED(com)) ::OleUninitialize();
-  return rc;
+  const lumavex::OleScope ole;
+  return lumavex::bench::Run(ticks);
 }
