@@ -165,7 +165,12 @@ void Form1::pause_Click() { HaltRecording(*this); }
 void Form1::btstop_Click() { HaltRecording(*this); }
 void Form1::reset_Click() { ResetFrameCounter(*this); }
 void Form1::aviwrite_Click() { ConvertFolderToAvi(*this); }
-void Form1::opendir_Click() { BrowseForSaveFolder(*this); }
+void Form1::opendir_Click() {
+  // Empty while the dialog is up, so a half-chosen folder is never recorded into.
+  SetControlText(txtPath, "");
+  const std::optional<std::string> chosen = BrowseForSaveFolder(hwnd());
+  SetControlText(txtPath, chosen ? *chosen : ExecutableFolder());
+}
 
 void Form1::OnCommand(int id, int code) {
   if (id == kIdList1) {

@@ -3,7 +3,7 @@
 // char per character, exactly as the window title was read.
 #include <string>
 
-#include "app/timestamp.h"
+#include "platform/timestamp.h"
 
 namespace lumavex {
 

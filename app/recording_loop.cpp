@@ -8,6 +8,7 @@
 #include "imaging/capture.h"
 #include "imaging/dib_section.h"
 #include "imaging/jpeg_frame_writer.h"
+#include "imaging/picture_bmp.h"
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/locale_clock.h"

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "app/timestamp.h"
 #include "platform/message.h"
+#include "platform/timestamp.h"
 
 namespace lumavex {
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "app/pane_geometry.h"
 #include "app/recording_state.h"
+#include "discovery/pane_geometry.h"
 
 namespace lumavex {
 

@@ -2,37 +2,28 @@
 
 #include <shlobj.h>
 
-#include "app/form1.h"
-#include "platform/controls.h"
-#include "platform/files.h"
 #include "platform/kernel.h"
 
 namespace lumavex {
 
-void BrowseForSaveFolder(Form1& form) {
+std::optional<std::string> BrowseForSaveFolder(HWND owner) {
   BROWSEINFOA info{};
-  info.hwndOwner = form.hwnd();
+  info.hwndOwner = owner;
   // Rooted at the desktop when the shell gives its item list; a failure only
   // leaves the root unset.
-  LPITEMIDLIST rawRoot = nullptr;
   UniqueItemList root;
-  if (::SHGetSpecialFolderLocation(form.hwnd(), CSIDL_DESKTOP, &rawRoot) == S_OK) root.reset(rawRoot);
+  if (::SHGetSpecialFolderLocation(owner, CSIDL_DESKTOP, root.put()) != S_OK) root.reset();
   info.pidlRoot = root.get();
   char displayName[MAX_PATH] = {};
   info.pszDisplayName = displayName;
   info.lpszTitle = "Browse";
   info.ulFlags = BIF_RETURNONLYFSDIRS;
 
-  // Empty while the dialog is up, so a half-chosen folder is never recorded into.
-  SetControlText(form.txtPath, "");
   UniqueItemList chosen(::SHBrowseForFolderA(&info));
-  if (chosen) {
-    char path[MAX_PATH] = {};
-    ::SHGetPathFromIDListA(chosen.get(), path);
-    SetControlText(form.txtPath, path);
-  } else {
-    SetControlText(form.txtPath, ExecutableFolder());
-  }
+  if (!chosen) return std::nullopt;
+  char path[MAX_PATH] = {};
+  ::SHGetPathFromIDListA(chosen.get(), path);
+  return std::string(path);
 }
 
 }  // namespace lumavex

@@ -2,10 +2,11 @@
 
 #include <vector>
 
-#include "app/pane_geometry.h"
 #include "discovery/fingerprints.h"
+#include "discovery/pane_geometry.h"
 #include "imaging/capture.h"
 #include "platform/controls.h"
+#include "imaging/picture_bmp.h"
 #include "platform/files.h"
 #include "platform/gdi.h"
 #include "platform/picture.h"

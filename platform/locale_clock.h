@@ -1,7 +1,7 @@
 #pragma once
 // The platform clock and the user's locale names that recording folders are
 // stamped with.
-#include "app/timestamp.h"
+#include "platform/timestamp.h"
 
 namespace lumavex {
 

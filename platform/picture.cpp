@@ -3,7 +3,6 @@
 #include <cstring>
 #include <vector>
 
-#include "imaging/bmp_writer.h"
 #include "platform/files.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
@@ -43,8 +42,10 @@ SIZE PictureSizePixels(IPicture* picture) {
 }
 
 bool ReadBitmapPixels24(HBITMAP bitmap, int width, int height, std::string& rows) {
-  const std::uint32_t row = Bmp24RowBytes(width);
-  if (!bitmap || row == 0 || height <= 0) return false;
+  if (!bitmap || width <= 0 || height <= 0) return false;
+  // GetDIBits pads every row to 4 bytes.
+  const std::uint64_t row = (static_cast<std::uint64_t>(width) * 3 + 3) & ~std::uint64_t{3};
+  if (row > 0x7FFFFFFF) return false;
   rows.assign(static_cast<std::size_t>(row) * static_cast<std::size_t>(height), '\0');
   BITMAPINFO info{};
   info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
@@ -56,20 +57,6 @@ bool ReadBitmapPixels24(HBITMAP bitmap, int width, int height, std::string& rows
   WindowDc screen(nullptr);
   return screen && ::GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), rows.data(), &info,
                                DIB_RGB_COLORS) == height;
-}
-
-std::vector<std::uint8_t> PictureAsBmpFile(IPicture* picture) {
-  const SIZE size = PictureSizePixels(picture);
-  std::string rows;
-  if (!ReadBitmapPixels24(PictureBitmap(picture), size.cx, size.cy, rows)) return {};
-  std::vector<std::uint8_t> file = Bmp24Headers(size.cx, size.cy);
-  if (!file.empty()) file.insert(file.end(), rows.begin(), rows.end());
-  return file;
-}
-
-bool SavePicture(IPicture* picture, const std::string& path) {
-  const std::vector<std::uint8_t> file = PictureAsBmpFile(picture);
-  return !file.empty() && WriteWholeFile(path, {{file.data(), file.size()}});
 }
 
 Picture LoadPicture(const std::string& path) {

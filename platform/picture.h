@@ -23,14 +23,6 @@ HPALETTE PicturePalette(IPicture* picture);
 // Pixel size of a bitmap picture; {0, 0} when there is none.
 SIZE PictureSizePixels(IPicture* picture);
 
-// The bytes of a bitmap picture as an uncompressed, bottom-up, 24-bit BMP
-// file; empty when the picture has no readable bitmap.
-std::vector<std::uint8_t> PictureAsBmpFile(IPicture* picture);
-
-// Writes PictureAsBmpFile to `path`, replacing any file of that name. False
-// (and no file left) on failure.
-bool SavePicture(IPicture* picture, const std::string& path);
-
 // Decodes a JPG or BMP file into a bitmap picture; empty on failure.
 Picture LoadPicture(const std::string& path);
 

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/frame_naming.h"
-#include "app/timestamp.h"
+#include "platform/timestamp.h"
 
 namespace lumavex {
 namespace {

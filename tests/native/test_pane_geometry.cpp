@@ -3,7 +3,7 @@
 #include <climits>
 #include <vector>
 
-#include "app/pane_geometry.h"
+#include "discovery/pane_geometry.h"
 
 namespace lumavex {
 namespace {

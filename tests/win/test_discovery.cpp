@@ -4,9 +4,9 @@
 #include <ole2.h>
 
 #include "app/form1.h"
-#include "app/pane_geometry.h"
 #include "discovery/discovery.h"
 #include "discovery/fingerprints.h"
+#include "discovery/pane_geometry.h"
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/picture_view.h"

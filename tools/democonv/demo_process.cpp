@@ -3,8 +3,8 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "app/pane_geometry.h"
 #include "discovery/fingerprints.h"
+#include "discovery/pane_geometry.h"
 #include "platform/files.h"
 #include "platform/gdi.h"
 

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/pane_geometry.h"
 #include "discovery/fingerprints.h"
+#include "discovery/pane_geometry.h"
 #include "platform/gdi.h"
 
 namespace {

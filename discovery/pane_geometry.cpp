@@ -1,4 +1,4 @@
-#include "app/pane_geometry.h"
+#include "discovery/pane_geometry.h"
 
 #include <cstdint>
 #include <limits>

@@ -1,4 +1,4 @@
-#include "app/timestamp.h"
+#include "platform/timestamp.h"
 
 #include <cstdint>
 #include <string>
