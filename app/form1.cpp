@@ -16,7 +16,6 @@
 namespace lumavex {
 namespace {
 
-constexpr const char* kFormClass = "LumavexForm1";
 // The form's client area in twips.
 constexpr int kClientWidthTwips = 4920;
 constexpr int kClientHeightTwips = 3255;
@@ -56,7 +55,7 @@ bool Form1::CreateWindowAndControls(bool show) {
     wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     wc.hIcon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kFormClass;
+    wc.lpszClassName = kForm1ClassName;
     return ::RegisterClassA(&wc) != 0;
   }();
   if (!registered) return false;
@@ -64,7 +63,7 @@ bool Form1::CreateWindowAndControls(bool show) {
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT outer{0, 0, TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips)};
   ::AdjustWindowRectEx(&outer, style, FALSE, 0);
-  HWND hwnd = ::CreateWindowExA(0, kFormClass, kAppTitle, style, CW_USEDEFAULT, CW_USEDEFAULT,
+  HWND hwnd = ::CreateWindowExA(0, kForm1ClassName, kAppTitle, style, CW_USEDEFAULT, CW_USEDEFAULT,
                                 outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
                                 ::GetModuleHandleA(nullptr), this);
   if (!hwnd) return false;

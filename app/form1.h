@@ -45,6 +45,9 @@ enum ControlId : int {
 
 enum TimerId : UINT_PTR { kTimer1 = 1, kTimer2 = 2 };
 
+// The main window's class; with the title kAppTitle it finds the running program.
+inline constexpr const char* kForm1ClassName = "LumavexForm1";
+
 class Form1 {
  public:
   // Creates the window and runs the start-up steps; the window is shown when

@@ -1,6 +1,7 @@
 #include "app/recording_view.h"
 
 #include "app/form1.h"
+#include "discovery/system_frame_metrics.h"
 #include "platform/controls.h"
 
 namespace lumavex {
@@ -18,8 +19,7 @@ SelectedWebcam ReadSelectedWebcam(HWND list) {
 PaneRect CurrentPaneRect(HWND window) {
   RECT r{};
   if (!::GetWindowRect(window, &r)) r = RECT{};
-  const FrameMetrics metrics = ReadFrameMetrics([](int index) { return ::GetSystemMetrics(index); });
-  return WebcamPaneRect(ScreenRect{r.left, r.top, r.right, r.bottom}, metrics);
+  return WebcamPaneRect(ScreenRect{r.left, r.top, r.right, r.bottom}, SystemFrameMetrics());
 }
 
 void ShowRecordingControls(Form1& form, const RecordingControls& controls) {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <new>
 
+#include "imaging/bmp_writer.h"
 #include "platform/message.h"
 
 namespace lumavex {
@@ -33,13 +34,6 @@ std::uint32_t Get32(const std::uint8_t* p) {
 }
 std::int32_t GetSigned32(const std::uint8_t* p) {
     return static_cast<std::int32_t>(Get32(p));
-}
-void Put16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
 // Large offsets need the 64-bit calls where long is 32 bits.
@@ -151,7 +145,7 @@ bool cDib::CreateFromFile(const std::string& filename) {
     if (sizeComputed) {
         // Keep the header's image size equal to the buffer it describes.
         infoHeader.sizeImage = static_cast<std::uint32_t>(pixelBytes);
-        Put32(bitmapInfo.data() + kSizeImageOffset, infoHeader.sizeImage);
+        PutLe32(bitmapInfo.data() + kSizeImageOffset, infoHeader.sizeImage);
     }
     file_ = fileHeader;
     info_ = infoHeader;
@@ -200,7 +194,7 @@ bool cDib::WriteToFile(const std::string& filename) const {
     FilePtr file(std::fopen(filename.c_str(), "wb"));
     if (!file) return false;
     std::uint8_t header[kFileHeaderBytes];
-    StoreFileHeader(file_, header);
+    StoreBmpFileHeader(file_, header);
     bool ok = std::fwrite(header, 1, sizeof header, file.get()) == sizeof header;
     if (ok && !bitmapInfo_.empty())
         ok = std::fwrite(bitmapInfo_.data(), 1, bitmapInfo_.size(), file.get()) == bitmapInfo_.size();
@@ -246,14 +240,6 @@ cDib::InfoHeader cDib::ParseInfoHeader(const std::uint8_t* bytes) {
     header.clrUsed = Get32(bytes + 32);
     header.clrImportant = Get32(bytes + 36);
     return header;
-}
-
-void cDib::StoreFileHeader(const FileHeader& header, std::uint8_t* bytes) {
-    Put16(bytes, header.type);
-    Put32(bytes + 2, header.size);
-    Put16(bytes + 6, header.reserved1);
-    Put16(bytes + 8, header.reserved2);
-    Put32(bytes + 10, header.bitOffset);
 }
 
 bool cDib::RejectUnsupported(const std::string& filename) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "imaging/bmp_writer.h"
+
 namespace lumavex {
 
 class cDib {
@@ -58,13 +60,7 @@ public:
     static constexpr std::size_t kInfoHeaderBytes = 40;
 
 private:
-    struct FileHeader {
-        std::uint16_t type = 0;
-        std::uint32_t size = 0;
-        std::uint16_t reserved1 = 0;
-        std::uint16_t reserved2 = 0;
-        std::uint32_t bitOffset = 0;
-    };
+    using FileHeader = BmpFileHeader;
     struct InfoHeader {
         std::uint32_t size = 0;
         std::int32_t width = 0;
@@ -83,7 +79,6 @@ private:
 
     static FileHeader ParseFileHeader(const std::uint8_t* bytes);
     static InfoHeader ParseInfoHeader(const std::uint8_t* bytes);
-    static void StoreFileHeader(const FileHeader& header, std::uint8_t* bytes);
 
     bool AdoptPackedDib(const std::uint8_t* bytes, const InfoHeader& header);
     static bool RejectUnsupported(const std::string& filename);

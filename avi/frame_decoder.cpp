@@ -132,15 +132,7 @@ Picture PictureFromBmp24(const std::vector<std::uint8_t>& bmp) {
   UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!bitmap || !bits) return {};
   std::memcpy(bits, bmp.data() + kBmpHeadersSize, bmp.size() - kBmpHeadersSize);
-  PICTDESC desc{};
-  desc.cbSizeofstruct = sizeof desc;
-  desc.picType = PICTYPE_BITMAP;
-  desc.bmp.hbitmap = bitmap.get();
-  Picture picture;
-  // The picture owns the bitmap from here on.
-  if (FAILED(::OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, picture.put_void()))) return {};
-  bitmap.release();
-  return picture;
+  return PictureOwningBitmap(std::move(bitmap));
 }
 
 }  // namespace lumavex

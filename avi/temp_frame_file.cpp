@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/file_write.h"
+
 namespace lumavex {
 
 bool TempFrameFile::Write(const std::vector<std::uint8_t>& bytes) {
@@ -11,20 +13,10 @@ bool TempFrameFile::Write(const std::vector<std::uint8_t>& bytes) {
     if (!file_) return false;
     length_ = 0;
   }
-  // Positioned writes from the start: no separate seek per frame.
-  std::uint64_t offset = 0;
-  while (offset < bytes.size()) {
-    const std::uint64_t left = bytes.size() - offset;
-    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
-    OVERLAPPED at{};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    DWORD written = 0;
-    if (!::WriteFile(file_.get(), bytes.data() + offset, chunk, &written, &at) || written != chunk) {
-      file_.reset();  // the next write starts over with a fresh file
-      return false;
-    }
-    offset += chunk;
+  // From the start each time: no separate seek per frame.
+  if (!WriteFileAt(file_.get(), 0, bytes.data(), bytes.size())) {
+    file_.reset();  // the next write starts over with a fresh file
+    return false;
   }
   // A smaller frame than the last leaves no tail of the old one behind.
   if (bytes.size() < length_) {

@@ -4,9 +4,10 @@
 
 #include "discovery/fingerprints.h"
 #include "discovery/pane_geometry.h"
+#include "discovery/system_frame_metrics.h"
 #include "imaging/capture.h"
-#include "platform/controls.h"
 #include "imaging/picture_bmp.h"
+#include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/gdi.h"
 #include "platform/picture.h"
@@ -18,10 +19,6 @@ namespace {
 std::string& SampleFilePath() {
   static std::string path = kSampleFilePath;
   return path;
-}
-
-FrameMetrics CurrentFrameMetrics() {
-  return ReadFrameMetrics([](int index) { return ::GetSystemMetrics(index); });
 }
 
 // One pixel of the screen as its fingerprint. The 58-byte sample file is still
@@ -80,9 +77,9 @@ BOOL CALLBACK FindWebcamWindowsProc(HWND window, LPARAM context) {
   // Only conversation windows need the pair; other windows cost a title read.
   const FingerprintPair stored = FingerprintsForDepth(GetColorDepth());
 
-  if (TakeSample(view, FirstSamplePoint(r, CurrentFrameMetrics())) != stored.first || stored.first.empty())
+  if (TakeSample(view, FirstSamplePoint(r, SystemFrameMetrics())) != stored.first || stored.first.empty())
     return TRUE;
-  if (TakeSample(view, SecondSamplePoint(r, CurrentFrameMetrics())) != stored.second) return TRUE;
+  if (TakeSample(view, SecondSamplePoint(r, SystemFrameMetrics())) != stored.second) return TRUE;
 
   const int row = ListAdd(view.list, text);
   if (row >= 0) ListSetData(view.list, row, reinterpret_cast<LPARAM>(window));

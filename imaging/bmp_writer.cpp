@@ -3,16 +3,24 @@
 #include <cstring>
 
 namespace lumavex {
-namespace {
-void Put16(std::uint8_t* p, std::uint32_t v) {
+
+void PutLe16(std::uint8_t* p, std::uint16_t v) {
   p[0] = static_cast<std::uint8_t>(v);
   p[1] = static_cast<std::uint8_t>(v >> 8);
 }
-void Put32(std::uint8_t* p, std::uint32_t v) {
-  Put16(p, v & 0xFFFF);
-  Put16(p + 2, v >> 16);
+
+void PutLe32(std::uint8_t* p, std::uint32_t v) {
+  PutLe16(p, static_cast<std::uint16_t>(v));
+  PutLe16(p + 2, static_cast<std::uint16_t>(v >> 16));
 }
-}  // namespace
+
+void StoreBmpFileHeader(const BmpFileHeader& header, std::uint8_t* bytes) {
+  PutLe16(bytes, header.type);
+  PutLe32(bytes + 2, header.size);
+  PutLe16(bytes + 6, header.reserved1);
+  PutLe16(bytes + 8, header.reserved2);
+  PutLe32(bytes + 10, header.bitOffset);
+}
 
 std::uint32_t Bmp24RowBytes(std::int64_t width) {
   if (width <= 0) return 0;
@@ -27,16 +35,17 @@ std::vector<std::uint8_t> Bmp24Headers(std::int32_t width, std::int32_t height) 
   if (image + kBmpHeadersSize > 0xFFFFFFFFull) return {};
 
   std::vector<std::uint8_t> h(kBmpHeadersSize, 0);
-  h[0] = 'B';
-  h[1] = 'M';
-  Put32(&h[2], static_cast<std::uint32_t>(kBmpHeadersSize + image));
-  Put32(&h[10], kBmpHeadersSize);
-  Put32(&h[14], 40);
-  Put32(&h[18], static_cast<std::uint32_t>(width));
-  Put32(&h[22], static_cast<std::uint32_t>(height));
-  Put16(&h[26], 1);
-  Put16(&h[28], 24);
-  Put32(&h[34], static_cast<std::uint32_t>(image));
+  BmpFileHeader file;
+  file.type = 0x4D42;  // "BM"
+  file.size = static_cast<std::uint32_t>(kBmpHeadersSize + image);
+  file.bitOffset = kBmpHeadersSize;
+  StoreBmpFileHeader(file, h.data());
+  PutLe32(&h[14], 40);
+  PutLe32(&h[18], static_cast<std::uint32_t>(width));
+  PutLe32(&h[22], static_cast<std::uint32_t>(height));
+  PutLe16(&h[26], 1);
+  PutLe16(&h[28], 24);
+  PutLe32(&h[34], static_cast<std::uint32_t>(image));
   return h;
 }
 

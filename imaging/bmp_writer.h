@@ -9,6 +9,23 @@
 namespace lumavex {
 
 inline constexpr std::size_t kBmpHeadersSize = 54;
+inline constexpr std::size_t kBmpFileHeaderSize = 14;
+
+// The file header that starts every BMP file.
+struct BmpFileHeader {
+  std::uint16_t type = 0;  // "BM" is 0x4D42
+  std::uint32_t size = 0;  // of the whole file
+  std::uint16_t reserved1 = 0;
+  std::uint16_t reserved2 = 0;
+  std::uint32_t bitOffset = 0;  // where the pixel data starts
+};
+
+// Little-endian stores, the byte order of every BMP field.
+void PutLe16(std::uint8_t* p, std::uint16_t v);
+void PutLe32(std::uint8_t* p, std::uint32_t v);
+
+// Writes `header` as the kBmpFileHeaderSize bytes at `bytes`.
+void StoreBmpFileHeader(const BmpFileHeader& header, std::uint8_t* bytes);
 
 // Bytes per row of a 24-bit bitmap of the given width, padded to 4; 0 for a
 // width that is not positive or whose row would not fit in 32 bits.

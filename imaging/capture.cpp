@@ -1,6 +1,7 @@
 #include "imaging/capture.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/message.h"
@@ -27,20 +28,9 @@ void ReportError(const char* source, long number) {
 }  // namespace
 
 Picture CreateBitmapPicture(UniqueBitmap bitmap, UniquePalette palette) {
-  PICTDESC desc{};
-  desc.cbSizeofstruct = sizeof desc;
-  desc.picType = PICTYPE_BITMAP;
-  desc.bmp.hbitmap = bitmap.get();
-  desc.bmp.hpal = palette.get();
-  Picture picture;
-  const HRESULT hr = ::OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, picture.put_void());
-  if (FAILED(hr) || !picture) {
-    ReportError("Project1.Module1.CreateBitmapPicture", static_cast<long>(hr));
-    return {};
-  }
-  // The picture owns them now and deletes them with its last reference.
-  bitmap.release();
-  palette.release();
+  HRESULT hr = S_OK;
+  Picture picture = PictureOwningBitmap(std::move(bitmap), std::move(palette), &hr);
+  if (!picture) ReportError("Project1.Module1.CreateBitmapPicture", static_cast<long>(hr));
   return picture;
 }
 

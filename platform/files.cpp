@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/file_write.h"
 #include "platform/kernel.h"
 #include "platform/wide.h"
 
@@ -48,16 +49,10 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::pair<const v
     UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
+    std::uint64_t offset = 0;
     for (const auto& [data, size] : parts) {
-      const auto* p = static_cast<const char*>(data);
-      std::size_t left = size;
-      while (ok && left > 0) {
-        const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
-        DWORD written = 0;
-        ok = ::WriteFile(file.get(), p, chunk, &written, nullptr) && written == chunk;
-        p += chunk;
-        left -= chunk;
-      }
+      ok = ok && WriteFileAt(file.get(), offset, data, size);
+      offset += size;
     }
     if (ok) ok = ::CloseHandle(file.release()) != 0;
   }

@@ -59,6 +59,21 @@ bool ReadBitmapPixels24(HBITMAP bitmap, int width, int height, std::string& rows
                                DIB_RGB_COLORS) == height;
 }
 
+Picture PictureOwningBitmap(UniqueBitmap bitmap, UniquePalette palette, HRESULT* result) {
+  PICTDESC desc{};
+  desc.cbSizeofstruct = sizeof desc;
+  desc.picType = PICTYPE_BITMAP;
+  desc.bmp.hbitmap = bitmap.get();
+  desc.bmp.hpal = palette.get();
+  Picture picture;
+  const HRESULT hr = ::OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, picture.put_void());
+  if (result) *result = hr;
+  if (FAILED(hr) || !picture) return {};
+  bitmap.release();
+  palette.release();
+  return picture;
+}
+
 Picture LoadPicture(const std::string& path) {
   std::vector<std::uint8_t> bytes;
   if (!ReadWholeFile(path, bytes) || bytes.empty()) return {};

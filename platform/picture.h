@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/com_ptr.h"
+#include "platform/gdi.h"
 
 namespace lumavex {
 
@@ -22,6 +23,12 @@ HBITMAP PictureBitmap(IPicture* picture);
 HPALETTE PicturePalette(IPicture* picture);
 // Pixel size of a bitmap picture; {0, 0} when there is none.
 SIZE PictureSizePixels(IPicture* picture);
+
+// Wraps a bitmap and an optional palette into a bitmap picture that owns
+// both and deletes them with its last reference. When the picture cannot be
+// made, both are deleted, `result` (if given) tells why and no picture is
+// returned.
+Picture PictureOwningBitmap(UniqueBitmap bitmap, UniquePalette palette = {}, HRESULT* result = nullptr);
 
 // Decodes a JPG or BMP file into a bitmap picture; empty on failure.
 Picture LoadPicture(const std::string& path);

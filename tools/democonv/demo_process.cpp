@@ -5,6 +5,7 @@
 
 #include "discovery/fingerprints.h"
 #include "discovery/pane_geometry.h"
+#include "discovery/system_frame_metrics.h"
 #include "platform/files.h"
 #include "platform/gdi.h"
 
@@ -36,7 +37,7 @@ bool SamplesPainted(HWND hwnd) {
   RECT r{};
   if (!::GetWindowRect(hwnd, &r) || ::IsIconic(hwnd)) return false;
   const ScreenRect sr{r.left, r.top, r.right, r.bottom};
-  const FrameMetrics m = ReadFrameMetrics([](int i) { return ::GetSystemMetrics(i); });
+  const FrameMetrics m = SystemFrameMetrics();
   const ScreenPoint p = FirstSamplePoint(sr, m);
   WindowDc screen(nullptr);
   const COLORREF c = ::GetPixel(screen.get(), p.x, p.y);

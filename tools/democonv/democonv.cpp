@@ -14,6 +14,7 @@
 
 #include "discovery/fingerprints.h"
 #include "discovery/pane_geometry.h"
+#include "discovery/system_frame_metrics.h"
 #include "platform/gdi.h"
 
 namespace {
@@ -30,10 +31,6 @@ struct Options {
 
 Options g_options;
 unsigned g_frame = 0;
-
-FrameMetrics Metrics() {
-  return ReadFrameMetrics([](int index) { return ::GetSystemMetrics(index); });
-}
 
 ScreenRect WindowRectOf(HWND hwnd) {
   RECT r{};
@@ -91,7 +88,7 @@ void Paint(HWND hwnd, HDC target) {
 
   Fill(dc, client, RGB(236, 233, 216));
   const ScreenRect r = WindowRectOf(hwnd);
-  const FrameMetrics m = Metrics();
+  const FrameMetrics m = SystemFrameMetrics();
 
   auto patch = [&](ScreenPoint at, COLORREF colour) {
     const POINT c = ToClient(hwnd, at.x, at.y);

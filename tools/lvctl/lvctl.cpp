@@ -11,12 +11,13 @@
 #include <string>
 
 #include "app/form1.h"
+#include "platform/message.h"
 
 namespace {
 
 HWND WaitForMainWindow() {
   for (int i = 0; i < 600; ++i) {
-    if (HWND form = ::FindWindowA("LumavexForm1", "Lumavex")) return form;
+    if (HWND form = ::FindWindowA(lumavex::kForm1ClassName, lumavex::kAppTitle)) return form;
     ::Sleep(50);
   }
   return nullptr;
