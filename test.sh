@@ -25,6 +25,23 @@ count_ctest() {
   failed=$((failed + fails))
 }
 
+# A check script counts as one test: passed when it exits 0.
+run_check() {
+  local log="$1"
+  shift
+  if "$@" >"$log" 2>&1; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+  fi
+  tail -15 "$log"
+}
+
+echo "== layers (no include points up)"
+run_check build/layers.log tools/check-layers.sh
+echo "== formatting (clang-format)"
+run_check build/format.log tools/check-format.sh
+
 echo "== native build (portable core, sanitizers on)"
 if cmake -S . -B build/native -DLUMAVEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >build/native.log 2>&1 \
    && cmake --build build/native -j "$jobs" >>build/native.log 2>&1; then
