@@ -145,10 +145,9 @@ std::string cFileDlg::VBGetFileTitle(const std::string& sFile) {
 }
 
 std::string cFileDlg::SpecialFolderPath(int folder) const {
-  LPITEMIDLIST raw = nullptr;
   HWND owner = ownerHwnd_ == NoOwner() ? nullptr : ownerHwnd_;
-  if (FAILED(::SHGetSpecialFolderLocation(owner, folder, &raw))) return {};
-  UniqueItemList list(raw);
+  UniqueItemList list;
+  if (FAILED(::SHGetSpecialFolderLocation(owner, folder, list.put()))) return {};
   std::vector<char> path(kMaxFile, '\0');
   if (!list || !::SHGetPathFromIDListA(list.get(), path.data())) return {};
   return UpToNul(path.data(), path.size());
