@@ -79,8 +79,6 @@ private:
         std::uint32_t clrImportant = 0;
     };
 
-    static bool FileExists(const std::string& filename);
-
     static FileHeader ParseFileHeader(const std::uint8_t* bytes);
     static InfoHeader ParseInfoHeader(const std::uint8_t* bytes);
     static void StoreFileHeader(const FileHeader& header, std::uint8_t* bytes);

@@ -6,11 +6,12 @@
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/kernel.h"
+#include "platform/wide.h"
 
 namespace lumavex {
 
 void BrowseForSaveFolder(Form1& form) {
-  BROWSEINFOA info{};
+  BROWSEINFOW info{};
   info.hwndOwner = form.hwnd();
   // Rooted at the desktop when the shell gives its item list; a failure only
   // leaves the root unset.
@@ -18,18 +19,18 @@ void BrowseForSaveFolder(Form1& form) {
   UniqueItemList root;
   if (::SHGetSpecialFolderLocation(form.hwnd(), CSIDL_DESKTOP, &rawRoot) == S_OK) root.reset(rawRoot);
   info.pidlRoot = root.get();
-  char displayName[MAX_PATH] = {};
+  wchar_t displayName[MAX_PATH] = {};
   info.pszDisplayName = displayName;
-  info.lpszTitle = "Browse";
+  info.lpszTitle = L"Browse";
   info.ulFlags = BIF_RETURNONLYFSDIRS;
 
   // Empty while the dialog is up, so a half-chosen folder is never recorded into.
   SetControlText(form.txtPath, "");
-  UniqueItemList chosen(::SHBrowseForFolderA(&info));
+  UniqueItemList chosen(::SHBrowseForFolderW(&info));
   if (chosen) {
-    char path[MAX_PATH] = {};
-    ::SHGetPathFromIDListA(chosen.get(), path);
-    SetControlText(form.txtPath, path);
+    wchar_t path[MAX_PATH] = {};
+    ::SHGetPathFromIDListW(chosen.get(), path);
+    SetControlText(form.txtPath, Narrow(path));
   } else {
     SetControlText(form.txtPath, ExecutableFolder());
   }
