@@ -85,8 +85,16 @@ BOOL CALLBACK FindWebcamWindowsProc(HWND window, LPARAM context) {
 }
 
 void RefreshWebcamList(const DiscoveryView& view) {
+  // Examining another process's window lets messages sent to this thread in;
+  // a "Refresh List" click arriving then would empty the list under this
+  // enumeration, which would go on to list windows a second time. The
+  // running refresh gives the full list anyway.
+  static bool running = false;
+  if (running) return;
+  running = true;
   ListClear(view.list);
   ::EnumWindows(FindWebcamWindowsProc, reinterpret_cast<LPARAM>(&view));
+  running = false;
 }
 
 }  // namespace lumavex

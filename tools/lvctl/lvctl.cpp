@@ -18,7 +18,9 @@ namespace {
 
 HWND WaitForMainWindow() {
   for (int i = 0; i < 600; ++i) {
-    if (HWND form = ::FindWindowW(L"LumavexForm1", L"Lumavex")) return form;
+    // Shown only once start-up (and its first refresh of the list) is done.
+    HWND form = ::FindWindowW(L"LumavexForm1", L"Lumavex");
+    if (form && ::IsWindowVisible(form)) return form;
     ::Sleep(50);
   }
   return nullptr;
