@@ -36,22 +36,6 @@ std::string FolderPrefix(const RecordingState& s) {
   return folder.substr(0, folder.size() - kStamp.size());
 }
 
-TEST(PathLimits, RoomForThePrefix) {
-  // 6 + 1 + 23 units before the prefix; the frame path holds it twice.
-  EXPECT_EQ(PrefixRoomAtStart("C:\\rec", kStamp), (259u - 30 - 1 - 16) / 2);
-  // A save folder so long that the folder itself decides.
-  const std::string longSave = "C:\\" + std::string(200, 's');
-  EXPECT_EQ(PrefixRoomAtStart(longSave, ""), (259u - 204 - 17) / 2);
-  EXPECT_EQ(PrefixRoomAtStart("C:\\" + std::string(215, 's'), kStamp), 0u);
-  EXPECT_EQ(PrefixRoomAtStart("C:\\" + std::string(216, 's'), kStamp), std::nullopt);
-  // Units, not bytes: a folder in CJK takes one unit per character.
-  EXPECT_EQ(PrefixRoomAtStart("C:\\王伟", kStamp), PrefixRoomAtStart("C:\\ab", kStamp));
-
-  EXPECT_EQ(PrefixRoomForFrames("C:\\rec", "f"), 259u - 6 - 1 - 1 - 1 - 16);
-  EXPECT_EQ(PrefixRoomForFrames("C:\\" + std::string(240, 's'), "f"), std::nullopt);
-  EXPECT_EQ(ShortenPrefix("a😀b", 2), "a");
-}
-
 // For save folders of every length that can hold a recording: the folder
 // and the longest frame path fit, the prefix is cut between characters and
 // is as long as it can be, and the frames carry the folder's prefix.
@@ -80,13 +64,6 @@ TEST(LongNames, ShortenedJustEnoughAtACharacterBoundary) {
                 Utf16Length(longerFolder + "\\" + next + "0000000.jpg.part") > kMaxPathUnits)
         << n;
   }
-}
-
-TEST(LongNames, ShortNamesAreLeftAlone) {
-  RecordingState s;
-  ASSERT_TRUE(StartWith(s, "王伟 - Conversation", "C:\\rec").started);
-  EXPECT_EQ(s.RecordingFolder(), "王伟" + kStamp);
-  EXPECT_EQ(s.FramePathsFor("C:\\rec", "王伟 - Conversation").jpg, "C:\\rec\\王伟" + kStamp + "\\王伟0000000.jpg");
 }
 
 TEST(LongNames, SaveFolderTooLongForAnyRecordingGivesTheFolderMessage) {
