@@ -187,14 +187,14 @@ class DialogDriver {
     for (const std::string& name : path) {
       HTREEITEM found = nullptr;
       for (HTREEITEM child = next(item, TVGN_CHILD); child && !found; child = next(child, TVGN_NEXT)) {
-        char text[MAX_PATH] = {};
-        TVITEMA data{};
+        wchar_t text[MAX_PATH] = {};
+        TVITEMW data{};
         data.mask = TVIF_TEXT;
         data.hItem = child;
         data.pszText = text;
         data.cchTextMax = MAX_PATH;
-        ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-        if (::lstrcmpiA(text, name.c_str()) == 0) found = child;
+        ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+        if (::lstrcmpiW(text, Widen(name).c_str()) == 0) found = child;
       }
       if (!found) return Fail("no folder \"" + name + "\" in the tree");
       ::SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(found));
