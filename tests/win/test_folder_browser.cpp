@@ -105,7 +105,9 @@ TEST_F(FolderBrowser, CancelPutsTheProgramsFolderInTxtPath) {
 
 TEST_F(FolderBrowser, ChosenFolderLandsInTxtPath) { PickFolderBesideTheProgram("browse-pick"); }
 
-TEST_F(FolderBrowser, ChosenFolderInAnyScriptLandsInTxtPath) { PickFolderBesideTheProgram("выбор 王伟 Łódź"); }
+TEST_F(FolderBrowser, ChosenFolderInAnyScriptLandsInTxtPath) {
+  PickFolderBesideTheProgram("выбор 王伟 Łódź");
+}
 
 }  // namespace
 }  // namespace lumavex
