@@ -140,6 +140,10 @@ int Run(int ticks) {
     SetWindowTopmost(demo.hwnd(), true);
     (void)CurrentPaneRect(demo.hwnd());
   });
+  const std::vector<double> freeSpaceMs = Repeat(ticks, clock, [&] {
+    std::uint64_t bytes = 0;
+    FreeSpaceOfVolume(save, bytes);
+  });
   const std::vector<double> previewMs = Repeat(ticks, clock, [&] {
     SetViewPicture(form->Picture1, picture);
     SetViewPicture(form->Image1, picture);
@@ -194,6 +198,7 @@ int Run(int ticks) {
               tick.median / bitBlt.median);
   std::printf("Parts of a tick, each on its own:\n");
   PrintLine("window checks, topmost, pane rectangle", Summarise(windowMs));
+  PrintLine("free space of the save folder's volume", Summarise(freeSpaceMs));
   PrintLine("preview painted now (the tick defers it)", Summarise(previewMs));
   PrintLine("DIB copy (cDIBSection::CreateFromPicture)", Summarise(dibMs));
   PrintLine("JPEG encode alone, into memory", Summarise(encodeMs));
