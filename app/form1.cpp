@@ -12,6 +12,7 @@
 #include "platform/message_box.h"
 #include "platform/floppy_icon.h"
 #include "platform/picture_view.h"
+#include "platform/wide.h"
 
 namespace lumavex {
 namespace {
@@ -44,28 +45,29 @@ std::unique_ptr<Form1> Form1::Create(bool show) {
 
 Form1::~Form1() {
   Unload();
-  if (window_) ::SetWindowLongPtrA(window_.get(), GWLP_USERDATA, 0);
+  if (window_) ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, 0);
 }
 
 bool Form1::CreateWindowAndControls(bool show) {
   static const bool registered = [] {
-    WNDCLASSA wc{};
+    // A wide window class: its controls and messages carry text in any script.
+    WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.hIcon = ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION));
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hIcon = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kForm1ClassName;
-    return ::RegisterClassA(&wc) != 0;
+    return ::RegisterClassW(&wc) != 0;
   }();
   if (!registered) return false;
 
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT outer{0, 0, TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips)};
   ::AdjustWindowRectEx(&outer, style, FALSE, 0);
-  HWND hwnd = ::CreateWindowExA(0, kForm1ClassName, kAppTitle, style, CW_USEDEFAULT, CW_USEDEFAULT,
+  HWND hwnd = ::CreateWindowExW(0, kForm1ClassName, Widen(kAppTitle).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                                 outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                                ::GetModuleHandleA(nullptr), this);
+                                ::GetModuleHandleW(nullptr), this);
   if (!hwnd) return false;
   window_.reset(hwnd);
   SetMessageBoxOwner(hwnd);
@@ -101,7 +103,7 @@ void Form1::CreateControls() {
   opendir = CreateControl(f, "BUTTON", "", BS_PUSHBUTTON | BS_BITMAP | WS_TABSTOP, Twips(75, 1725, 375, 300),
                           kIdOpenDir);
   floppy_ = MakeFloppyBitmap();
-  if (floppy_) ::SendMessageA(opendir, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(floppy_.get()));
+  if (floppy_) ::SendMessageW(opendir, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(floppy_.get()));
   txtPath = CreateControl(f, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, Twips(450, 1725, 1860, 285), kIdTxtPath,
                           WS_EX_CLIENTEDGE);
   windowtop = CreateControl(f, "BUTTON", "Keep webcam window on top", BS_AUTOCHECKBOX | WS_TABSTOP,
@@ -202,7 +204,7 @@ LRESULT Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // The user closed the program: a running recording simply ends.
       Unload();
       HWND self = window_.release();
-      ::SetWindowLongPtrA(self, GWLP_USERDATA, 0);
+      ::SetWindowLongPtrW(self, GWLP_USERDATA, 0);
       ::DestroyWindow(self);
       ::PostQuitMessage(0);
       return 0;
@@ -210,24 +212,24 @@ LRESULT Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     default:
       break;
   }
-  return ::DefWindowProcA(hwnd(), message, wparam, lparam);
+  return ::DefWindowProcW(hwnd(), message, wparam, lparam);
 }
 
 LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
-    ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  auto* form = reinterpret_cast<Form1*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+  auto* form = reinterpret_cast<Form1*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (form && form->window_.get() == hwnd) return form->Handle(message, wparam, lparam);
-  return ::DefWindowProcA(hwnd, message, wparam, lparam);
+  return ::DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
 int RunMessageLoop() {
   MSG msg;
-  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
+    ::DispatchMessageW(&msg);
   }
   return static_cast<int>(msg.wParam);
 }

@@ -46,7 +46,7 @@ enum ControlId : int {
 enum TimerId : UINT_PTR { kTimer1 = 1, kTimer2 = 2 };
 
 // The main window's class; with the title kAppTitle it finds the running program.
-inline constexpr const char* kForm1ClassName = "LumavexForm1";
+inline constexpr const wchar_t* kForm1ClassName = L"LumavexForm1";
 
 class Form1 {
  public:

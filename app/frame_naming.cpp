@@ -29,8 +29,14 @@ std::string SanitiseFileName(std::string name) {
 }
 
 std::string FramePrefix(const std::string& title) {
-  if (title.size() <= kTitleSuffixLength) return std::string();
-  return ReplaceForbiddenFileNameChars(title.substr(0, title.size() - kTitleSuffixLength));
+  std::size_t end = title.size();
+  for (std::size_t dropped = 0; dropped < kTitleSuffixLength; ++dropped) {
+    if (end == 0) return std::string();
+    // Back over one character: its continuation bytes, then its lead byte.
+    --end;
+    while (end > 0 && (static_cast<unsigned char>(title[end]) & 0xC0) == 0x80) --end;
+  }
+  return ReplaceForbiddenFileNameChars(title.substr(0, end));
 }
 
 std::string FrameNumberText(int counter) {

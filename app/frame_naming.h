@@ -1,6 +1,7 @@
 #pragma once
-// Names of recording folders and frame files. All text is 8-bit ANSI, one
-// char per character, exactly as the window title was read.
+// Names of recording folders and frame files. All text is UTF-8, exactly as
+// the window title was read; every character a Windows file name allows is
+// kept, in any script.
 #include <string>
 
 #include "platform/timestamp.h"
@@ -8,7 +9,8 @@
 namespace lumavex {
 
 // Replaces every character Windows refuses in a file name
-// (< > : " / \ | ? * and control characters 0-31) with "_".
+// (< > : " / \ | ? * and control characters 0-31) with "_". All of them are
+// ASCII, so the bytes of other characters are never touched.
 std::string ReplaceForbiddenFileNameChars(std::string text);
 
 // ReplaceForbiddenFileNameChars, then drops trailing dots and spaces, which
@@ -16,8 +18,9 @@ std::string ReplaceForbiddenFileNameChars(std::string text);
 // frame paths use). For a whole file or folder name, not a part of one.
 std::string SanitiseFileName(std::string name);
 
-// The title without its last 15 characters (" - Conversation"), with
-// forbidden characters replaced. A title of 15 characters or fewer gives an
+// The title without its last 15 characters (" - Conversation"; characters,
+// not bytes), with forbidden characters replaced. A title of 15 characters or
+// fewer gives an
 // empty prefix. Trailing dots and spaces are kept: the prefix is always
 // followed by a time stamp or a frame number, so they never end a name.
 std::string FramePrefix(const std::string& title);

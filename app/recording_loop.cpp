@@ -21,6 +21,15 @@ namespace {
 
 constexpr int kJpegQuality = 70;
 
+// The save folder as typed now, with its volume's free space when the
+// platform can tell it (a missing folder cannot; its failure shows later).
+SaveFolder ReadSaveFolder(const Form1& form) {
+  SaveFolder save{ControlText(form.txtPath), std::nullopt};
+  std::uint64_t bytes = 0;
+  if (FreeSpaceOfVolume(save.path, bytes)) save.freeBytes = bytes;
+  return save;
+}
+
 // The controls go back to the window before any message is shown: a halted
 // timer must already be off while the message box runs its modal loop.
 void Finish(Form1& form, const std::optional<UserMessage>& message) {
@@ -30,7 +39,7 @@ void Finish(Form1& form, const std::optional<UserMessage>& message) {
 
 // The capturing part of a tick; reports exactly one outcome to the state and
 // returns the message the tick must show, if any.
-std::optional<UserMessage> CaptureAndWrite(Form1& form, const SelectedWebcam& row) {
+std::optional<UserMessage> CaptureAndWrite(Form1& form, const SelectedWebcam& row, const std::string& savePath) {
   RecordingState& state = form.recording;
   // A closed window has no rectangle; capturing anyway would record whatever
   // lies at the screen's corner.
@@ -47,7 +56,7 @@ std::optional<UserMessage> CaptureAndWrite(Form1& form, const SelectedWebcam& ro
     return std::nullopt;
   }
 
-  const FramePaths paths = state.FramePathsFor(ControlText(form.txtPath), row.title);
+  const FramePaths paths = state.FramePathsFor(savePath, row.title);
   if (CheckValue(form.cbbmp) == 1 && !SavePicture(picture.get(), paths.bmp)) return state.BmpFailed(paths.bmp);
 
   // Painted between ticks, with the window's next paint.
@@ -74,11 +83,12 @@ std::optional<UserMessage> CaptureAndWrite(Form1& form, const SelectedWebcam& ro
 
 void StartRecording(Form1& form) {
   const SelectedWebcam row = ReadSelectedWebcam(form.List1);
+  const SaveFolder save = ReadSaveFolder(form);
   const StartOutcome outcome =
-      form.recording.StartRecording(row.selected, row.title, CurrentLocalTime(), UserLocaleNames());
+      form.recording.StartRecording(row.selected, row.title, CurrentLocalTime(), UserLocaleNames(), save);
   std::optional<UserMessage> message = outcome.message;
   if (outcome.started) {
-    const std::string folder = form.recording.RecordingFolderPath(ControlText(form.txtPath));
+    const std::string folder = form.recording.RecordingFolderPath(save.path);
     // One level only: the save folder itself must exist. An existing folder
     // (or file) of that name is used as it is.
     if (!PathExists(folder) && !MakeDirectory(folder)) message = form.recording.FolderCreationFailed(folder);
@@ -92,9 +102,10 @@ void CaptureFrame(Form1& form) {
   TickGuard guard(form.recording);
   if (!guard.entered()) return;
   const SelectedWebcam row = ReadSelectedWebcam(form.List1);
-  const TickPlan plan = form.recording.BeginTick(row.selected);
+  const SaveFolder save = ReadSaveFolder(form);
+  const TickPlan plan = form.recording.BeginTick(row.selected, save.freeBytes);
   std::optional<UserMessage> message = plan.message;
-  if (plan.capture) message = CaptureAndWrite(form, row);
+  if (plan.capture) message = CaptureAndWrite(form, row, save.path);
   Finish(form, message);
 }
 

@@ -1,8 +1,10 @@
 #include "app/recording_state.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "app/frame_naming.h"
+#include "app/path_limits.h"
 
 namespace lumavex {
 
@@ -10,12 +12,47 @@ bool operator==(const UserMessage& a, const UserMessage& b) {
   return a.text == b.text && a.icon == b.icon;
 }
 
+namespace {
+
+bool BelowReserve(std::optional<std::uint64_t> freeBytes) { return freeBytes && *freeBytes < kDiskReserveBytes; }
+
+}  // namespace
+
+StartOutcome RecordingState::StartRecording(bool hasSelectedRow, const std::string& rowTitle,
+                                            const LocalTime& now, const LocaleNames& names,
+                                            const SaveFolder& save) {
+  return Start(hasSelectedRow, rowTitle, now, names, &save);
+}
+
 StartOutcome RecordingState::StartRecording(bool hasSelectedRow, const std::string& rowTitle,
                                             const LocalTime& now, const LocaleNames& names) {
+  return Start(hasSelectedRow, rowTitle, now, names, nullptr);
+}
+
+StartOutcome RecordingState::Start(bool hasSelectedRow, const std::string& rowTitle, const LocalTime& now,
+                                   const LocaleNames& names, const SaveFolder* save) {
   if (!hasSelectedRow) {
     controls_.timer1Enabled = false;
     return StartOutcome{false, UserMessage{kChooseWebcamMessage, MessageIcon::None}};
   }
+  std::string prefix = FramePrefix(rowTitle);
+  std::size_t room = kUnlimitedPrefix;
+  if (save) {
+    // Refused like a tick on a low disk: a running recording halts too.
+    if (BelowReserve(save->freeBytes)) {
+      HaltRecording();
+      return StartOutcome{false, UserMessage{kDiskLowMessage, MessageIcon::Exclamation}};
+    }
+    const std::optional<std::size_t> fits = PrefixRoomAtStart(save->path, RecordingFolderName("", now, names));
+    if (!fits) {
+      // The save folder alone is too long: no name would help.
+      recordingFolder_ = RecordingFolderName(prefix, now, names);
+      return StartOutcome{false, FolderCreationFailed(RecordingFolderPath(save->path))};
+    }
+    room = *fits;
+    prefix = ShortenPrefix(prefix, room);
+  }
+  prefixRoom_ = room;
   controls_.timer1IntervalMs = kCaptureIntervalMs;
   controls_.timer1Enabled = true;
   controls_.startEnabled = false;
@@ -23,7 +60,7 @@ StartOutcome RecordingState::StartRecording(bool hasSelectedRow, const std::stri
   controls_.pauseEnabled = true;
   controls_.resetEnabled = true;
   // The counter is left alone: a new folder continues the numbering.
-  recordingFolder_ = RecordingFolderName(FramePrefix(rowTitle), now, names);
+  recordingFolder_ = RecordingFolderName(prefix, now, names);
   return StartOutcome{true, std::nullopt};
 }
 
@@ -40,7 +77,7 @@ UserMessage RecordingState::FolderCreationFailed(const std::string& path) {
 // message) does nothing; no selected row stops the timer but keeps the
 // buttons; a counter that has used up 32767 halts before anything is
 // captured, so no file is overwritten and no number past 32767 is used.
-TickPlan RecordingState::BeginTick(bool hasSelectedRow) {
+TickPlan RecordingState::BeginTick(bool hasSelectedRow, std::optional<std::uint64_t> freeBytes) {
   TickPlan plan;
   framePending_ = false;
   if (!controls_.timer1Enabled) return plan;
@@ -55,6 +92,13 @@ TickPlan RecordingState::BeginTick(bool hasSelectedRow) {
     plan.message = UserMessage{kCounterFullMessage, MessageIcon::Information};
     return plan;
   }
+  // Checked before every frame, so what is written stays whole and the
+  // volume keeps its reserve give or take one frame.
+  if (BelowReserve(freeBytes)) {
+    HaltRecording();
+    plan.message = UserMessage{kDiskLowMessage, MessageIcon::Exclamation};
+    return plan;
+  }
   plan.capture = true;
   framePending_ = true;
   return plan;
@@ -62,7 +106,14 @@ TickPlan RecordingState::BeginTick(bool hasSelectedRow) {
 
 FramePaths RecordingState::FramePathsFor(const std::string& savePath,
                                          const std::string& rowTitle) const {
-  const std::string prefix = FramePrefix(rowTitle);
+  std::string prefix = FramePrefix(rowTitle);
+  // Within the room Start left, so the same row keeps the folder's prefix;
+  // a save folder typed longer since then shortens it further. When nothing
+  // fits, the names stay as they are and the write reports the failure.
+  std::size_t room = prefixRoom_;
+  if (const std::optional<std::size_t> forFrames = PrefixRoomForFrames(savePath, recordingFolder_))
+    room = std::min(room, *forFrames);
+  prefix = ShortenPrefix(prefix, room);
   return FramePaths{FrameFilePath(savePath, recordingFolder_, prefix, frameCounter_, ".bmp"),
                     FrameFilePath(savePath, recordingFolder_, prefix, frameCounter_, ".jpg")};
 }

@@ -50,16 +50,35 @@ struct FramePaths {
   std::string jpg;
 };
 
+// The save folder (txtPath as typed) and the free space of its volume, when
+// the platform could tell it.
+struct SaveFolder {
+  std::string path;
+  std::optional<std::uint64_t> freeBytes;
+};
+
 inline constexpr int kCaptureIntervalMs = 1000;
 inline constexpr const char* kChooseWebcamMessage = "choose a webcam from the list first";
 inline constexpr const char* kCounterFullMessage =
     "The frame counter has reached 32767. Press Reset to number frames from 0 again.";
 inline constexpr const char* kWindowClosedMessage =
     "The webcam window has been closed. Recording stopped.";
+// Recording stops while this much is still free, before the disk is full for
+// every other program as well.
+inline constexpr std::uint64_t kDiskReserveBytes = 64ull << 20;
+inline constexpr const char* kDiskLowMessage =
+    "The disk holding the recording folder has less than 64 MB free. Recording stopped.";
 
 class RecordingState {
  public:
   // Start button, or a double-click on a row (whether or not Start is enabled).
+  // Refuses (halting a running recording) when the save folder's volume has
+  // less than kDiskReserveBytes free, or when the save folder's path is too
+  // long to hold a recording; otherwise a prefix too long for the paths is
+  // shortened, silently, just enough.
+  StartOutcome StartRecording(bool hasSelectedRow, const std::string& rowTitle, const LocalTime& now,
+                              const LocaleNames& names, const SaveFolder& save);
+  // The same without a save folder to check or fit the names to.
   StartOutcome StartRecording(bool hasSelectedRow, const std::string& rowTitle,
                               const LocalTime& now, const LocaleNames& names);
   // txtPath\RecordingFolder, with txtPath as typed.
@@ -67,10 +86,12 @@ class RecordingState {
   // The recording folder could not be made: halts.
   UserMessage FolderCreationFailed(const std::string& path);
 
-  // First step of a Timer1 tick, inside a TickGuard.
-  TickPlan BeginTick(bool hasSelectedRow);
+  // First step of a Timer1 tick, inside a TickGuard. With `freeBytes` known
+  // and below kDiskReserveBytes the recording halts before capturing.
+  TickPlan BeginTick(bool hasSelectedRow, std::optional<std::uint64_t> freeBytes = std::nullopt);
   // Paths of this tick's frame files: txtPath as read now, the prefix of the
-  // row selected now, the current counter.
+  // row selected now (shortened as at Start, and further if the paths need
+  // it), the current counter.
   FramePaths FramePathsFor(const std::string& savePath, const std::string& rowTitle) const;
   // Outcomes of a capturing tick.
   void FrameWritten();
@@ -96,9 +117,14 @@ class RecordingState {
   const RecordingControls& Controls() const { return controls_; }
 
  private:
+  StartOutcome Start(bool hasSelectedRow, const std::string& rowTitle, const LocalTime& now,
+                     const LocaleNames& names, const SaveFolder* save);
+
   std::int16_t frameCounter_ = 0;
   bool counterExhausted_ = false;
   std::string recordingFolder_;
+  // UTF-16 units of prefix that Start left room for.
+  std::size_t prefixRoom_ = static_cast<std::size_t>(-1);
   RecordingControls controls_;
   bool tickInProgress_ = false;
   bool framePending_ = false;

@@ -1,7 +1,5 @@
 #include "avi/cdib.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -11,14 +9,12 @@
 
 #include "imaging/bmp_writer.h"
 #include "platform/message.h"
+#include "platform/utf8_file.h"
 
 namespace lumavex {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+using FilePtr = UniqueStdFile;
 
 constexpr std::uint32_t kRgb = 0;        // BI_RGB
 constexpr std::uint32_t kBitFields = 3;  // BI_BITFIELDS
@@ -78,12 +74,12 @@ std::uint64_t UncompressedImageBytes(std::int32_t width, std::int32_t height, st
 }  // namespace
 
 bool cDib::CreateFromFile(const std::string& filename) {
-    if (!FileExists(filename)) {
+    if (!FileExistsUtf8(filename)) {
         ShowMessage("File does not exist:\r\n" + filename, MessageIcon::Error);
         return false;
     }
     errno = 0;
-    FilePtr file(std::fopen(filename.c_str(), "rb"));
+    FilePtr file(OpenFileUtf8(filename, "rb"));
     if (!file) {
         const int error = errno != 0 ? errno : EIO;
         if (error == EACCES)
@@ -191,7 +187,7 @@ bool cDib::AdoptPackedDib(const std::uint8_t* bytes, const InfoHeader& header) {
 
 bool cDib::WriteToFile(const std::string& filename) const {
     // "wb" truncates, so a longer old file leaves no stale bytes behind.
-    FilePtr file(std::fopen(filename.c_str(), "wb"));
+    FilePtr file(OpenFileUtf8(filename, "wb"));
     if (!file) return false;
     std::uint8_t header[kFileHeaderBytes];
     StoreBmpFileHeader(file_, header);
@@ -202,18 +198,6 @@ bool cDib::WriteToFile(const std::string& filename) const {
         ok = std::fwrite(pixels_.data(), 1, pixels_.size(), file.get()) == pixels_.size();
     // Buffered data reaches the disk at close, so its result counts too.
     return std::fclose(file.release()) == 0 && ok;
-}
-
-bool cDib::FileExists(const std::string& filename) {
-#ifdef _WIN32
-    struct _stat64 status;
-    if (_stat64(filename.c_str(), &status) != 0) return false;
-    return (status.st_mode & _S_IFMT) == _S_IFREG;
-#else
-    struct stat status;
-    if (stat(filename.c_str(), &status) != 0) return false;
-    return S_ISREG(status.st_mode);
-#endif
 }
 
 cDib::FileHeader cDib::ParseFileHeader(const std::uint8_t* bytes) {

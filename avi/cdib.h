@@ -75,8 +75,6 @@ private:
         std::uint32_t clrImportant = 0;
     };
 
-    static bool FileExists(const std::string& filename);
-
     static FileHeader ParseFileHeader(const std::uint8_t* bytes);
     static InfoHeader ParseInfoHeader(const std::uint8_t* bytes);
 

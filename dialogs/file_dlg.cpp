@@ -3,12 +3,15 @@
 #include <shlobj.h>
 #include <vfw.h>
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
 #include "dialogs/file_filter.h"
+#include "platform/files.h"
 #include "platform/kernel.h"
 #include "platform/message.h"
+#include "platform/wide.h"
 
 namespace lumavex {
 namespace {
@@ -18,31 +21,31 @@ FileDialogCalls& CurrentCalls() {
   return calls;
 }
 
-// A buffer of exactly `length` characters holding `text` (cut so that at
-// least one NUL follows it) and NULs after it.
-std::vector<char> PaddedBuffer(const std::string& text, std::size_t length) {
-  std::vector<char> buffer(length, '\0');
-  const std::size_t n = text.size() < length ? text.size() : length - 1;
-  text.copy(buffer.data(), n);
+// A buffer of exactly `length` UTF-16 units holding `text` (cut between
+// characters so that at least one NUL follows it) and NULs after it.
+std::vector<wchar_t> PaddedBuffer(const std::string& text, std::size_t length) {
+  std::vector<wchar_t> buffer(length, L'\0');
+  const std::wstring wide = Widen(std::string(Utf8PrefixWithinUtf16(text, length - 1)));
+  std::copy(wide.begin(), wide.end(), buffer.begin());
   return buffer;
 }
 
-std::string UpToNul(const char* text, std::size_t length) {
+std::string UpToNul(const wchar_t* text, std::size_t length) {
   std::size_t n = 0;
-  while (n < length && text[n] != '\0') ++n;
-  return std::string(text, n);
+  while (n < length && text[n] != L'\0') ++n;
+  return Narrow(std::wstring(text, n));
 }
 
 // An empty property goes to the platform as no text.
-const char* TextOrNull(const std::string& text) { return text.empty() ? nullptr : text.c_str(); }
+const wchar_t* TextOrNull(const std::wstring& text) { return text.empty() ? nullptr : text.c_str(); }
 
 }  // namespace
 
 FileDialogCalls PlatformFileDialogCalls() {
   FileDialogCalls calls;
-  calls.save = [](OPENFILENAMEA& record) { return ::GetSaveFileNameA(&record); };
-  calls.open = [](OPENFILENAMEA& record) { return ::GetOpenFileNameA(&record); };
-  calls.openPreview = [](OPENFILENAMEA& record) { return ::GetOpenFileNamePreviewA(&record); };
+  calls.save = [](OPENFILENAMEW& record) { return ::GetSaveFileNameW(&record); };
+  calls.open = [](OPENFILENAMEW& record) { return ::GetOpenFileNameW(&record); };
+  calls.openPreview = [](OPENFILENAMEW& record) { return ::GetOpenFileNamePreviewW(&record); };
   return calls;
 }
 
@@ -87,24 +90,27 @@ DWORD cFileDlg::DialogFlags(Kind kind) const {
 
 bool cFileDlg::Run(Kind kind, std::string& filename, std::string& FileTitle) {
   const std::string filterList = ConvertFilter(filter_);
-  std::vector<char> file = PaddedBuffer(filename, kMaxFile);
-  std::vector<char> title = PaddedBuffer(FileTitle, kMaxFileTitle);
+  const std::wstring wideFilterList = Widen(filterList);  // NULs included
+  const std::wstring initDirectory = Widen(initDirectory_), dlgTitle = Widen(dlgTitle_),
+                     defaultExt = Widen(defaultExt_);
+  std::vector<wchar_t> file = PaddedBuffer(filename, kMaxFile);
+  std::vector<wchar_t> title = PaddedBuffer(FileTitle, kMaxFileTitle);
 
-  OPENFILENAMEA record{};
+  OPENFILENAMEW record{};
   // The record without the later extension fields, in the size this build's
   // pointers give it (76 bytes would be refused at once in a 64-bit program).
-  record.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+  record.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
   record.hwndOwner = ownerHwnd_ == NoOwner() ? nullptr : ownerHwnd_;
-  record.lpstrFilter = filter_.empty() ? nullptr : filterList.c_str();
+  record.lpstrFilter = filter_.empty() ? nullptr : wideFilterList.c_str();
   record.nFilterIndex = static_cast<DWORD>(filterIndex_);
   record.lpstrFile = file.data();
   record.nMaxFile = kMaxFile;
   record.lpstrFileTitle = title.data();
   record.nMaxFileTitle = kMaxFileTitle;
-  record.lpstrInitialDir = TextOrNull(initDirectory_);
-  record.lpstrTitle = TextOrNull(dlgTitle_);
+  record.lpstrInitialDir = TextOrNull(initDirectory);
+  record.lpstrTitle = TextOrNull(dlgTitle);
   record.Flags = DialogFlags(kind);
-  record.lpstrDefExt = TextOrNull(defaultExt_);
+  record.lpstrDefExt = TextOrNull(defaultExt);
 
   const FileDialogCalls& calls = CurrentCalls();
   const FileDialogCalls::Call& call =
@@ -132,15 +138,11 @@ bool cFileDlg::Run(Kind kind, std::string& filename, std::string& FileTitle) {
   return true;
 }
 
-bool cFileDlg::ExistFile(const std::string& sSpec) {
-  WIN32_FILE_ATTRIBUTE_DATA data;
-  if (!::GetFileAttributesExA(sSpec.c_str(), GetFileExInfoStandard, &data)) return false;
-  return !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool cFileDlg::ExistFile(const std::string& sSpec) { return FileExists(sSpec); }
 
 std::string cFileDlg::VBGetFileTitle(const std::string& sFile) {
-  std::vector<char> buffer(kMaxFile, '\0');
-  if (::GetFileTitleA(sFile.c_str(), buffer.data(), static_cast<WORD>(buffer.size())) != 0) return {};
+  std::vector<wchar_t> buffer(kMaxFile, L'\0');
+  if (::GetFileTitleW(Widen(sFile).c_str(), buffer.data(), static_cast<WORD>(buffer.size())) != 0) return {};
   return UpToNul(buffer.data(), buffer.size());
 }
 
@@ -148,8 +150,8 @@ std::string cFileDlg::SpecialFolderPath(int folder) const {
   HWND owner = ownerHwnd_ == NoOwner() ? nullptr : ownerHwnd_;
   UniqueItemList list;
   if (FAILED(::SHGetSpecialFolderLocation(owner, folder, list.put()))) return {};
-  std::vector<char> path(kMaxFile, '\0');
-  if (!list || !::SHGetPathFromIDListA(list.get(), path.data())) return {};
+  std::vector<wchar_t> path(kMaxFile, L'\0');
+  if (!list || !::SHGetPathFromIDListW(list.get(), path.data())) return {};
   return UpToNul(path.data(), path.size());
 }
 

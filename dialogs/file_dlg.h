@@ -2,7 +2,8 @@
 // The platform's common file dialogs (open, open with video preview, save)
 // behind an object whose properties hold the dialog's settings. After each
 // dialog the properties hold its outcome (flags, chosen filter entry, chosen
-// path), and the next dialog of the same object starts from them.
+// path), and the next dialog of the same object starts from them. Text is
+// UTF-8; the dialogs are the wide (UTF-16) ones, so paths in any script work.
 #include <windows.h>
 #include <commdlg.h>
 
@@ -15,7 +16,7 @@ namespace lumavex {
 // The platform dialog calls the methods make, one per method. Tests put
 // recorders in their place to see the record each method passes.
 struct FileDialogCalls {
-  using Call = std::function<BOOL(OPENFILENAMEA&)>;
+  using Call = std::function<BOOL(OPENFILENAMEW&)>;
   Call save;
   Call open;
   Call openPreview;
@@ -29,7 +30,7 @@ class cFileDlg {
  public:
   // OwnerHwnd's "no owner" value.
   static HWND NoOwner() { return reinterpret_cast<HWND>(static_cast<INT_PTR>(-1)); }
-  // Buffer lengths of the chosen file's path and title, in characters.
+  // Buffer lengths of the chosen file's path and title, in UTF-16 units.
   static constexpr int kMaxFile = 1024;
   static constexpr int kMaxFileTitle = 512;
 
@@ -64,7 +65,8 @@ class cFileDlg {
   void OverwritePrompt(bool vShowPrompt) { overwritePrompt_ = vShowPrompt; }
 
   // Each shows its dialog, starting from `filename` and `FileTitle` (at most
-  // kMaxFile - 1 and kMaxFileTitle - 1 characters are passed on), and returns
+  // kMaxFile - 1 and kMaxFileTitle - 1 UTF-16 units are passed on, cut
+  // between characters), and returns
   // true when the user confirmed a file; the two strings then hold the chosen
   // full path and bare name. On cancel (or a dialog the platform refuses)
   // both become a single NUL and false is returned.
@@ -72,7 +74,7 @@ class cFileDlg {
   bool VBGetOpenFileNamePreview(std::string& filename, std::string& FileTitle);
   bool VBGetSaveFileName(std::string& filename, std::string& FileTitle);
 
-  // True when the platform can report the length of the file `sSpec`.
+  // True when `sSpec` names an existing file (not a folder).
   static bool ExistFile(const std::string& sSpec);
   // The platform's display title of a path; empty on error.
   static std::string VBGetFileTitle(const std::string& sFile);

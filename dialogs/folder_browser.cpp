@@ -3,27 +3,28 @@
 #include <shlobj.h>
 
 #include "platform/kernel.h"
+#include "platform/wide.h"
 
 namespace lumavex {
 
 std::optional<std::string> BrowseForSaveFolder(HWND owner) {
-  BROWSEINFOA info{};
+  BROWSEINFOW info{};
   info.hwndOwner = owner;
   // Rooted at the desktop when the shell gives its item list; a failure only
   // leaves the root unset.
   UniqueItemList root;
   if (::SHGetSpecialFolderLocation(owner, CSIDL_DESKTOP, root.put()) != S_OK) root.reset();
   info.pidlRoot = root.get();
-  char displayName[MAX_PATH] = {};
+  wchar_t displayName[MAX_PATH] = {};
   info.pszDisplayName = displayName;
-  info.lpszTitle = "Browse";
+  info.lpszTitle = L"Browse";
   info.ulFlags = BIF_RETURNONLYFSDIRS;
 
-  UniqueItemList chosen(::SHBrowseForFolderA(&info));
+  UniqueItemList chosen(::SHBrowseForFolderW(&info));
   if (!chosen) return std::nullopt;
-  char path[MAX_PATH] = {};
-  ::SHGetPathFromIDListA(chosen.get(), path);
-  return std::string(path);
+  wchar_t path[MAX_PATH] = {};
+  ::SHGetPathFromIDListW(chosen.get(), path);
+  return Narrow(path);
 }
 
 }  // namespace lumavex

@@ -63,12 +63,8 @@ std::string LoadFileText(const std::string& path) {
 
 BOOL CALLBACK FindWebcamWindowsProc(HWND window, LPARAM context) {
   const auto& view = *reinterpret_cast<const DiscoveryView*>(context);
-  const int n = ::GetWindowTextLengthA(window);
-  if (n <= 0) return TRUE;
-
-  std::string text(static_cast<std::size_t>(n) + 1, '\0');
-  const int got = ::GetWindowTextA(window, text.data(), n + 1);
-  text.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+  // The title in whatever script it is written, as UTF-8.
+  const std::string text = ControlText(window);
   if (text.find("Conversation") == std::string::npos) return TRUE;
 
   ::ShowWindow(window, SW_RESTORE);
@@ -87,8 +83,16 @@ BOOL CALLBACK FindWebcamWindowsProc(HWND window, LPARAM context) {
 }
 
 void RefreshWebcamList(const DiscoveryView& view) {
+  // Examining another process's window lets messages sent to this thread in;
+  // a "Refresh List" click arriving then would empty the list under this
+  // enumeration, which would go on to list windows a second time. The
+  // running refresh gives the full list anyway.
+  static bool running = false;
+  if (running) return;
+  running = true;
   ListClear(view.list);
   ::EnumWindows(FindWebcamWindowsProc, reinterpret_cast<LPARAM>(&view));
+  running = false;
 }
 
 }  // namespace lumavex

@@ -5,16 +5,17 @@
 #include <vector>
 
 #include "platform/message.h"
+#include "platform/wide.h"
 
 namespace lumavex {
 namespace {
 
 std::string SystemErrorText(DWORD code) {
-  char* buffer = nullptr;
-  const DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+  wchar_t* buffer = nullptr;
+  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                                        FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<LPSTR>(&buffer), 0, nullptr);
-  std::string text = n && buffer ? std::string(buffer, n) : std::string("Unknown error");
+                                   nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+  std::string text = n && buffer ? Narrow(std::wstring(buffer, n)) : std::string("Unknown error");
   if (buffer) ::LocalFree(buffer);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
   return text;

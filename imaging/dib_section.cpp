@@ -107,7 +107,7 @@ bool cDIBSection::CreateDIB(HDC lhDC, int lWidth, int lHeight, HBITMAP& hDib) {
 void cDIBSection::CreateFromPicture(IPicture* picThis) {
   const HBITMAP bitmap = PictureBitmap(picThis);
   BITMAP record{};
-  if (bitmap && ::GetObjectA(bitmap, sizeof record, &record) != sizeof record) record = BITMAP{};
+  if (bitmap && ::GetObjectW(bitmap, sizeof record, &record) != sizeof record) record = BITMAP{};
   if (!Create(record.bmWidth, record.bmHeight)) return;
 
   WindowDc screen(::GetDesktopWindow());

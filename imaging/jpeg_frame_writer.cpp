@@ -37,7 +37,7 @@ bool SavePictureAsJpeg(cDIBSection& section, const std::string& fileName, int qu
     props.DIBBytes = section.DIBSectionBitsPtr();
     props.DIBPadBytes = section.BytesPerScanLine() - 3 * section.Width();
 
-    // Already in the ANSI code page; outlives the library's use of it.
+    // UTF-8, as the library takes it; outlives the library's use of it.
     props.JPGFile = fileName.c_str();
     props.JPGWidth = section.Width();
     props.JPGHeight = section.Height();

@@ -22,8 +22,8 @@ inline constexpr const char* kJpegInitFailedMessage = "Failed to initialise the 
 inline constexpr const char* kJpegWriteFailedMessage =
     "Failed to save to JPG, seems webcam window is closed or no space left.";
 
-// Encodes the section at `quality` (1..100) into fileName, a path in the
-// program's 8-bit ANSI code page. On failure shows one warning and returns
+// Encodes the section at `quality` (1..100) into fileName, a UTF-8 path,
+// which the library takes as it is. On failure shows one warning and returns
 // false: when the library cannot start ("...library: " and its code), or when
 // the write fails or the section holds no pixels.
 bool SavePictureAsJpeg(cDIBSection& section, const std::string& fileName, int quality);

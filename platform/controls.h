@@ -1,5 +1,6 @@
 #pragma once
-// Thin helpers over the standard window controls the main window uses.
+// Thin helpers over the standard window controls the main window uses. Text
+// is UTF-8 here and goes to the controls through the wide (UTF-16) calls.
 #include <windows.h>
 
 #include <string>
@@ -9,7 +10,9 @@ namespace lumavex {
 HWND CreateControl(HWND parent, const char* windowClass, const char* text, DWORD style, const RECT& bounds,
                    int id, DWORD exStyle = 0);
 
-std::string ControlText(HWND control);
+// The text of a control, or the title of any window (also another
+// process's), exactly as the window holds it.
+std::string ControlText(HWND window);
 void SetControlText(HWND control, const std::string& text);
 
 bool IsChecked(HWND checkBox);

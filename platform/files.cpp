@@ -4,50 +4,49 @@
 
 #include "platform/file_write.h"
 #include "platform/kernel.h"
+#include "platform/utf8_file.h"
 #include "platform/wide.h"
 
 namespace lumavex {
 
 bool PathExists(const std::string& path) {
-  return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+  return ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool DirectoryExists(const std::string& path) {
-  const DWORD a = ::GetFileAttributesA(path.c_str());
+  const DWORD a = ::GetFileAttributesW(Widen(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool FileExists(const std::string& path) {
-  const DWORD a = ::GetFileAttributesA(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
+bool FileExists(const std::string& path) { return FileExistsUtf8(path); }
 
 bool MakeDirectory(const std::string& path) {
-  if (::CreateDirectoryA(path.c_str(), nullptr)) return true;
+  if (::CreateDirectoryW(Widen(path).c_str(), nullptr)) return true;
   return DirectoryExists(path);
 }
 
-bool DeleteFileAt(const std::string& path) { return ::DeleteFileA(path.c_str()) != 0; }
+bool DeleteFileAt(const std::string& path) { return ::DeleteFileW(Widen(path).c_str()) != 0; }
 
 std::vector<std::string> ListFileNames(const std::string& folder, const std::string& pattern) {
   std::vector<std::string> names;
   std::string spec = folder;
   if (!spec.empty() && spec.back() != '\\' && spec.back() != '/') spec += '\\';
   spec += pattern;
-  WIN32_FIND_DATAA data;
-  UniqueFind find(::FindFirstFileA(spec.c_str(), &data));
+  WIN32_FIND_DATAW data;
+  UniqueFind find(::FindFirstFileW(Widen(spec).c_str(), &data));
   if (!find) return names;
   do {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(data.cFileName);
-  } while (::FindNextFileA(find.get(), &data));
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Narrow(data.cFileName));
+  } while (::FindNextFileW(find.get(), &data));
   return names;
 }
 
 bool WriteWholeFile(const std::string& path, const std::vector<std::pair<const void*, std::size_t>>& parts) {
+  const std::wstring wide = Widen(path);
   bool ok = true;
   {
-    UniqueFile file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFile file(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr));
     if (!file) return false;
     std::uint64_t offset = 0;
     for (const auto& [data, size] : parts) {
@@ -57,12 +56,12 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::pair<const v
     if (ok) ok = ::CloseHandle(file.release()) != 0;
   }
   // A partly written file would pass for a frame: take it away.
-  if (!ok) ::DeleteFileA(path.c_str());
+  if (!ok) ::DeleteFileW(wide.c_str());
   return ok;
 }
 
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+  UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return false;
   LARGE_INTEGER size;
@@ -77,16 +76,17 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
 }
 
 std::string ExecutableFolder() {
-  std::string path(MAX_PATH, '\0');
+  std::wstring wide(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    const DWORD n = ::GetModuleFileNameW(nullptr, wide.data(), static_cast<DWORD>(wide.size()));
     if (n == 0) return {};
-    if (n < path.size()) {
-      path.resize(n);
+    if (n < wide.size()) {
+      wide.resize(n);
       break;
     }
-    path.resize(path.size() * 2);
+    wide.resize(wide.size() * 2);
   }
+  const std::string path = Narrow(wide);
   const std::size_t slash = path.find_last_of("\\/");
   if (slash == std::string::npos) return {};
   // Keep the separator of a root folder ("C:\"), drop it elsewhere.

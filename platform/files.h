@@ -1,6 +1,6 @@
 #pragma once
-// File-system services of the runtime layer, on 8-bit (ANSI) paths as the
-// rest of the program uses them.
+// File-system services of the runtime layer. Paths are UTF-8, as all text in
+// the program; the calls underneath are the wide (UTF-16) ones.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,6 +10,7 @@ namespace lumavex {
 // True when a directory or a file of that path exists.
 bool PathExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
+// A regular file (not a folder) of that path exists.
 bool FileExists(const std::string& path);
 // Makes one directory level; true when it exists afterwards as a directory.
 bool MakeDirectory(const std::string& path);

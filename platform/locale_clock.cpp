@@ -2,7 +2,10 @@
 
 #include <windows.h>
 
+#include <iterator>
 #include <string>
+
+#include "platform/wide.h"
 
 namespace lumavex {
 namespace {
@@ -10,11 +13,11 @@ namespace {
 // One locale string of the user's default locale; `fallback` when the
 // platform gives nothing.
 std::string UserLocaleString(LCTYPE type, const std::string& fallback) {
-  char buffer[128] = {};
-  const int n = ::GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, static_cast<int>(sizeof buffer));
+  wchar_t buffer[128] = {};
+  const int n = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, static_cast<int>(std::size(buffer)));
   // n counts the terminating zero; 1 means an empty string.
   if (n <= 1) return fallback;
-  return std::string(buffer, static_cast<std::size_t>(n - 1));
+  return Narrow(std::wstring(buffer, static_cast<std::size_t>(n - 1)));
 }
 
 }  // namespace

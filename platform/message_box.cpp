@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/message.h"
+#include "platform/wide.h"
 
 namespace lumavex {
 namespace {
@@ -20,7 +21,8 @@ void UseMessageBoxes() {
       case MessageIcon::Exclamation: flags |= MB_ICONEXCLAMATION; break;
       case MessageIcon::None: break;
     }
-    ::MessageBoxA(g_owner && ::IsWindow(g_owner) ? g_owner : ::GetActiveWindow(), text.c_str(), kAppTitle, flags);
+    ::MessageBoxW(g_owner && ::IsWindow(g_owner) ? g_owner : ::GetActiveWindow(), Widen(text).c_str(),
+                  Widen(kAppTitle).c_str(), flags);
   });
 }
 

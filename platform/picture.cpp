@@ -37,7 +37,7 @@ SIZE PictureSizePixels(IPicture* picture) {
   SIZE size{0, 0};
   HBITMAP bitmap = PictureBitmap(picture);
   BITMAP bm{};
-  if (bitmap && ::GetObjectA(bitmap, sizeof bm, &bm) == sizeof bm) size = {bm.bmWidth, bm.bmHeight};
+  if (bitmap && ::GetObjectW(bitmap, sizeof bm, &bm) == sizeof bm) size = {bm.bmWidth, bm.bmHeight};
   return size;
 }
 

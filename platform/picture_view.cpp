@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/gdi.h"
+#include "platform/wide.h"
 
 namespace lumavex {
 namespace {
@@ -12,7 +13,7 @@ struct ViewState {
   Picture picture;
 };
 
-ViewState* StateOf(HWND view) { return reinterpret_cast<ViewState*>(::GetWindowLongPtrA(view, GWLP_USERDATA)); }
+ViewState* StateOf(HWND view) { return reinterpret_cast<ViewState*>(::GetWindowLongPtrW(view, GWLP_USERDATA)); }
 
 void Paint(HWND view, HDC dc) {
   RECT client;
@@ -38,16 +39,16 @@ void Paint(HWND view, HDC dc) {
 LRESULT CALLBACK ViewProc(HWND view, UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_NCCREATE: {
-      auto* create = reinterpret_cast<CREATESTRUCTA*>(lparam);
+      auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
       auto fit = static_cast<PictureFit>(reinterpret_cast<INT_PTR>(create->lpCreateParams));
       // The window holds its state from here until WM_NCDESTROY takes it back.
       auto state = std::make_unique<ViewState>(ViewState{fit, {}});
-      ::SetWindowLongPtrA(view, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
+      ::SetWindowLongPtrW(view, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state.release()));
       break;
     }
     case WM_NCDESTROY: {
       const std::unique_ptr<ViewState> state(StateOf(view));
-      ::SetWindowLongPtrA(view, GWLP_USERDATA, 0);
+      ::SetWindowLongPtrW(view, GWLP_USERDATA, 0);
       break;
     }
     case WM_ERASEBKGND:
@@ -60,28 +61,28 @@ LRESULT CALLBACK ViewProc(HWND view, UINT message, WPARAM wparam, LPARAM lparam)
     default:
       break;
   }
-  return ::DefWindowProcA(view, message, wparam, lparam);
+  return ::DefWindowProcW(view, message, wparam, lparam);
 }
 
 }  // namespace
 
 const char* PictureViewClass() {
   static const char* name = [] {
-    WNDCLASSA wc{};
+    WNDCLASSW wc{};
     wc.lpfnWndProc = ViewProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-    wc.lpszClassName = "LumavexPictureView";
-    ::RegisterClassA(&wc);
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.lpszClassName = L"LumavexPictureView";
+    ::RegisterClassW(&wc);
     return "LumavexPictureView";
   }();
   return name;
 }
 
 HWND CreatePictureView(HWND parent, int id, const RECT& r, PictureFit fit, DWORD extraStyle) {
-  return ::CreateWindowExA(0, PictureViewClass(), "", WS_CHILD | WS_VISIBLE | extraStyle, r.left, r.top,
-                           r.right - r.left, r.bottom - r.top, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr),
+  return ::CreateWindowExW(0, Widen(PictureViewClass()).c_str(), L"", WS_CHILD | WS_VISIBLE | extraStyle, r.left,
+                           r.top, r.right - r.left, r.bottom - r.top, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
                            reinterpret_cast<void*>(static_cast<INT_PTR>(fit)));
 }
 

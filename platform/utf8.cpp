@@ -67,6 +67,24 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
   return out;
 }
 
+std::size_t Utf16Length(std::string_view utf8) {
+  std::size_t units = 0;
+  for (std::size_t i = 0; i < utf8.size();) units += DecodeOne(utf8, i) >= 0x10000 ? 2 : 1;
+  return units;
+}
+
+std::string_view Utf8PrefixWithinUtf16(std::string_view utf8, std::size_t maxUnits) {
+  std::size_t units = 0;
+  std::size_t end = 0;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const std::size_t width = DecodeOne(utf8, i) >= 0x10000 ? 2 : 1;
+    if (units + width > maxUnits) break;
+    units += width;
+    end = i;
+  }
+  return utf8.substr(0, end);
+}
+
 std::string Utf16ToUtf8(std::u16string_view utf16) {
   std::string out;
   out.reserve(utf16.size());

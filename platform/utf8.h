@@ -13,4 +13,12 @@ namespace lumavex {
 std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
+// Length in UTF-16 code units, as Windows counts a path: 2 for a character
+// beyond U+FFFF, 1 for any other (an ill-formed byte counts as its U+FFFD).
+std::size_t Utf16Length(std::string_view utf8);
+
+// The longest leading part of `utf8` that ends on a character boundary and
+// takes at most `maxUnits` UTF-16 units; a pair is never split.
+std::string_view Utf8PrefixWithinUtf16(std::string_view utf8, std::size_t maxUnits);
+
 }  // namespace lumavex

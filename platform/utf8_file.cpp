@@ -1,5 +1,7 @@
 #include "platform/utf8_file.h"
 
+#include <sys/stat.h>
+
 #if defined(_WIN32)
 #include <wchar.h>
 
@@ -23,10 +25,20 @@ int RenameFileUtf8(const std::string& from, const std::string& to) {
   return ::_wrename(Wide(from).c_str(), Wide(to).c_str());
 }
 int RemoveFileUtf8(const std::string& path) { return ::_wremove(Wide(path).c_str()); }
+bool FileExistsUtf8(const std::string& path) {
+  struct _stat64 status;
+  if (::_wstat64(Wide(path).c_str(), &status) != 0) return false;
+  return (status.st_mode & _S_IFMT) == _S_IFREG;
+}
 #else
 std::FILE* OpenFileUtf8(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 int RenameFileUtf8(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()); }
 int RemoveFileUtf8(const std::string& path) { return std::remove(path.c_str()); }
+bool FileExistsUtf8(const std::string& path) {
+  struct stat status;
+  if (::stat(path.c_str(), &status) != 0) return false;
+  return S_ISREG(status.st_mode);
+}
 #endif
 
 }  // namespace lumavex

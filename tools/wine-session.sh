@@ -42,6 +42,17 @@ lumavex_prepare_prefix() {
     wineserver -w
     touch "$WINEPREFIX/.lumavex-ready"
   fi
+  if [ ! -f "$WINEPREFIX/.lumavex-cjk" ]; then
+    # Wine's dialog fonts have no Chinese, Japanese or Korean glyphs: link
+    # them to WenQuanYi (fonts-wqy-microhei) so titles in those scripts show.
+    local face
+    for face in Tahoma "MS Shell Dlg" "Microsoft Sans Serif"; do
+      wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v "$face" \
+        /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    done
+    wineserver -w
+    touch "$WINEPREFIX/.lumavex-cjk"
+  fi
   wineserver -p
   # A warm-up start so that later starts are fast.
   wine cmd /c exit >/dev/null 2>&1 || true

@@ -65,7 +65,7 @@ typedef struct JpegCoreProperties {
   int DIBColor;                   // JPEG_COLOR_BGR (default) or JPEG_COLOR_RGB
 
   // Output file.
-  const char* JPGFile;  // zero-terminated path in the system's ANSI code page
+  const char* JPGFile;  // zero-terminated UTF-8 path (any script; not the ANSI code page)
   int JPGWidth;         // must equal DIBWidth
   int JPGHeight;        // must equal |DIBHeight|
   int JPGChannels;      // 3 (default) or 1

@@ -14,12 +14,12 @@ WholeFileWriter::~WholeFileWriter() {
 void WholeFileWriter::abandon() {
   const bool existed = file_ != nullptr;
   file_.reset();
-  if (existed) std::remove(temporary_.c_str());
+  if (existed) RemoveFileUtf8(temporary_);
 }
 
 bool WholeFileWriter::open() {
   if (file_ != nullptr || committed_) return false;
-  file_.reset(std::fopen(temporary_.c_str(), "wb"));
+  file_.reset(OpenFileUtf8(temporary_, "wb"));
   failed_ = file_ == nullptr;
   return !failed_;
 }
@@ -42,20 +42,20 @@ bool WholeFileWriter::commit() {
   const bool closed = std::fclose(file) == 0;
   if (!flushed || !closed) {
     failed_ = true;
-    std::remove(temporary_.c_str());
+    RemoveFileUtf8(temporary_);
     return false;
   }
-  bool moved = std::rename(temporary_.c_str(), target_.c_str()) == 0;
+  bool moved = RenameFileUtf8(temporary_, target_) == 0;
 #if defined(_WIN32)
   // The C runtime's rename there does not replace an existing file. (POSIX
   // rename replaces it atomically, so nothing is removed there.)
-  if (!moved && std::remove(target_.c_str()) == 0) {
-    moved = std::rename(temporary_.c_str(), target_.c_str()) == 0;
+  if (!moved && RemoveFileUtf8(target_) == 0) {
+    moved = RenameFileUtf8(temporary_, target_) == 0;
   }
 #endif
   if (!moved) {
     failed_ = true;
-    std::remove(temporary_.c_str());
+    RemoveFileUtf8(temporary_);
     return false;
   }
   committed_ = true;

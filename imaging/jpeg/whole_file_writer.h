@@ -5,7 +5,8 @@
 // at any step removes the temporary. Frame files are later joined into a
 // video, where a truncated frame would spoil the result.
 //
-// Portable C++ only (std::FILE, std::rename, std::remove). POSIX rename
+// Paths are UTF-8. Portable C++ only (std::FILE through platform/utf8_file,
+// which takes the wide C runtime calls on Windows). POSIX rename
 // replaces the target atomically, so there a failure leaves an older target
 // untouched. Windows' C runtime does not replace on rename: there the old
 // target is removed and the rename retried, so a failure in that last step
@@ -18,6 +19,8 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+
+#include "platform/utf8_file.h"
 
 namespace lumavex::jpeg {
 
@@ -44,15 +47,11 @@ class WholeFileWriter {
   const std::string& temporaryPath() const { return temporary_; }
 
  private:
-  struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
-
   void abandon();
 
   std::string target_;
   std::string temporary_;
-  std::unique_ptr<std::FILE, FileCloser> file_;
+  UniqueStdFile file_;
   bool failed_ = false;
   bool committed_ = false;
 };

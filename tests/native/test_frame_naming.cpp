@@ -58,6 +58,30 @@ TEST(FramePrefix, ReplacesCharactersFileNamesCannotHold) {
   EXPECT_EQ(FramePrefix("Dr. J.  - Conversation"), "Dr. J. ");
 }
 
+// Every character a file name allows stays, in any script; the 15 dropped
+// are characters, not bytes.
+TEST(FramePrefix, KeepsNamesInAnyScript) {
+  EXPECT_EQ(FramePrefix("王伟 - Conversation"), "王伟");
+  EXPECT_NE(FramePrefix("王伟 - Conversation"), FramePrefix("李娜 - Conversation"));
+  EXPECT_EQ(FramePrefix("Ана - Conversation"), "Ана");
+  EXPECT_EQ(FramePrefix("Łukasz - Conversation"), "Łukasz");
+  EXPECT_EQ(FramePrefix("Zoë 😀 - Conversation"), "Zoë 😀");
+  EXPECT_EQ(FramePrefix("李:娜/王?😀* - Conversation"), "李_娜_王_😀_");
+  // Fifteen non-ASCII characters are a whole suffix, whatever their bytes.
+  EXPECT_EQ(FramePrefix("A王伟王伟王伟王伟王伟王伟王伟王"), "A");
+  EXPECT_EQ(FramePrefix("王伟王伟王伟王伟王伟王伟王伟王"), "");
+  EXPECT_EQ(FramePrefix("😀😀😀😀😀😀😀😀😀😀😀😀😀😀"), "");
+}
+
+TEST(RecordingFolderName, ChineseNameRecordsUnderItself) {
+  EXPECT_EQ(RecordingFolderName(FramePrefix("王伟 - Conversation"), kMarch7At140509, EnglishLocaleNames()),
+            "王伟07_Mar_2004_02_05_09_PM");
+  LocaleNames ru = EnglishLocaleNames();
+  ru.abbreviatedMonths[2] = "мар.";
+  ru.pm = "";
+  EXPECT_EQ(RecordingFolderName("Ана", kMarch7At140509, ru), "Ана07_мар._2004_02_05_09_");
+}
+
 TEST(SanitiseFileName, DropsTrailingDotsAndSpaces) {
   EXPECT_EQ(SanitiseFileName("name. . "), "name");
   EXPECT_EQ(SanitiseFileName("a.b"), "a.b");

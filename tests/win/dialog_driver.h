@@ -17,16 +17,16 @@
 #include <thread>
 #include <vector>
 
+#include "platform/wide.h"
+
 namespace lumavex::test {
 
-// A window's caption without sending it a message: the window's thread may
-// be busy (or waiting for this one).
+// A window's caption (UTF-8) without sending it a message: the window's
+// thread may be busy (or waiting for this one).
 inline std::string WindowText(HWND hwnd) {
   wchar_t wide[1024] = {};
   const int n = ::InternalGetWindowText(hwnd, wide, 1024);
-  char text[2048] = {};
-  if (n > 0) ::WideCharToMultiByte(CP_ACP, 0, wide, n, text, sizeof text - 1, nullptr, nullptr);
-  return text;
+  return n > 0 ? Narrow(std::wstring(wide, static_cast<std::size_t>(n))) : std::string();
 }
 
 // Dialog windows (#32770) of this process that are visible and enabled (a
@@ -187,14 +187,14 @@ class DialogDriver {
     for (const std::string& name : path) {
       HTREEITEM found = nullptr;
       for (HTREEITEM child = next(item, TVGN_CHILD); child && !found; child = next(child, TVGN_NEXT)) {
-        char text[MAX_PATH] = {};
-        TVITEMA data{};
+        wchar_t text[MAX_PATH] = {};
+        TVITEMW data{};
         data.mask = TVIF_TEXT;
         data.hItem = child;
         data.pszText = text;
         data.cchTextMax = MAX_PATH;
-        ::SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&data));
-        if (::lstrcmpiA(text, name.c_str()) == 0) found = child;
+        ::SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+        if (::lstrcmpiW(text, Widen(name).c_str()) == 0) found = child;
       }
       if (!found) return Fail("no folder \"" + name + "\" in the tree");
       ::SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(found));

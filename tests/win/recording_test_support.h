@@ -15,22 +15,23 @@
 #include "platform/controls.h"
 #include "platform/kernel.h"
 #include "platform/picture.h"
+#include "platform/wide.h"
 
 namespace lumavex::test {
 
 inline constexpr const char* kJpegFailedText =
     "Failed to save to JPG, seems webcam window is closed or no space left.";
 
-// Names of the folders directly in `folder`.
+// Names of the folders directly in `folder`, in UTF-8.
 inline std::vector<std::string> SubfoldersOf(const std::string& folder) {
   std::vector<std::string> names;
-  WIN32_FIND_DATAA data;
-  UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
+  WIN32_FIND_DATAW data;
+  UniqueFind find(::FindFirstFileW(Widen(folder + "\\*").c_str(), &data));
   if (!find) return names;
   do {
-    const std::string name = data.cFileName;
+    const std::string name = Narrow(data.cFileName);
     if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") names.push_back(name);
-  } while (::FindNextFileA(find.get(), &data));
+  } while (::FindNextFileW(find.get(), &data));
   return names;
 }
 

@@ -9,6 +9,7 @@
 #include "discovery/pane_geometry.h"
 #include "platform/controls.h"
 #include "platform/files.h"
+#include "platform/kernel.h"
 #include "platform/picture_view.h"
 #include "support/win_test_support.h"
 
@@ -131,6 +132,40 @@ TEST_F(Discovery, SampleFileIsWrittenWhereItCanBeAndIsNotNeeded) {
   PressRefresh();
   EXPECT_GE(RowOf("Gus - Conversation"), 0);
   EXPECT_TRUE(messages_.messages().empty());
+}
+
+// A "Refresh List" click that arrives while a refresh is examining windows (a
+// message sent to this thread meanwhile) must not make the running refresh
+// list a window twice. Here a window of this thread whose title is read
+// during the refresh presses the button from inside that read.
+TEST_F(Discovery, RefreshArrivingDuringARefreshListsEachWindowOnce) {
+  test::DemoWindow demo("Hal --pos 420 40", "Hal - Conversation");
+  ASSERT_TRUE(demo.ok());
+  static HWND refreshButton = nullptr;
+  static bool armed = false;
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) -> LRESULT {
+    if (message == WM_GETTEXT && armed) {
+      armed = false;
+      ::SendMessageW(refreshButton, BM_CLICK, 0, 0);
+    }
+    return ::DefWindowProcW(hwnd, message, wparam, lparam);
+  };
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"LumavexNestedRefresh";
+  ::RegisterClassW(&wc);
+  // Made after the demo, so it is met first; small and far from the demo's pane.
+  UniqueWindow trigger(::CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Nested Conversation",
+                                         WS_POPUP | WS_VISIBLE, 0, 700, 60, 30, nullptr, nullptr, wc.hInstance,
+                                         nullptr));
+  ASSERT_TRUE(trigger);
+  refreshButton = form_->Command1;
+  armed = true;
+  PressRefresh();
+  EXPECT_FALSE(armed) << "the nested click never came";
+  int seen = 0;
+  for (const std::string& row : Rows()) seen += row == "Hal - Conversation";
+  EXPECT_EQ(seen, 1) << ::testing::PrintToString(Rows());
 }
 
 TEST_F(Discovery, NoConversationWindowLeavesTheListEmpty) {

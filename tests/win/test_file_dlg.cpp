@@ -13,7 +13,9 @@
 #include "app/form1.h"
 #include "dialog_driver.h"
 #include "dialogs/file_dlg.h"
+#include "platform/controls.h"
 #include "platform/files.h"
+#include "platform/wide.h"
 #include "support/win_test_support.h"
 
 namespace lumavex {
@@ -23,8 +25,8 @@ using namespace std::string_literals;
 
 // The user's documents folder, without a closing separator.
 std::string Documents() {
-  char path[MAX_PATH] = {};
-  return SUCCEEDED(::SHGetFolderPathA(nullptr, CSIDL_PERSONAL, nullptr, 0, path)) ? path : "";
+  wchar_t path[MAX_PATH] = {};
+  return SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, path)) ? Narrow(path) : "";
 }
 
 // The shell may give a folder with or without a closing separator.
@@ -36,26 +38,29 @@ std::string Folder(std::string path) {
 // What one dialog call was given, copied while the record's buffers live.
 struct SeenRecord {
   std::string call;
-  OPENFILENAMEA record{};
-  std::string filter;  // up to and with the two closing NULs
-  std::string file;    // the whole buffer
-  std::string title;   // the whole buffer
+  OPENFILENAMEW record{};
+  std::string filter;  // up to and with the two closing NULs, in UTF-8
+  std::string file;    // the whole buffer, in UTF-8
+  std::string title;   // the whole buffer, in UTF-8
   std::string initialDir, dialogTitle, defaultExt;
 };
 
-std::string NulListText(const char* list) {
+std::string NulListText(const wchar_t* list) {
   if (!list) return {};
   std::size_t n = 0;
-  while (list[n] != '\0' || list[n + 1] != '\0') ++n;
-  return std::string(list, n + 2);
+  while (list[n] != L'\0' || list[n + 1] != L'\0') ++n;
+  return Narrow(std::wstring(list, n + 2));
 }
 
+std::string TextOrNone(const wchar_t* text) { return text ? Narrow(text) : "(none)"; }
+
 // Puts a chosen file into the record as the platform does.
-void Choose(OPENFILENAMEA& r, const std::string& file, const std::string& title, DWORD filterIndex, DWORD flags) {
-  std::copy(file.begin(), file.end(), r.lpstrFile);
-  r.lpstrFile[file.size()] = '\0';
-  std::copy(title.begin(), title.end(), r.lpstrFileTitle);
-  r.lpstrFileTitle[title.size()] = '\0';
+void Choose(OPENFILENAMEW& r, const std::string& file, const std::string& title, DWORD filterIndex, DWORD flags) {
+  const std::wstring wideFile = Widen(file), wideTitle = Widen(title);
+  std::copy(wideFile.begin(), wideFile.end(), r.lpstrFile);
+  r.lpstrFile[wideFile.size()] = L'\0';
+  std::copy(wideTitle.begin(), wideTitle.end(), r.lpstrFileTitle);
+  r.lpstrFileTitle[wideTitle.size()] = L'\0';
   r.nFilterIndex = filterIndex;
   r.Flags |= flags;
 }
@@ -64,40 +69,40 @@ void Choose(OPENFILENAMEA& r, const std::string& file, const std::string& title,
 // with `answer` (false: cancelled).
 class DialogRecorder {
  public:
-  std::function<BOOL(OPENFILENAMEA&)> answer = [](OPENFILENAMEA&) { return FALSE; };
+  std::function<BOOL(OPENFILENAMEW&)> answer = [](OPENFILENAMEW&) { return FALSE; };
   std::vector<SeenRecord> seen;
 
   // From now on every dialog is confirmed with this file, or cancelled.
   void Confirm(const std::string& file, const std::string& title, DWORD filterIndex, DWORD flags) {
-    answer = [=](OPENFILENAMEA& r) {
+    answer = [=](OPENFILENAMEW& r) {
       Choose(r, file, title, filterIndex, flags);
       return TRUE;
     };
   }
   void Cancel() {
-    answer = [](OPENFILENAMEA&) { return FALSE; };
+    answer = [](OPENFILENAMEW&) { return FALSE; };
   }
 
   DialogRecorder() {
     FileDialogCalls calls;
-    calls.save = [this](OPENFILENAMEA& r) { return Record("save", r); };
-    calls.open = [this](OPENFILENAMEA& r) { return Record("open", r); };
-    calls.openPreview = [this](OPENFILENAMEA& r) { return Record("preview", r); };
+    calls.save = [this](OPENFILENAMEW& r) { return Record("save", r); };
+    calls.open = [this](OPENFILENAMEW& r) { return Record("open", r); };
+    calls.openPreview = [this](OPENFILENAMEW& r) { return Record("preview", r); };
     previous_ = SetFileDialogCalls(std::move(calls));
   }
   ~DialogRecorder() { SetFileDialogCalls(std::move(previous_)); }
 
  private:
-  BOOL Record(const char* call, OPENFILENAMEA& r) {
+  BOOL Record(const char* call, OPENFILENAMEW& r) {
     SeenRecord s;
     s.call = call;
     s.record = r;
     s.filter = NulListText(r.lpstrFilter);
-    if (r.lpstrFile) s.file.assign(r.lpstrFile, r.nMaxFile);
-    if (r.lpstrFileTitle) s.title.assign(r.lpstrFileTitle, r.nMaxFileTitle);
-    s.initialDir = r.lpstrInitialDir ? r.lpstrInitialDir : "(none)";
-    s.dialogTitle = r.lpstrTitle ? r.lpstrTitle : "(none)";
-    s.defaultExt = r.lpstrDefExt ? r.lpstrDefExt : "(none)";
+    if (r.lpstrFile) s.file = Narrow(std::wstring(r.lpstrFile, r.nMaxFile));
+    if (r.lpstrFileTitle) s.title = Narrow(std::wstring(r.lpstrFileTitle, r.nMaxFileTitle));
+    s.initialDir = TextOrNone(r.lpstrInitialDir);
+    s.dialogTitle = TextOrNone(r.lpstrTitle);
+    s.defaultExt = TextOrNone(r.lpstrDefExt);
     seen.push_back(s);
     return answer(r);
   }
@@ -134,10 +139,10 @@ TEST_F(FileDlg, StartsWithItsDefaults) {
   EXPECT_EQ(dialog.Flags(), 0u);
   EXPECT_TRUE(dialog.OverwritePrompt());
 
-  char windows[MAX_PATH] = {};
-  ::GetWindowsDirectoryA(windows, MAX_PATH);
+  wchar_t windows[MAX_PATH] = {};
+  ::GetWindowsDirectoryW(windows, MAX_PATH);
   dialog.InitDirectorySpecial(CSIDL_WINDOWS);
-  EXPECT_EQ(Folder(dialog.InitDirectory()), windows);
+  EXPECT_EQ(Folder(dialog.InitDirectory()), Narrow(windows));
   dialog.InitDirectorySpecial(0x7F);  // no such shell folder
   EXPECT_EQ(dialog.InitDirectory(), "");
 }
@@ -153,10 +158,10 @@ TEST_F(FileDlg, SaveRecordIsTheShortFormForThisBuildWithWriteAvisSettings) {
   ASSERT_EQ(recorder.seen.size(), 1u);
   const SeenRecord& s = recorder.seen[0];
   EXPECT_EQ(s.call, "save");
-  const OPENFILENAMEA& r = s.record;
-  // 76 bytes is this form in a 32-bit program; a 64-bit one needs 136.
+  const OPENFILENAMEW& r = s.record;
+  // The wide form: 76 bytes in a 32-bit program; a 64-bit one needs 136.
   EXPECT_EQ(r.lStructSize, sizeof(void*) == 8 ? 136u : 76u);
-  EXPECT_EQ(r.lStructSize, OPENFILENAME_SIZE_VERSION_400A);
+  EXPECT_EQ(r.lStructSize, OPENFILENAME_SIZE_VERSION_400W);
   EXPECT_EQ(r.hwndOwner, owner);
   EXPECT_EQ(s.filter, "AVI Files\0*.avi\0\0"s);
   EXPECT_EQ(r.nFilterIndex, 0u);
@@ -306,8 +311,8 @@ TEST_F(FileDlg, OpenReadOnlyAnswerSticksAndIsAskedFor) {
 // Several chosen files come back as folder, NUL, names: only the folder reaches the caller.
 TEST_F(FileDlg, MultiSelectHandsOnTheTextBeforeTheFirstNul) {
   DialogRecorder recorder;
-  recorder.answer = [](OPENFILENAMEA& r) {
-    const std::string answer = "C:\\films\0a.avi\0b.avi\0\0"s;
+  recorder.answer = [](OPENFILENAMEW& r) {
+    const std::wstring answer = L"C:\\films\0a.avi\0b.avi\0\0"s;
     std::copy(answer.begin(), answer.end(), r.lpstrFile);
     r.nFilterIndex = 1;
     return TRUE;
@@ -327,6 +332,37 @@ TEST_F(FileDlg, OverlongStartingNameIsCutToTheBuffer) {
   ASSERT_EQ(recorder.seen.size(), 1u);
   EXPECT_EQ(recorder.seen[0].file, std::string(1023, 'n') + '\0');
   EXPECT_EQ(recorder.seen[0].title, std::string(511, 't') + '\0');
+}
+
+// Names in any script go to the dialog and come back whole; a starting name
+// longer than the buffer is cut between characters, never inside a pair.
+TEST_F(FileDlg, NamesInAnyScriptRoundTrip) {
+  DialogRecorder recorder;
+  const std::string chosen = "C:\\фильмы\\王伟 😀.avi";
+  recorder.Confirm(chosen, "王伟 😀.avi", 1, 0);
+  cFileDlg dialog;
+  dialog.Filter("Vidéos|*.avi");
+  dialog.DlgTitle("Łódź");
+  std::string name = "李娜.avi", title;
+  ASSERT_TRUE(dialog.VBGetSaveFileName(name, title));
+  ASSERT_EQ(recorder.seen.size(), 1u);
+  const SeenRecord& s = recorder.seen[0];
+  EXPECT_EQ(s.file.substr(0, 11), "李娜.avi\0"s);
+  EXPECT_EQ(s.filter, "Vidéos\0*.avi\0\0"s);
+  EXPECT_EQ(s.dialogTitle, "Łódź");
+  EXPECT_EQ(name, chosen);
+  EXPECT_EQ(title, "王伟 😀.avi");
+  EXPECT_EQ(dialog.InitDirectory(), chosen);
+
+  std::string smileys = "aa";
+  for (int i = 0; i < 600; ++i) smileys += "😀";  // U+1F600: two UTF-16 units each
+  dialog.VBGetSaveFileName(smileys, title);
+  ASSERT_EQ(recorder.seen.size(), 2u);
+  const std::wstring buffer = Widen(recorder.seen[1].file);
+  ASSERT_EQ(buffer.size(), 1024u);
+  // A 511th pair would leave no room for the closing NUL; half of one is never passed.
+  EXPECT_EQ(buffer.find(L'\0'), 2u + 2 * 510);
+  EXPECT_EQ(buffer[2 + 2 * 510 - 1], static_cast<wchar_t>(0xDE00));
 }
 
 TEST_F(FileDlg, ExistFileAndFileTitle) {
@@ -372,12 +408,10 @@ TEST_F(FileDlgOnScreen, WriteAvisSaveDialogConfirmed) {
     owner = ::GetWindow(save, GW_OWNER);
     readOnlyShown = ::IsWindowVisible(::GetDlgItem(save, 0x410)) != 0;  // chx1
     HWND types = ::GetDlgItem(save, 0x470);                              // cmb1
-    filters = static_cast<int>(::SendMessageA(types, CB_GETCOUNT, 0, 0));
-    char text[MAX_PATH] = {};
-    ::GetWindowTextA(types, text, MAX_PATH);  // the dialog's thread is waiting in its loop: it answers
-    filter = text;
-    ::GetWindowTextA(::GetDlgItem(save, 0x47c), text, MAX_PATH);  // cmb13, the name
-    proposed = text;
+    filters = static_cast<int>(::SendMessageW(types, CB_GETCOUNT, 0, 0));
+    // The dialog's thread is waiting in its loop: it answers.
+    filter = ControlText(types);
+    proposed = ControlText(::GetDlgItem(save, 0x47c));  // cmb13, the name
     if (d.SetFileName(save, "Clip")) d.Click(save, IDOK);
   });
   std::string name = "MyAVI.avi", title;

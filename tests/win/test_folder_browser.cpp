@@ -11,6 +11,7 @@
 #include "dialog_driver.h"
 #include "platform/controls.h"
 #include "platform/files.h"
+#include "platform/wide.h"
 #include "support/win_test_support.h"
 
 namespace lumavex {
@@ -18,11 +19,7 @@ namespace {
 
 // The text of a window of the test's thread, read while that thread sits in
 // the dialog's loop (which answers).
-std::string TextOf(HWND window) {
-  char text[MAX_PATH * 2] = {};
-  ::GetWindowTextA(window, text, sizeof text);
-  return text;
-}
+std::string TextOf(HWND window) { return ControlText(window); }
 
 bool HasStaticText(HWND dialog, const std::string& text) {
   for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -53,6 +50,35 @@ class FolderBrowser : public ::testing::Test {
     for (const std::string& failure : driver.failures()) ADD_FAILURE() << failure;
   }
 
+  // A folder beside the test program, opened in the tree level by level as
+  // a person would: the program runs from Wine's Z: drive, which the tree
+  // shows as the file system's root "/" under the desktop.
+  void PickFolderBesideTheProgram(const std::string& name) {
+    const std::string bin = test::TestBinFolder();
+    if (bin.rfind("Z:\\", 0) != 0) GTEST_SKIP() << "the program is not on Z: (" << bin << ")";
+    const std::string target = bin + "\\" + name;
+    ASSERT_TRUE(MakeDirectory(target));
+    std::vector<std::string> path{"/"};
+    for (std::size_t start = 3; start < target.size();) {
+      const std::size_t end = target.find('\\', start);
+      path.push_back(target.substr(start, end == std::string::npos ? std::string::npos : end - start));
+      start = end == std::string::npos ? target.size() : end + 1;
+    }
+    SetControlText(form_->txtPath, "C:\\somewhere else");
+    std::string whileOpen = "(not read)";
+
+    Click([&](test::DialogDriver& d) {
+      HWND browser = d.Wait("");
+      if (!browser) return;
+      whileOpen = TextOf(form_->txtPath);
+      if (d.SelectTreePath(browser, path)) d.Click(browser, IDOK);
+    });
+
+    EXPECT_EQ(whileOpen, "");
+    EXPECT_EQ(ControlText(form_->txtPath), target);
+    ::RemoveDirectoryW(Widen(target).c_str());
+  }
+
   std::unique_ptr<Form1> form_;
 };
 
@@ -77,33 +103,10 @@ TEST_F(FolderBrowser, CancelPutsTheProgramsFolderInTxtPath) {
   EXPECT_EQ(ControlText(form_->txtPath), ExecutableFolder());
 }
 
-// A folder beside the test program, opened in the tree level by level as a
-// person would: the program runs from Wine's Z: drive, which the tree shows
-// as the file system's root "/" under the desktop.
-TEST_F(FolderBrowser, ChosenFolderLandsInTxtPath) {
-  const std::string bin = test::TestBinFolder();
-  if (bin.rfind("Z:\\", 0) != 0) GTEST_SKIP() << "the program is not on Z: (" << bin << ")";
-  const std::string target = bin + "\\browse-pick";
-  ASSERT_TRUE(MakeDirectory(target));
-  std::vector<std::string> path{"/"};
-  for (std::size_t start = 3; start < target.size();) {
-    const std::size_t end = target.find('\\', start);
-    path.push_back(target.substr(start, end == std::string::npos ? std::string::npos : end - start));
-    start = end == std::string::npos ? target.size() : end + 1;
-  }
-  SetControlText(form_->txtPath, "C:\\somewhere else");
-  std::string whileOpen = "(not read)";
+TEST_F(FolderBrowser, ChosenFolderLandsInTxtPath) { PickFolderBesideTheProgram("browse-pick"); }
 
-  Click([&](test::DialogDriver& d) {
-    HWND browser = d.Wait("");
-    if (!browser) return;
-    whileOpen = TextOf(form_->txtPath);
-    if (d.SelectTreePath(browser, path)) d.Click(browser, IDOK);
-  });
-
-  EXPECT_EQ(whileOpen, "");
-  EXPECT_EQ(ControlText(form_->txtPath), target);
-  ::RemoveDirectoryA(target.c_str());
+TEST_F(FolderBrowser, ChosenFolderInAnyScriptLandsInTxtPath) {
+  PickFolderBesideTheProgram("выбор 王伟 Łódź");
 }
 
 }  // namespace

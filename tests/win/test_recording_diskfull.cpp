@@ -1,7 +1,9 @@
-// Recording onto a volume that fills up: the JPEG writer's warning shows
-// once, the recording halts, and every frame written before is whole. The
-// volume is a tiny, nearly full tmpfs that a ctest fixture mounts (as root)
-// and names in LUMAVEX_FULL_VOLUME; without it the test skips and says why.
+// Recording onto a volume that runs out of space. The recording stops while
+// 64 MB are still free: a full volume refuses Start, and one with just over
+// the reserve takes a few frames, every one whole, then halts with one
+// message. The volumes are tmpfs mounts that ctest fixtures make (as root)
+// and name in LUMAVEX_FULL_VOLUME and LUMAVEX_RESERVE_VOLUME; without them
+// the tests skip and say why.
 #include <gtest/gtest.h>
 #include <ole2.h>
 
@@ -12,6 +14,7 @@
 
 #include "app/form1.h"
 #include "app/frame_naming.h"
+#include "app/recording_state.h"
 #include "discovery/discovery.h"
 #include "platform/controls.h"
 #include "platform/files.h"
@@ -28,60 +31,114 @@ std::string WindowsPathOf(std::string unixPath) {
   return "Z:" + unixPath;
 }
 
-TEST(RecordingDiskFull, FullVolumeShowsOneJpegWarningHaltsAndKeepsEarlierFramesWhole) {
-  const char* env = std::getenv("LUMAVEX_FULL_VOLUME");
-  if (!env || !*env) GTEST_SKIP() << "LUMAVEX_FULL_VOLUME is not set (the ctest fixture mounts the volume)";
+// The volume the fixture named in `variable`; empty (with `why`) when there is none.
+std::string FixtureVolume(const char* variable, std::string& why) {
+  const char* env = std::getenv(variable);
+  if (!env || !*env) {
+    why = std::string(variable) + " is not set (a ctest fixture mounts the volume)";
+    return {};
+  }
   const std::string volume = WindowsPathOf(env);
   if (!FileExists(volume + "\\lumavex-full-volume")) {
     std::vector<std::uint8_t> reason;
     ReadWholeFile(volume + "\\skip-reason.txt", reason);
-    GTEST_SKIP() << "no small full volume at " << volume << ": "
-                 << (reason.empty() ? std::string("the fixture did not mount it")
-                                    : std::string(reason.begin(), reason.end()));
+    why = "no small volume at " + volume + ": " +
+          (reason.empty() ? std::string("the fixture did not mount it") : std::string(reason.begin(), reason.end()));
+    return {};
   }
+  return volume;
+}
 
-  ::OleInitialize(nullptr);
-  {
-    test::DemoWindow demo("Fay --still --pos 60 60", "Fay - Conversation");
-    ASSERT_TRUE(demo.ok());
-    test::TempFolder samples;
-    SetSampleFilePath(samples.path() + "\\lumavex_pixel.bmp");
-    test::MessageRecorder messages;
-    auto form = test::OpenRecordingForm(volume);
-    ASSERT_NE(form, nullptr);
-    ASSERT_TRUE(test::SelectRowOf(*form, demo.hwnd()));
-
-    ::SendMessageA(form->Start, BM_CLICK, 0, 0);
-    ASSERT_TRUE(messages.messages().empty()) << messages.messages()[0].text;
-    ASSERT_TRUE(form->Timer1.Running());
-    int ticks = 0;
-    while (form->Timer1.Running() && ticks < 500) {
-      form->Timer1_Timer();
-      ++ticks;
-    }
-    ASSERT_FALSE(form->Timer1.Running()) << "the volume never filled up";
-    ASSERT_EQ(messages.messages().size(), 1u);
-    EXPECT_EQ(messages.messages()[0].text, test::kJpegFailedText);
-    EXPECT_TRUE(IsControlEnabled(form->Start));
-    EXPECT_FALSE(IsControlEnabled(form->btstop));
-    EXPECT_FALSE(IsControlEnabled(form->pause));
-
-    // Frames 0 .. n-1 are there and whole, frame n is not there at all, and
-    // nothing else was left behind.
-    const std::string folder = volume + "\\" + form->recording.RecordingFolder();
-    const std::vector<std::string> files = test::FilesIn(folder);
-    ASSERT_FALSE(files.empty()) << "no frame fitted before the volume was full";
-    ASSERT_EQ(static_cast<int>(files.size()), ticks - 1);
-    for (int i = 0; i < static_cast<int>(files.size()); ++i) {
-      EXPECT_EQ(files[i], "Fay" + FrameNumberText(i) + ".jpg");
-      EXPECT_TRUE(test::ShowsDemoPane(folder + "\\" + files[i], 24));
-    }
-    EXPECT_EQ(ControlText(form->Text1), std::to_string(files.size() - 1));
-    std::printf("%zu frames fitted on the volume before it was full\n", files.size());
-    form.reset();
+class RecordingDiskFull : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::OleInitialize(nullptr);
+    demo_ = std::make_unique<test::DemoWindow>("Fay --still --pos 60 60", "Fay - Conversation");
+    ASSERT_TRUE(demo_->ok());
+    SetSampleFilePath(samples_.path() + "\\lumavex_pixel.bmp");
+  }
+  void TearDown() override {
+    form_.reset();
+    demo_.reset();
     SetSampleFilePath(kSampleFilePath);
+    ::OleUninitialize();
   }
-  ::OleUninitialize();
+  void OpenFormSavingTo(const std::string& volume) {
+    form_ = test::OpenRecordingForm(volume);
+    ASSERT_NE(form_, nullptr);
+    ASSERT_TRUE(test::SelectRowOf(*form_, demo_->hwnd()));
+  }
+
+  test::TempFolder samples_;
+  test::MessageRecorder messages_;
+  std::unique_ptr<test::DemoWindow> demo_;
+  std::unique_ptr<Form1> form_;
+};
+
+TEST_F(RecordingDiskFull, StartRefusesOnAFullVolume) {
+  std::string why;
+  const std::string volume = FixtureVolume("LUMAVEX_FULL_VOLUME", why);
+  if (volume.empty()) GTEST_SKIP() << why;
+  OpenFormSavingTo(volume);
+
+  ::SendMessageW(form_->Start, BM_CLICK, 0, 0);
+  ASSERT_EQ(messages_.messages().size(), 1u);
+  EXPECT_EQ(messages_.messages()[0].text, kDiskLowMessage);
+  EXPECT_EQ(messages_.messages()[0].icon, MessageIcon::Exclamation);
+  EXPECT_FALSE(form_->Timer1.Running());
+  EXPECT_TRUE(IsControlEnabled(form_->Start));
+  EXPECT_FALSE(IsControlEnabled(form_->btstop));
+  EXPECT_TRUE(test::SubfoldersOf(volume).empty());  // no recording folder was made
+}
+
+TEST_F(RecordingDiskFull, StopsAtTheReserveWithEveryFrameWhole) {
+  std::string why;
+  const std::string volume = FixtureVolume("LUMAVEX_RESERVE_VOLUME", why);
+  if (volume.empty()) GTEST_SKIP() << why;
+  OpenFormSavingTo(volume);
+  SetChecked(form_->cbbmp, true);  // and JPG, checked from start-up
+
+  std::uint64_t before = 0;
+  ASSERT_TRUE(FreeSpaceOfVolume(volume, before));
+  ASSERT_GE(before, kDiskReserveBytes);
+  ::SendMessageW(form_->Start, BM_CLICK, 0, 0);
+  ASSERT_TRUE(messages_.messages().empty()) << messages_.messages()[0].text;
+  ASSERT_TRUE(form_->Timer1.Running());
+  int ticks = 0;
+  while (form_->Timer1.Running() && ticks < 100) {
+    form_->Timer1_Timer();
+    ++ticks;
+  }
+  ASSERT_FALSE(form_->Timer1.Running()) << "the recording never stopped";
+  ASSERT_EQ(messages_.messages().size(), 1u);
+  EXPECT_EQ(messages_.messages()[0].text, kDiskLowMessage);
+  EXPECT_EQ(messages_.messages()[0].icon, MessageIcon::Exclamation);
+  EXPECT_TRUE(IsControlEnabled(form_->Start));
+  EXPECT_FALSE(IsControlEnabled(form_->pause));
+
+  // Every tick but the last wrote one whole BMP and one whole JPG; nothing
+  // else (no temporary) was left.
+  const std::string folder = volume + "\\" + form_->recording.RecordingFolder();
+  const std::vector<std::string> files = test::FilesIn(folder);
+  const int frames = ticks - 1;
+  EXPECT_GE(frames, 1);
+  EXPECT_LE(frames, 5) << "a few frames at most";
+  ASSERT_EQ(static_cast<int>(files.size()), 2 * frames);
+  for (int i = 0; i < frames; ++i) {
+    EXPECT_EQ(files[2 * i], "Fay" + FrameNumberText(i) + ".bmp");
+    EXPECT_EQ(files[2 * i + 1], "Fay" + FrameNumberText(i) + ".jpg");
+    EXPECT_TRUE(test::ShowsDemoPane(folder + "\\" + files[2 * i], 0));
+    EXPECT_TRUE(test::ShowsDemoPane(folder + "\\" + files[2 * i + 1], 24));
+  }
+  EXPECT_EQ(ControlText(form_->Text1), std::to_string(frames - 1));
+
+  // Below the reserve by less than one frame (a BMP and a JPG).
+  std::uint64_t after = 0;
+  ASSERT_TRUE(FreeSpaceOfVolume(volume, after));
+  EXPECT_LT(after, kDiskReserveBytes);
+  EXPECT_GT(after, kDiskReserveBytes - 100 * 1024);
+  std::printf("%d frames, then %llu bytes free (%llu before)\n", frames, static_cast<unsigned long long>(after),
+              static_cast<unsigned long long>(before));
 }
 
 }  // namespace

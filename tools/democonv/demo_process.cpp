@@ -6,8 +6,10 @@
 #include "discovery/fingerprints.h"
 #include "discovery/pane_geometry.h"
 #include "discovery/system_frame_metrics.h"
+#include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/gdi.h"
+#include "platform/wide.h"
 
 namespace lumavex {
 namespace {
@@ -22,9 +24,7 @@ BOOL CALLBACK FindProc(HWND hwnd, LPARAM lparam) {
   auto* f = reinterpret_cast<FindByTitle*>(lparam);
   DWORD pid = 0;
   ::GetWindowThreadProcessId(hwnd, &pid);
-  char text[512] = {};
-  ::GetWindowTextA(hwnd, text, sizeof text);
-  if (pid == f->pid && *f->title == text && ::IsWindowVisible(hwnd)) {
+  if (pid == f->pid && ::IsWindowVisible(hwnd) && *f->title == ControlText(hwnd)) {
     f->found = hwnd;
     return FALSE;
   }
@@ -53,9 +53,9 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       ::TranslateMessage(&msg);
-      ::DispatchMessageA(&msg);
+      ::DispatchMessageW(&msg);
     }
     if (done()) return true;
     if (std::chrono::steady_clock::now() >= deadline) return done();
@@ -64,11 +64,12 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
 }
 
 DemoWindow::DemoWindow(const std::string& args, const std::string& title, bool waitForPaint) {
-  std::string command = "\"" + ExecutableFolder() + "\\democonv.exe\" " + args;
-  STARTUPINFOA si{};
+  // Wide all the way, so a title in any script reaches the demo whole.
+  std::wstring command = Widen("\"" + ExecutableFolder() + "\\democonv.exe\" " + args);
+  STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION started{};
-  if (!::CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &started))
+  if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &started))
     return;
   process_.reset(started.hProcess);
   UniqueHandle<ProcessHandleTraits> thread(started.hThread);  // not needed

@@ -24,8 +24,8 @@ struct ProcessHandleTraits {
 // with the object.
 class DemoWindow {
  public:
-  // Starts democonv.exe with these arguments and waits (up to 10 s each)
-  // until its visible window titled `title` exists and, with `waitForPaint`,
+  // Starts democonv.exe with these arguments (UTF-8, any script) and waits
+  // (up to 10 s each) until its visible window titled `title` exists and, with `waitForPaint`,
   // has painted the first sample colour. hwnd() is null when no such window
   // appeared.
   DemoWindow(const std::string& args, const std::string& title, bool waitForPaint = true);

@@ -1,5 +1,6 @@
 // A stand-in for the messenger's conversation window: a normal top-level
-// window with a caption and a one-line menu bar, titled "<name> - Conversation",
+// window with a caption and a one-line menu bar, titled "<name> - Conversation"
+// (in any script: the command line is read wide),
 // that paints the webcam pane's two sample colours and an animated picture in
 // the 163 x 123 pane, at the places discovery and recording compute.
 //
@@ -11,11 +12,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "discovery/fingerprints.h"
 #include "discovery/pane_geometry.h"
 #include "discovery/system_frame_metrics.h"
 #include "platform/gdi.h"
+#include "platform/wide.h"
 
 namespace {
 
@@ -73,7 +76,8 @@ void PaintPane(HDC dc, const RECT& pane, unsigned frame) {
   std::snprintf(text, sizeof text, "%u", frame);
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, RGB(255, 255, 0));
-  ::TextOutA(dc, pane.left + 4, pane.top + 2, text, static_cast<int>(std::strlen(text)));
+  const std::wstring wide = Widen(text);
+  ::TextOutW(dc, pane.left + 4, pane.top + 2, wide.c_str(), static_cast<int>(wide.size()));
 }
 
 void Paint(HWND hwnd, HDC target) {
@@ -129,10 +133,12 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
     default:
       break;
   }
-  return ::DefWindowProcA(hwnd, message, wparam, lparam);
+  return ::DefWindowProcW(hwnd, message, wparam, lparam);
 }
 
-Options ParseOptions(int argc, char** argv) {
+Options ParseOptions(int argc, wchar_t** wideArgv) {
+  std::vector<std::string> argv;
+  for (int i = 0; i < argc; ++i) argv.push_back(Narrow(wideArgv[i]));
   Options o;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
@@ -145,11 +151,11 @@ Options ParseOptions(int argc, char** argv) {
     } else if (a == "--still") {
       o.still = true;
     } else if (a == "--pos" && i + 2 < argc) {
-      o.x = std::atoi(argv[++i]);
-      o.y = std::atoi(argv[++i]);
+      o.x = std::atoi(argv[++i].c_str());
+      o.y = std::atoi(argv[++i].c_str());
     } else if (a == "--size" && i + 2 < argc) {
-      o.width = std::atoi(argv[++i]);
-      o.height = std::atoi(argv[++i]);
+      o.width = std::atoi(argv[++i].c_str());
+      o.height = std::atoi(argv[++i].c_str());
     } else if (a.rfind("--", 0) != 0) {
       o.title = a + " - Conversation";
     }
@@ -159,34 +165,34 @@ Options ParseOptions(int argc, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int wmain(int argc, wchar_t** argv) {
   g_options = ParseOptions(argc, argv);
 
-  WNDCLASSA wc{};
+  WNDCLASSW wc{};
   wc.lpfnWndProc = WindowProc;
-  wc.hInstance = ::GetModuleHandleA(nullptr);
-  wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-  wc.lpszClassName = "LumavexDemoConversation";
-  ::RegisterClassA(&wc);
+  wc.hInstance = ::GetModuleHandleW(nullptr);
+  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.lpszClassName = L"LumavexDemoConversation";
+  ::RegisterClassW(&wc);
 
   HMENU menu = ::CreateMenu();
-  ::AppendMenuA(menu, MF_STRING, 1, "File");
-  ::AppendMenuA(menu, MF_STRING, 2, "Edit");
-  ::AppendMenuA(menu, MF_STRING, 3, "Actions");
-  ::AppendMenuA(menu, MF_STRING, 4, "Help");
+  ::AppendMenuW(menu, MF_STRING, 1, L"File");
+  ::AppendMenuW(menu, MF_STRING, 2, L"Edit");
+  ::AppendMenuW(menu, MF_STRING, 3, L"Actions");
+  ::AppendMenuW(menu, MF_STRING, 4, L"Help");
 
-  HWND hwnd = ::CreateWindowExA(0, wc.lpszClassName, g_options.title.c_str(), WS_OVERLAPPEDWINDOW, g_options.x,
-                                g_options.y, g_options.width, g_options.height, nullptr, menu, wc.hInstance,
-                                nullptr);
+  HWND hwnd = ::CreateWindowExW(0, wc.lpszClassName, Widen(g_options.title).c_str(), WS_OVERLAPPEDWINDOW,
+                                g_options.x, g_options.y, g_options.width, g_options.height, nullptr, menu,
+                                wc.hInstance, nullptr);
   if (!hwnd) return 1;
   ::ShowWindow(hwnd, g_options.minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
   ::UpdateWindow(hwnd);
   if (!g_options.still) ::SetTimer(hwnd, 1, 100, nullptr);
 
   MSG msg;
-  while (::GetMessageA(&msg, nullptr, 0, 0) > 0) {
+  while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
     ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
+    ::DispatchMessageW(&msg);
   }
   return 0;
 }

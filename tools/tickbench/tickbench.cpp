@@ -29,6 +29,7 @@
 #include "platform/gdi.h"
 #include "platform/message.h"
 #include "platform/picture_view.h"
+#include "platform/wide.h"
 #include "tools/democonv/demo_process.h"
 
 namespace lumavex::bench {
@@ -73,7 +74,7 @@ std::vector<double> Repeat(int n, const Stopwatch& clock, const std::function<vo
 
 void RemoveFolder(const std::string& folder) {
   for (const std::string& name : ListFileNames(folder, "*")) DeleteFileAt(folder + "\\" + name);
-  ::RemoveDirectoryA(folder.c_str());
+  ::RemoveDirectoryW(Widen(folder).c_str());
 }
 
 int Run(int ticks) {
@@ -89,9 +90,9 @@ int Run(int ticks) {
     std::fprintf(stderr, "the demo window did not appear\n");
     return 1;
   }
-  char temp[MAX_PATH] = {};
-  ::GetTempPathA(MAX_PATH, temp);
-  const std::string save = std::string(temp) + "lumavex_tickbench_" + std::to_string(::GetCurrentProcessId());
+  wchar_t temp[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, temp);
+  const std::string save = Narrow(temp) + "lumavex_tickbench_" + std::to_string(::GetCurrentProcessId());
   if (!MakeDirectory(save)) {
     std::fprintf(stderr, "cannot make %s\n", save.c_str());
     return 1;
@@ -109,10 +110,10 @@ int Run(int ticks) {
   }
 
   const Stopwatch clock;
-  ::SendMessageA(form->Start, BM_CLICK, 0, 0);
+  ::SendMessageW(form->Start, BM_CLICK, 0, 0);
   for (int i = 0; i < 50; ++i) form->Timer1_Timer();  // warm-up
   const std::vector<double> tickMs = Repeat(ticks, clock, [&] { form->Timer1_Timer(); });
-  ::SendMessageA(form->btstop, BM_CLICK, 0, 0);
+  ::SendMessageW(form->btstop, BM_CLICK, 0, 0);
   const std::string folder = save + "\\" + form->recording.RecordingFolder();
   const std::size_t written = ListFileNames(folder, "*.jpg").size();
 
@@ -139,6 +140,10 @@ int Run(int ticks) {
     if (::IsWindow(demo.hwnd()) && ::IsIconic(demo.hwnd())) ::ShowWindow(demo.hwnd(), SW_RESTORE);
     SetWindowTopmost(demo.hwnd(), true);
     (void)CurrentPaneRect(demo.hwnd());
+  });
+  const std::vector<double> freeSpaceMs = Repeat(ticks, clock, [&] {
+    std::uint64_t bytes = 0;
+    FreeSpaceOfVolume(save, bytes);
   });
   const std::vector<double> previewMs = Repeat(ticks, clock, [&] {
     SetViewPicture(form->Picture1, picture);
@@ -194,6 +199,7 @@ int Run(int ticks) {
               tick.median / bitBlt.median);
   std::printf("Parts of a tick, each on its own:\n");
   PrintLine("window checks, topmost, pane rectangle", Summarise(windowMs));
+  PrintLine("free space of the save folder's volume", Summarise(freeSpaceMs));
   PrintLine("preview painted now (the tick defers it)", Summarise(previewMs));
   PrintLine("DIB copy (cDIBSection::CreateFromPicture)", Summarise(dibMs));
   PrintLine("JPEG encode alone, into memory", Summarise(encodeMs));

@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
+#include "platform/wide.h"
 
 namespace lumavex::test {
 
@@ -29,33 +30,33 @@ COLORREF ScreenPixel(int x, int y) {
 std::string TestBinFolder() { return ExecutableFolder(); }
 
 TempFolder::TempFolder() {
-  char base[MAX_PATH] = {};
-  ::GetTempPathA(MAX_PATH, base);
+  wchar_t base[MAX_PATH + 1] = {};
+  ::GetTempPathW(MAX_PATH + 1, base);
   static int counter = 0;
   for (;;) {
-    path_ = std::string(base) + "lumavex_test_" + std::to_string(::GetCurrentProcessId()) + "_" +
+    path_ = Narrow(base) + "lumavex_test_" + std::to_string(::GetCurrentProcessId()) + "_" +
             std::to_string(++counter);
-    if (::CreateDirectoryA(path_.c_str(), nullptr)) break;
+    if (::CreateDirectoryW(Widen(path_).c_str(), nullptr)) break;
   }
 }
 
 void RemoveTree(const std::string& folder) {
-  WIN32_FIND_DATAA data;
+  WIN32_FIND_DATAW data;
   {
-    UniqueFind find(::FindFirstFileA((folder + "\\*").c_str(), &data));
+    UniqueFind find(::FindFirstFileW(Widen(folder + "\\*").c_str(), &data));
     if (find) {
       do {
-        const std::string name = data.cFileName;
+        const std::string name = Narrow(data.cFileName);
         if (name == "." || name == "..") continue;
         const std::string path = folder + "\\" + name;
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
           RemoveTree(path);
         else
-          ::DeleteFileA(path.c_str());
-      } while (::FindNextFileA(find.get(), &data));
+          DeleteFileAt(path);
+      } while (::FindNextFileW(find.get(), &data));
     }
   }  // the find handle is closed before the folder itself goes
-  ::RemoveDirectoryA(folder.c_str());
+  ::RemoveDirectoryW(Widen(folder).c_str());
 }
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
