@@ -55,7 +55,7 @@ JpegFrameInfo CheckJpegFrame(const std::uint8_t* data, std::size_t size) {
   if (width == 0) return info;  // a scan before any frame header
   // The scan's data and EOI must follow: the last two bytes cannot also be
   // part of the scan header.
-  if (i > size - 2) return info;
+  if (i >= size - 2) return info;
   info.readable = true;
   info.width = width;
   info.height = height;

@@ -44,10 +44,7 @@ class Bytes {
   Bytes& U16(std::uint32_t v) { return U8(v).U8(v >> 8); }
   Bytes& U32(std::uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
   Bytes& U64(std::uint64_t v) { return U32(static_cast<std::uint32_t>(v)).U32(static_cast<std::uint32_t>(v >> 32)); }
-  Bytes& Code(const char* fourcc) {
-    out_.insert(out_.end(), fourcc, fourcc + 4);
-    return *this;
-  }
+  Bytes& Code(const char* fourcc) { return U8(fourcc[0]).U8(fourcc[1]).U8(fourcc[2]).U8(fourcc[3]); }
   Bytes& Zeros(std::size_t count) {
     out_.insert(out_.end(), count, 0);
     return *this;
@@ -178,32 +175,43 @@ bool MjpegAviWriter::StartPart() {
 bool MjpegAviWriter::ClosePart() {
   const bool firstPart = parts_.empty();
   const std::uint32_t count = static_cast<std::uint32_t>(entries_.size());
-  std::vector<std::uint8_t> index;
-  index.reserve(kStandardIndexHeaderSize + std::size_t{kStandardIndexEntrySize} * count);
-  Bytes out(index);
+  // The entries go through the file's buffer one by one, so that no second
+  // copy of the index is ever held.
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(kStandardIndexHeaderSize);
+  Bytes out(bytes);
   out.Code("ix00").U32(kStandardIndexHeaderSize - 8 + kStandardIndexEntrySize * count);
   out.U16(2).U8(0).U8(1);  // two longs an entry; an index of chunks
   out.U32(count).Code("00dc").U64(moviCode_).U32(0);
-  // Offsets point at the data, past the chunk header; the size's top bit
-  // clear marks a key frame.
-  for (const FrameEntry& e : entries_) out.U32(e.offset + kChunkHeaderSize).U32(e.size);
 
   Part part{};
   part.riffStart = riffStart_;
   part.moviCode = moviCode_;
   part.indexStart = file_.Position();
-  part.indexSize = static_cast<std::uint32_t>(index.size());
+  part.indexSize = kStandardIndexHeaderSize + kStandardIndexEntrySize * count;
   part.frames = count;
-  if (!file_.Write(index.data(), index.size())) return Fail();
+  bool ok = file_.Write(bytes.data(), bytes.size());
+  // Offsets point at the data, past the chunk header; the size's top bit
+  // clear marks a key frame.
+  for (std::size_t i = 0; ok && i < entries_.size(); ++i) {
+    bytes.clear();
+    out.U32(entries_[i].offset + kChunkHeaderSize).U32(entries_[i].size);
+    ok = file_.Write(bytes.data(), bytes.size());
+  }
   part.moviEnd = file_.Position();
 
-  if (firstPart) {
-    index.clear();
+  if (ok && firstPart) {
+    bytes.clear();
     out.Code("idx1").U32(kLegacyIndexEntrySize * count);
-    for (const FrameEntry& e : entries_) out.Code("00dc").U32(kAviifKeyFrame).U32(e.offset).U32(e.size);
-    if (!file_.Write(index.data(), index.size())) return Fail();
+    ok = file_.Write(bytes.data(), bytes.size());
+    for (std::size_t i = 0; ok && i < entries_.size(); ++i) {
+      bytes.clear();
+      out.Code("00dc").U32(kAviifKeyFrame).U32(entries_[i].offset).U32(entries_[i].size);
+      ok = file_.Write(bytes.data(), bytes.size());
+    }
     firstPartFrames_ = count;
   }
+  if (!ok) return Fail();
   part.end = file_.Position();
   parts_.push_back(part);
   entries_.clear();
