@@ -104,30 +104,32 @@ std::vector<std::uint8_t> MjpegAviWriter::FirstHeader() const {
   out.Code("LIST").U32(kHdrlSize).Code("hdrl");
 
   out.Code("avih").U32(kMainHeaderSize);
-  out.U32((1000000 + fps / 2) / fps);            // microseconds per frame
+  out.U32((1000000 + fps / 2) / fps);  // microseconds per frame
   out.U32(Clamp32(std::uint64_t{largestChunk} * fps));  // max bytes per second
-  out.U32(0);                                    // padding granularity
+  out.U32(0);  // padding granularity
   out.U32(kAvifHasIndex | kAvifIsInterleaved);
-  out.U32(firstPartFrames_);                     // frames of the first part only
-  out.U32(0);                                    // initial frames
-  out.U32(1);                                    // streams
-  out.U32(largestChunk);                         // suggested buffer size
+  out.U32(firstPartFrames_);  // frames of the first part only
+  out.U32(0);  // initial frames
+  out.U32(1);  // streams
+  out.U32(largestChunk);  // suggested buffer size
   out.U32(layout_.width).U32(layout_.height);
   out.Zeros(16);
 
   out.Code("LIST").U32(kStrlSize).Code("strl");
   out.Code("strh").U32(kStreamHeaderSize);
   out.Code("vids").Code("MJPG");
-  out.U32(0);                    // flags
-  out.U16(0).U16(0);             // priority, language
-  out.U32(0);                    // initial frames
-  out.U32(1).U32(fps);           // scale, rate: one frame lasts 1/fps s
-  out.U32(0);                    // start
-  out.U32(frames_);              // length: every frame of every part
-  out.U32(largestChunk);         // suggested buffer size
-  out.U32(0xFFFFFFFF);           // quality: the default
-  out.U32(0);                    // sample size: varies
-  out.U16(0).U16(0).U16(std::min<std::uint32_t>(layout_.width, 0x7FFF)).U16(std::min<std::uint32_t>(layout_.height, 0x7FFF));
+  out.U32(0);  // flags
+  out.U16(0).U16(0);  // priority, language
+  out.U32(0);  // initial frames
+  out.U32(1).U32(fps);  // scale, rate: one frame lasts 1/fps s
+  out.U32(0);  // start
+  out.U32(frames_);  // length: every frame of every part
+  out.U32(largestChunk);  // suggested buffer size
+  out.U32(0xFFFFFFFF);  // quality: the default
+  out.U32(0);  // sample size: varies
+  // rcFrame, in 16-bit fields
+  out.U16(0).U16(0).U16(std::min<std::uint32_t>(layout_.width, 0x7FFF));
+  out.U16(std::min<std::uint32_t>(layout_.height, 0x7FFF));
 
   out.Code("strf").U32(kBitmapInfoSize);
   out.U32(kBitmapInfoSize).U32(layout_.width).U32(layout_.height);

@@ -97,7 +97,8 @@ Frames FirstFrames(std::size_t count) { return Frames(VaryingFrames().begin(), V
 bool WriteAvi(const std::string& path, std::size_t count, std::uint64_t partSize = kMiB, std::size_t* parts = nullptr) {
   MjpegAviWriter writer(path, MjpegAviLayout{163, 123, 3, partSize});
   bool ok = writer.Open();
-  for (std::size_t i = 0; ok && i < count; ++i) ok = writer.AddFrame(VaryingFrames()[i].data(), VaryingFrames()[i].size());
+  for (std::size_t i = 0; ok && i < count; ++i)
+    ok = writer.AddFrame(VaryingFrames()[i].data(), VaryingFrames()[i].size());
   if (parts != nullptr) *parts = writer.PartCount();
   return writer.Finish() && ok;
 }

@@ -10,11 +10,14 @@
 // stderr); frames before the first readable one by that one.
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "avi/frame_list.h"
@@ -62,12 +65,16 @@ int main(int argc, char** argv) {
   const unsigned fps = argc == 4 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)) : 1;
 
   const Clock::time_point start = Clock::now();
-  std::vector<std::string> names;
+  // Filtered and ordered in place (as ListFrameFiles does), so the names
+  // are held once.
+  std::vector<std::string> frames;
   std::error_code error;
-  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
-    names.push_back(it->path().filename().string());
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    std::string name = it->path().filename().string();
+    if (lumavex::MatchesFilePattern(name, "*.jpg")) frames.push_back(std::move(name));
+  }
   if (error) return Fail("cannot list " + folder.string() + ": " + error.message());
-  const std::vector<std::string> frames = lumavex::ListFrameFiles(names, "*.jpg");
+  std::sort(frames.begin(), frames.end(), lumavex::FileNameLess);
   if (frames.empty()) return Fail("no *.jpg files in " + folder.string());
 
   // The current file and the last good frame, swapped rather than copied.
@@ -81,7 +88,8 @@ int main(int argc, char** argv) {
     const bool read = ReadWhole((folder / name).string(), current, currentSize);
     const lumavex::JpegFrameInfo info =
         read ? lumavex::CheckJpegFrame(current.data(), currentSize) : lumavex::JpegFrameInfo{};
-    const bool usable = info.readable && (!first.readable || (info.width == first.width && info.height == first.height));
+    const bool usable =
+        info.readable && (!first.readable || (info.width == first.width && info.height == first.height));
     if (usable) {
       current.swap(previous);
       previousSize = currentSize;
