@@ -9,7 +9,13 @@
 //
 // The file is written to `<target>.part` beside the target and renamed into
 // place by Finish() only when it is complete: the target is either a whole
-// video or absent (an earlier file of that name stays until the rename).
+// video or absent (an earlier file of that name stays until the rename; on
+// Windows it is removed just before it, as the C runtime's rename does not
+// replace).
+//
+// Memory stays flat: frames are never held, only 8 bytes of index a frame
+// of the part being written. The super index has room for 256 parts (256 GB
+// at the default part size); a frame that would need more fails.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -39,7 +45,8 @@ class MjpegAviWriter {
   MjpegAviWriter(const MjpegAviWriter&) = delete;
   MjpegAviWriter& operator=(const MjpegAviWriter&) = delete;
 
-  // Creates the temporary and writes the headers. False when it cannot.
+  // Creates the temporary and writes the headers. False when it cannot, or
+  // when the size is 0 or beyond 65535 either way.
   bool Open();
   // Appends one frame (a whole JPEG file). False once any write failed; the
   // writer then stays failed. A frame too large for one part (about 2 GB)
