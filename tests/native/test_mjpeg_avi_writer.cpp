@@ -1,0 +1,234 @@
+// The Motion JPEG AVI writer: frames must come back byte for byte through
+// every index (ours, read here, and ffmpeg's reading) across OpenDML parts,
+// and a failed write must leave no file that looks like a video.
+#include "avi/mjpeg_avi_writer.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "native/jpeg_test_support.h"
+#include "platform/utf8_file.h"
+#include "native/mjpeg_test_frames.h"
+
+namespace lumavex::testing {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Frames = std::vector<Bytes>;
+constexpr std::uint64_t kMiB = 1 << 20;
+
+std::uint32_t U32(const Bytes& b, std::uint64_t at) {
+  return b.at(at) | (b.at(at + 1) << 8) | (b.at(at + 2) << 16) | (std::uint32_t{b.at(at + 3)} << 24);
+}
+std::string Code(const Bytes& b, std::uint64_t at) { return std::string(b.begin() + at, b.begin() + at + 4); }
+
+// Offset of the first chunk `id` ("LIST:movi" for lists) between `begin`
+// and `end`, following chunk sizes and pad bytes; fails when there is none.
+std::uint64_t FindChunk(const Bytes& f, std::uint64_t begin, std::uint64_t end, const std::string& id) {
+  for (std::uint64_t at = begin; at + 12 <= end; at += 8 + U32(f, at + 4) + (U32(f, at + 4) & 1)) {
+    const std::string code = Code(f, at);
+    if ((code == "LIST" || code == "RIFF" ? code + ":" + Code(f, at + 8) : code) == id) return at;
+  }
+  ADD_FAILURE() << "no " << id;
+  return f.size();
+}
+std::uint64_t EndOf(const Bytes& f, std::uint64_t chunk) { return chunk + 8 + U32(f, chunk + 4); }
+
+struct ReadBack {
+  std::size_t parts = 0;
+  std::uint32_t firstPartFrames = 0, allFrames = 0;  // avih and dmlh
+  Frames bySuperIndex;   // indx -> each part's ix00 -> chunk data
+  Frames byLegacyIndex;  // the first part's idx1, from its 'movi' code
+};
+
+ReadBack Read(const Bytes& f) {
+  ReadBack r;
+  for (std::uint64_t at = 0; at + 12 <= f.size(); at = EndOf(f, at)) {
+    EXPECT_EQ(Code(f, at + 8), r.parts++ == 0 ? "AVI " : "AVIX");
+    EXPECT_LE(EndOf(f, at), f.size());
+  }
+  const std::uint64_t hdrl = FindChunk(f, 12, f.size(), "LIST:hdrl");
+  r.firstPartFrames = U32(f, FindChunk(f, hdrl + 12, EndOf(f, hdrl), "avih") + 24);
+  const std::uint64_t odml = FindChunk(f, hdrl + 12, EndOf(f, hdrl), "LIST:odml");
+  r.allFrames = U32(f, FindChunk(f, odml + 12, EndOf(f, odml), "dmlh") + 8);
+  const std::uint64_t strl = FindChunk(f, hdrl + 12, EndOf(f, hdrl), "LIST:strl");
+  const std::uint64_t indx = FindChunk(f, strl + 12, EndOf(f, strl), "indx");
+  for (std::uint32_t p = 0; p < U32(f, indx + 12); ++p) {
+    const std::uint64_t ix = U32(f, indx + 32 + 16 * p) | (std::uint64_t{U32(f, indx + 36 + 16 * p)} << 32);
+    EXPECT_EQ(Code(f, ix), "ix00");
+    const std::uint64_t base = U32(f, ix + 20) | (std::uint64_t{U32(f, ix + 24)} << 32);
+    for (std::uint32_t i = 0; i < U32(f, ix + 12); ++i) {
+      const std::uint64_t data = base + U32(f, ix + 32 + 8 * i);
+      const std::uint32_t size = U32(f, ix + 36 + 8 * i);  // top bit clear: a key frame
+      EXPECT_EQ(Code(f, data - 8) + std::to_string(U32(f, data - 4)), "00dc" + std::to_string(size));
+      r.bySuperIndex.emplace_back(f.begin() + data, f.begin() + data + size);
+    }
+  }
+  const std::uint64_t movi = FindChunk(f, 12, EndOf(f, 0), "LIST:movi");
+  const std::uint64_t idx1 = FindChunk(f, 12, EndOf(f, 0), "idx1");
+  for (std::uint64_t e = idx1 + 8; e < EndOf(f, idx1); e += 16) {
+    const std::uint64_t chunk = movi + 8 + U32(f, e + 8);
+    EXPECT_EQ(Code(f, e) + std::to_string(U32(f, e + 4)), "00dc16");  // AVIIF_KEYFRAME
+    EXPECT_EQ(Code(f, chunk) + std::to_string(U32(f, chunk + 4)), "00dc" + std::to_string(U32(f, e + 12)));
+    r.byLegacyIndex.emplace_back(f.begin() + chunk + 8, f.begin() + chunk + 8 + U32(f, e + 12));
+  }
+  return r;
+}
+
+// 360 frames of 163x123, about 2 to 20 KB, odd and even sizes.
+const Frames& VaryingFrames() {
+  static const Frames frames = [] {
+    Frames made;
+    for (unsigned i = 0; i < 360; ++i) made.push_back(EncodeTestFrame(163, 123, i, static_cast<int>(i * 37 % 90)));
+    return made;
+  }();
+  return frames;
+}
+Frames FirstFrames(std::size_t count) { return Frames(VaryingFrames().begin(), VaryingFrames().begin() + count); }
+
+bool WriteAvi(const std::string& path, std::size_t count, std::uint64_t partSize = kMiB, std::size_t* parts = nullptr) {
+  MjpegAviWriter writer(path, MjpegAviLayout{163, 123, 3, partSize});
+  bool ok = writer.Open();
+  for (std::size_t i = 0; ok && i < count; ++i)
+    ok = writer.AddFrame(VaryingFrames()[i].data(), VaryingFrames()[i].size());
+  if (parts != nullptr) *parts = writer.PartCount();
+  return writer.Finish() && ok;
+}
+
+std::string OutputOf(const std::string& command) {
+  std::string output;
+  if (std::FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
+    pclose(pipe);
+  }
+  return output;
+}
+
+TEST(MjpegAviWriter, ManyPartsReadBackThroughBothIndexes) {
+  ScratchFolder folder;
+  const std::string path = folder.file("parts.avi");
+  ASSERT_TRUE(WriteAvi(path, VaryingFrames().size()));
+  const Bytes file = readFile(path);
+  const ReadBack avi = Read(file);
+  EXPECT_GT(file.size(), 3 * kMiB);
+  EXPECT_GE(avi.parts, 4u);
+  EXPECT_EQ(avi.bySuperIndex, VaryingFrames());
+  EXPECT_EQ(avi.allFrames, VaryingFrames().size());
+  EXPECT_EQ(avi.firstPartFrames, avi.byLegacyIndex.size());
+  EXPECT_EQ(avi.byLegacyIndex, FirstFrames(avi.byLegacyIndex.size()));
+  EXPECT_LT(avi.byLegacyIndex.size(), VaryingFrames().size() / 3);
+
+  const ReadBack one = (WriteAvi(path, 1), Read(readFile(path)));
+  EXPECT_EQ(one.parts, 1u);
+  EXPECT_EQ(one.bySuperIndex, FirstFrames(1));
+  EXPECT_EQ(one.byLegacyIndex, FirstFrames(1));
+}
+
+TEST(MjpegAviWriter, FfmpegReadsEveryPacketUnchanged) {
+  if (std::system("command -v ffprobe >/dev/null && command -v ffmpeg >/dev/null") != 0)
+    GTEST_SKIP() << "ffprobe/ffmpeg not installed (tools/install-deps.sh installs them)";
+  ScratchFolder folder;
+  const std::string path = folder.file("parts.avi");
+  for (const std::size_t count : {VaryingFrames().size(), std::size_t{1}}) {
+    ASSERT_TRUE(WriteAvi(path, count));
+    EXPECT_EQ(OutputOf("ffprobe -v error -count_packets -show_entries stream=codec_name,width,height,nb_read_packets "
+                       "-of csv=p=0 '" + path + "'"),
+              "mjpeg,163,123," + std::to_string(count) + "\n");
+    const std::string out = folder.file("out" + std::to_string(count));
+    std::filesystem::create_directory(out);
+    OutputOf("ffmpeg -v error -i '" + path + "' -c copy -f image2 '" + out + "/%05d.jpg'");
+    Frames packets;
+    char name[32];
+    for (std::size_t i = 1; std::snprintf(name, sizeof name, "/%05zu.jpg", i), fileExists(out + name); ++i)
+      packets.push_back(readFile(out + name));
+    EXPECT_EQ(packets, FirstFrames(count));
+  }
+}
+
+TEST(MjpegAviWriter, ExpectedSizeIsCloseAboveTheRealSize) {
+  ScratchFolder folder;
+  const std::string path = folder.file("sized.avi");
+  for (const std::uint64_t partSize : {std::uint64_t{1} << 30, kMiB, kMiB / 4, std::uint64_t{30000}}) {
+    std::uint64_t frameBytes = 0;
+    for (std::size_t count = 1; count <= VaryingFrames().size(); count = count * 3 + 1) {
+      for (std::size_t i = count / 3; i < count; ++i) frameBytes += VaryingFrames()[i].size();
+      std::size_t parts = 0;
+      ASSERT_TRUE(WriteAvi(path, count, partSize, &parts));
+      const std::uint64_t real = std::filesystem::file_size(path);
+      const std::uint64_t expected =
+          MjpegAviWriter::ExpectedFileSize(frameBytes, static_cast<std::uint32_t>(count), partSize);
+      EXPECT_GE(expected, real) << count << " frames in " << parts << " parts";
+      EXPECT_LE(expected, real + 4096 + 40 * count) << count << " frames in " << parts << " parts";
+    }
+  }
+}
+
+// Writes `count` frames in a child process whose files may not grow past
+// `limit` bytes, as on a disk that fills up. Exit code: 0 written, 1 a frame
+// failed, 2 Finish failed.
+int WriteWithFileSizeLimit(const std::string& path, std::size_t count, rlim_t limit) {
+  VaryingFrames();  // made before the fork
+  const pid_t child = fork();
+  if (child == 0) {
+    signal(SIGXFSZ, SIG_IGN);  // a failing write instead of a killed process
+    const rlimit fileSize = {limit, limit};
+    if (setrlimit(RLIMIT_FSIZE, &fileSize) != 0) _exit(100);
+    MjpegAviWriter writer(path, MjpegAviLayout{163, 123, 3, kMiB});
+    if (!writer.Open()) _exit(1);
+    for (std::size_t i = 0; i < count; ++i)
+      if (!writer.AddFrame(VaryingFrames()[i].data(), VaryingFrames()[i].size())) _exit(1);
+    _exit(writer.Finish() ? 0 : 2);
+  }
+  int status = 0;
+  return child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(MjpegAviWriter, FailedWriteLeavesOnlyTheEarlierFile) {
+  ScratchFolder folder;
+  const std::string path = folder.file("video.avi");
+  const Bytes earlier = {'o', 'l', 'd'};
+  std::fwrite(earlier.data(), 1, earlier.size(), UniqueStdFile(std::fopen(path.c_str(), "wb")).get());
+  // A full disk while frames are added (past the write buffer), and one
+  // noticed only when Finish writes out the rest.
+  EXPECT_EQ(WriteWithFileSizeLimit(path, VaryingFrames().size(), 256 * 1024), 1);
+  EXPECT_EQ(WriteWithFileSizeLimit(path, 40, 64 * 1024), 2);
+  EXPECT_EQ(readFile(path), earlier);
+  // No frames at all is refused too.
+  MjpegAviWriter empty(path, MjpegAviLayout{163, 123, 3});
+  ASSERT_TRUE(empty.Open());
+  EXPECT_FALSE(empty.Finish());
+  EXPECT_EQ(readFile(path), earlier);
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"video.avi"});
+  // With room enough, it is replaced.
+  EXPECT_EQ(WriteWithFileSizeLimit(path, 40, 64 * kMiB), 0);
+  EXPECT_EQ(Read(readFile(path)).bySuperIndex, FirstFrames(40));
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"video.avi"});
+}
+
+TEST(MjpegAviWriter, VanishedOrMissingFolderLeavesNothing) {
+  ScratchFolder folder;
+  const std::string stick = folder.file("stick");
+  std::filesystem::create_directory(stick);
+  MjpegAviWriter writer(stick + "/video.avi", MjpegAviLayout{163, 123, 3});
+  ASSERT_TRUE(writer.Open());
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(writer.AddFrame(VaryingFrames()[i].data(), VaryingFrames()[i].size()));
+  std::filesystem::remove_all(stick);
+  EXPECT_FALSE(writer.Finish());
+  MjpegAviWriter missing(folder.file("no such folder/x.avi"), MjpegAviLayout{163, 123, 3});
+  EXPECT_FALSE(missing.Open());
+  EXPECT_FALSE(missing.AddFrame(VaryingFrames()[0].data(), VaryingFrames()[0].size()));
+  EXPECT_FALSE(missing.Finish());
+  EXPECT_TRUE(folder.entries().empty());
+}
+
+}  // namespace
+}  // namespace lumavex::testing
