@@ -10,6 +10,8 @@
 #include <new>
 
 #include "platform/message.h"
+#include "platform/utf8.h"
+#include "platform/utf8_file.h"
 
 namespace lumavex {
 namespace {
@@ -89,7 +91,7 @@ bool cDib::CreateFromFile(const std::string& filename) {
         return false;
     }
     errno = 0;
-    FilePtr file(std::fopen(filename.c_str(), "rb"));
+    FilePtr file(OpenFileUtf8(filename, "rb"));
     if (!file) {
         const int error = errno != 0 ? errno : EIO;
         if (error == EACCES)
@@ -197,7 +199,7 @@ bool cDib::AdoptPackedDib(const std::uint8_t* bytes, const InfoHeader& header) {
 
 bool cDib::WriteToFile(const std::string& filename) const {
     // "wb" truncates, so a longer old file leaves no stale bytes behind.
-    FilePtr file(std::fopen(filename.c_str(), "wb"));
+    FilePtr file(OpenFileUtf8(filename, "wb"));
     if (!file) return false;
     std::uint8_t header[kFileHeaderBytes];
     StoreFileHeader(file_, header);
@@ -213,7 +215,8 @@ bool cDib::WriteToFile(const std::string& filename) const {
 bool cDib::FileExists(const std::string& filename) {
 #ifdef _WIN32
     struct _stat64 status;
-    if (_stat64(filename.c_str(), &status) != 0) return false;
+    const std::u16string wide = Utf8ToUtf16(filename);
+    if (_wstat64(reinterpret_cast<const wchar_t*>(wide.c_str()), &status) != 0) return false;
     return (status.st_mode & _S_IFMT) == _S_IFREG;
 #else
     struct stat status;

@@ -356,13 +356,13 @@ TEST_F(WriteAvi, RepeatedConversionsLeaveNothingBehind) {
   for (int run = 0; run < 3; ++run) {
     AviChoices choices = UserAviChoices();
     const std::string target = temp.path() + "\\run" + std::to_string(run) + ".avi";
-    choices.target = [target](HWND, std::string& chosen) {
+    choices.target = [target](HWND, std::string& chosen, AviOutput&) {
       chosen = target;
       return true;
     };
     test::MessageRecorder recorder;
     DialogDriver driver(ChooseUncompressed);
-    ConvertFolderToAvi(*form_, choices);
+    form_->WriteAvi(choices);
     driver.Finish();
     EXPECT_TRUE(driver.failures().empty());
     EXPECT_TRUE(recorder.messages().empty()) << Messages(recorder.messages());
