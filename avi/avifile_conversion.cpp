@@ -61,29 +61,53 @@ bool IsUncompressed(const AVICOMPRESSOPTIONS& options) {
          options.fccHandler == mmioFOURCC('d', 'i', 'b', ' ');
 }
 
+bool SpelledByCodePage(const std::string& path) {
+  const std::wstring wide = Widen(path);
+  BOOL lost = FALSE;
+  const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lost);
+  return n > 0 && !lost;
+}
+
+// Where the video is written. The AVI services reach their files through
+// the multimedia I/O's 8-bit file calls (Wine's do), so a target the code
+// page cannot spell is written under a temporary name that it can, and
+// moved into place once complete.
+std::string WritingPath(const std::string& target) {
+  if (SpelledByCodePage(target)) return target;
+  wchar_t folder[MAX_PATH + 1] = {};
+  const DWORD n = ::GetTempPathW(MAX_PATH + 1, folder);
+  if (n == 0 || n > MAX_PATH) return target;
+  const std::string path = Narrow(folder) + "lumavex-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                           std::to_string(::GetTickCount64()) + ".avi";
+  return SpelledByCodePage(path) ? path : target;
+}
+
 // The pre-check of an uncompressed video, whose size is known now: false
 // (after saying why) when it would pass the format's limit or not fit.
-bool FitsBeforehand(const ConversionInput& in, std::uint64_t frameBytes) {
+bool FitsBeforehand(const ConversionInput& in, const std::string& path, std::uint64_t frameBytes) {
   const std::uint64_t needed = UncompressedAviSize(in.frames.size(), frameBytes);
   if (needed > kAvi1SizeLimit) {
     in.view.Message(TooLargeText(in.target, needed, kAvi1SizeLimit), MessageIcon::Exclamation);
     return false;
   }
-  std::uint64_t free = 0;
-  // The file made so far is tiny; the volume's free space is what counts.
-  if (FreeSpaceOfVolume(TargetFolder(in.target), free) && needed > free) {
-    in.view.Message(NoRoomText(in.target, needed, free), MessageIcon::Exclamation);
-    return false;
+  // The file made so far is tiny; the volume's free space is what counts
+  // (on both volumes when the video is written elsewhere first).
+  for (const std::string& folder : {TargetFolder(in.target), TargetFolder(path)}) {
+    std::uint64_t free = 0;
+    if (FreeSpaceOfVolume(folder, free) && needed > free) {
+      in.view.Message(NoRoomText(in.target, needed, free), MessageIcon::Exclamation);
+      return false;
+    }
   }
   return true;
 }
 
 // Steps from opening the target to the last frame.
-Outcome WriteFrames(const ConversionInput& in, const AviChoices& choices, AviSession& avi, cDib& dib,
-                    Progress& progress) {
+Outcome WriteFrames(const ConversionInput& in, const std::string& path, const AviChoices& choices, AviSession& avi,
+                    cDib& dib, Progress& progress) {
   ConversionView& view = in.view;
   PAVIFILE file = nullptr;
-  HRESULT last = ::AVIFileOpenW(&file, Widen(in.target).c_str(), kCreateForWriting, nullptr);
+  HRESULT last = ::AVIFileOpenW(&file, Widen(path).c_str(), kCreateForWriting, nullptr);
   avi.file.reset(file);
   if (last != 0) {
     view.Message("Can't open File to write, try to use different name to save.", MessageIcon::None);
@@ -97,7 +121,8 @@ Outcome WriteFrames(const ConversionInput& in, const AviChoices& choices, AviSes
   for (const FrameFile& frame : in.frames) paths.push_back(FramePath(in.request.folder, frame.name));
   FrameThroughDisk frames(view, FramePath(in.request.folder, kTempName));
   FrameLoad first = FrameLoad::Unreadable;
-  for (int i = 0; i < count && first == FrameLoad::Unreadable; ++i) first = frames.Load(i, paths[i], dib);
+  // Shown when the loop below comes to it: the frames are shown as they are written.
+  for (int i = 0; i < count && first == FrameLoad::Unreadable; ++i) first = frames.Load(i, paths[i], dib, false);
   if (first != FrameLoad::Loaded) {
     view.Message("Could not load first bitmap file in list!", MessageIcon::Exclamation);
     return Outcome::Stopped;
@@ -143,7 +168,7 @@ Outcome WriteFrames(const ConversionInput& in, const AviChoices& choices, AviSes
   }
 
   const bool uncompressed = IsUncompressed(*avi.options.record());
-  if (uncompressed && !FitsBeforehand(in, static_cast<std::uint64_t>(dib.SizeImage()))) return Outcome::Refused;
+  if (uncompressed && !FitsBeforehand(in, path, static_cast<std::uint64_t>(dib.SizeImage()))) return Outcome::Refused;
 
   frames.DecodeAhead(paths);
   for (int i = 0; i < count; ++i) {
@@ -199,8 +224,14 @@ bool WrittenFileHolds(const std::string& path, const Progress& progress) {
          (::AVIStreamRead(stream.get(), progress.frames - 1, 1, nullptr, 0, &bytes, nullptr) == 0 && bytes > 0);
 }
 
-void RemoveBrokenFile(const ConversionInput& in) {
-  ::DeleteFileW(Widen(in.target).c_str());
+// Moves the video written elsewhere to its target.
+bool PutInPlace(const std::string& path, const std::string& target) {
+  return path == target || ::MoveFileExW(Widen(path).c_str(), Widen(target).c_str(),
+                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+}
+
+void RemoveBrokenFile(const ConversionInput& in, const std::string& path) {
+  ::DeleteFileW(Widen(path).c_str());
   std::uint64_t free = 0;
   const bool known = FreeSpaceOfVolume(TargetFolder(in.target), free);
   in.view.Message(WriteFailureText(in.target, known, free), MessageIcon::Information);
@@ -209,32 +240,35 @@ void RemoveBrokenFile(const ConversionInput& in) {
 }  // namespace
 
 void WriteThroughAviServices(const ConversionInput& in, const AviChoices& choices) {
+  const std::string path = WritingPath(in.target);
   Progress progress;
   Outcome outcome;
   {
     AviSession avi;
     cDib dib;  // dropped before the session releases anything
-    outcome = WriteFrames(in, choices, avi, dib, progress);
+    outcome = WriteFrames(in, path, choices, avi, dib, progress);
   }
   // Everything is released here: the file is complete and closed.
   switch (outcome) {
     case Outcome::Stopped:
+      // The file made before stopping stays, as the target.
+      if (!PutInPlace(path, in.target)) ::DeleteFileW(Widen(path).c_str());
       return;
     case Outcome::Refused:
-      ::DeleteFileW(Widen(in.target).c_str());
+      ::DeleteFileW(Widen(path).c_str());
       return;
     case Outcome::OpenFailed:
       in.view.Message("There was an error writing the file.", MessageIcon::Information);
       return;
     case Outcome::Failed:
-      RemoveBrokenFile(in);
+      RemoveBrokenFile(in, path);
       return;
     case Outcome::Written:
     case Outcome::CutShort:
       break;
   }
-  if (!WrittenFileHolds(in.target, progress)) {
-    RemoveBrokenFile(in);
+  if (!WrittenFileHolds(path, progress) || !PutInPlace(path, in.target)) {
+    RemoveBrokenFile(in, path);
     return;
   }
   std::string text;

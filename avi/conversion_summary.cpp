@@ -42,9 +42,16 @@ std::string ByteCount(std::uint64_t bytes) {
     value /= 1024;
     ++unit;
   }
-  char text[32];
-  std::snprintf(text, sizeof text, value < 10 && unit > 0 ? "%.1f %s" : "%.0f %s", value, kUnits[unit]);
-  return text;
+  // Two significant decimals below 10, one below 100, trailing zeros dropped:
+  // "2 GB", "2.02 GB", "12.5 MB", "340 KB".
+  char number[32];
+  std::snprintf(number, sizeof number, value < 10 ? "%.2f" : value < 100 ? "%.1f" : "%.0f", value);
+  std::string text = number;
+  if (text.find('.') != std::string::npos) {
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+  }
+  return text + " " + kUnits[unit];
 }
 
 std::string Grouped(std::uint64_t n) {

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "avi/frame_folder.h"
+#include "avi/jpeg_frame_check.h"
 #include "imaging/bmp_writer.h"
 #include "platform/gdi.h"
 
@@ -54,7 +55,12 @@ FrameDecoder::FrameDecoder() {
 bool FrameDecoder::Decode(const std::string& path, std::vector<std::uint8_t>& bmp) {
   try {
     if (!ReadFrameFile(path, file_)) return false;
-    if (DecodeJpegBytes(file_.data(), file_.size(), bmp)) return true;
+    // A JPEG file that is cut short (or lacks its frame header) is not
+    // decoded partly by another loader: it is an unreadable frame.
+    if (IsJpeg(file_.data(), file_.size())) {
+      if (!CheckJpegFrame(file_.data(), file_.size()).readable) return false;
+      if (DecodeJpegBytes(file_.data(), file_.size(), bmp)) return true;
+    }
     return DecodeOther(path, bmp);
   } catch (const std::bad_alloc&) {
     // A picture too large for memory is not a frame we can write.
@@ -79,7 +85,9 @@ bool FrameDecoder::DecodeJpegData(const std::uint8_t* data, std::size_t size, st
 }
 
 bool FrameDecoder::DecodeJpegBytes(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& bmp) {
-  if (!IsJpeg(data, size) || !factory_ || !jpegDecoders_ || size > std::numeric_limits<DWORD>::max()) return false;
+  if (!IsJpeg(data, size) || !CheckJpegFrame(data, size).readable || !factory_ || !jpegDecoders_ ||
+      size > std::numeric_limits<DWORD>::max())
+    return false;
   ComPtr<IWICStream> stream;
   // The stream only reads the bytes; the imaging API takes them as writable.
   if (FAILED(factory_->CreateStream(stream.put())) ||

@@ -31,7 +31,7 @@ FrameThroughDisk::FitResult FrameThroughDisk::Fit() {
   return FitBmp24(frame_, width_, height_, frame_) ? FitResult::Fitted : FitResult::Unfit;
 }
 
-FrameLoad FrameThroughDisk::Load(int index, const std::string& framePath, cDib& dib) {
+FrameLoad FrameThroughDisk::Load(int index, const std::string& framePath, cDib& dib, bool show) {
   // What the other thread could not decode is tried here, with every kind of
   // picture file the platform reads.
   const bool decoded = (ahead_ && ahead_->Take(index, scratch_)) || decoder_.Decode(framePath, scratch_);
@@ -43,7 +43,7 @@ FrameLoad FrameThroughDisk::Load(int index, const std::string& framePath, cDib& 
     frame_.swap(scratch_);  // the display may still need the frame before
     return FrameLoad::Unreadable;
   }
-  display_.Frame(index, frame_);
+  if (show) display_.Frame(index, frame_);
   // Without a fresh temporary file the reader would hand back an older frame.
   if (!temp_.Write(frame_)) {
     ShowLatest();

@@ -37,8 +37,9 @@ class FrameThroughDisk {
   // From here on, frames of another size are fitted into this one.
   void FitInto(int width, int height);
 
-  // Frame `index` of the list, read from `framePath`.
-  FrameLoad Load(int index, const std::string& framePath, cDib& dib);
+  // Frame `index` of the list, read from `framePath`, and shown unless
+  // `show` is false.
+  FrameLoad Load(int index, const std::string& framePath, cDib& dib, bool show = true);
 
   // Brings the display up to the last frame loaded.
   void ShowLatest();

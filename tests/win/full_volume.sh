@@ -1,11 +1,13 @@
 #!/bin/sh
-# ctest fixture for the disk-full recording test: "mount DIR" puts a tiny
-# tmpfs at DIR and fills it until only a few frames fit; "unmount DIR" takes
-# it away. Mounting needs root; when it cannot be done, a note in DIR says
-# why and the test skips with that reason.
+# ctest fixture for the disk-full tests: "mount DIR" puts a tiny tmpfs at
+# DIR and fills it until only a few frames fit; "mount DIR SIZE_KB" puts an
+# empty tmpfs of that size there, for tests that fill it themselves as they
+# need; "unmount DIR" takes it away. Mounting needs root; when it cannot be
+# done, a note in DIR says why and the test skips with that reason.
 set -u
 action="$1"
 dir="$2"
+size_kb="${3:-}"
 
 unmount() {
   if mountpoint -q "$dir" 2>/dev/null; then umount "$dir" || umount -l "$dir"; fi
@@ -21,14 +23,16 @@ case "$action" in
       echo "full volume: skipped (not root)"
       exit 0
     fi
-    if ! err="$(mount -t tmpfs -o size=256k,mode=0777 lumavex-full "$dir" 2>&1)"; then
+    if ! err="$(mount -t tmpfs -o "size=${size_kb:-256}k,mode=0777" lumavex-full "$dir" 2>&1)"; then
       echo "mounting a tmpfs failed: $err" >"$dir/skip-reason.txt"
       echo "full volume: skipped ($err)"
       exit 0
     fi
-    # Room for a few frames of a few KB each, then the volume is full.
-    avail_kb="$(df -k --output=avail "$dir" | tail -1 | tr -d ' ')"
-    dd if=/dev/zero of="$dir/filler.bin" bs=1024 count=$((avail_kb - 20)) 2>/dev/null
+    if [ -z "$size_kb" ]; then
+      # Room for a few frames of a few KB each, then the volume is full.
+      avail_kb="$(df -k --output=avail "$dir" | tail -1 | tr -d ' ')"
+      dd if=/dev/zero of="$dir/filler.bin" bs=1024 count=$((avail_kb - 20)) 2>/dev/null
+    fi
     : >"$dir/lumavex-full-volume"
     echo "full volume: $dir, $(df -k --output=avail "$dir" | tail -1 | tr -d ' ') KB free"
     ;;
