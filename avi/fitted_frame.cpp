@@ -37,7 +37,7 @@ bool FitBmp24(const std::vector<std::uint8_t>& bmp, int width, int height, std::
   out.resize(kBmpHeadersSize + stride * static_cast<std::size_t>(height));
   try {
     FitPicture24({bmp.data() + kBmpHeadersSize, sourceStride, sourceWidth, sourceHeight},
-                 {out.data() + kBmpHeadersSize, stride, width, height});
+                 {out.data() + kBmpHeadersSize, stride, width, height}, /*bottomUp=*/true);
   } catch (const std::invalid_argument&) {
     return false;
   }

@@ -69,10 +69,11 @@ FitArea FitInside(int sourceWidth, int sourceHeight, int frameWidth, int frameHe
   return area;
 }
 
-void FitPicture24(const Bgr24Source& source, const Bgr24Target& target) {
+void FitPicture24(const Bgr24Source& source, const Bgr24Target& target, bool bottomUp) {
   CheckPicture(source.bits, source.stride, source.width, source.height, "source");
   CheckPicture(target.bits, target.stride, target.width, target.height, "target");
-  const FitArea area = FitInside(source.width, source.height, target.width, target.height);
+  FitArea area = FitInside(source.width, source.height, target.width, target.height);
+  if (bottomUp) area.y = target.height - area.height - area.y;
 
   // Across first, into floats, one row per source row; then down.
   const Taps across = MakeTaps(source.width, area.width);

@@ -22,9 +22,10 @@ FitArea FitInside(int sourceWidth, int sourceHeight, int frameWidth, int frameHe
 // scaled into FitInside's area with a triangle filter that widens with the
 // reduction (so a halved picture averages its pixels instead of skipping
 // them), black elsewhere, the pad bytes of each row zero. Row 0 is the first
-// row in memory for both, so bottom-up pictures stay bottom-up. Throws
+// row in memory for both; with `bottomUp` (both pictures store their bottom
+// row first) the odd row left over still goes below the picture. Throws
 // std::invalid_argument for a picture without pixels or with a stride too
 // short for its rows, before any target byte is written.
-void FitPicture24(const Bgr24Source& source, const Bgr24Target& target);
+void FitPicture24(const Bgr24Source& source, const Bgr24Target& target, bool bottomUp = false);
 
 }  // namespace lumavex
