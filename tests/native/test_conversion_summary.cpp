@@ -15,7 +15,8 @@ TEST(ConversionSummary, SaysWhatChangedWithTheFirstFileOfEachKind) {
 
   ConversionSummary one;
   one.Replaced("C:\\rec\\a2.jpg");
-  EXPECT_EQ(one.Text(163, 123), "1 frame could not be read and was replaced by the frame before it.\r\nC:\\rec\\a2.jpg");
+  EXPECT_EQ(one.Text(163, 123),
+            "1 frame could not be read and was replaced by the frame before it.\r\nC:\\rec\\a2.jpg");
 
   ConversionSummary both;
   both.Fitted("C:\\rec\\a5.jpg");

@@ -59,7 +59,8 @@ TEST(FitPicture24, FillsItsAreaAndBlacksOutTheRest) {
       const bool inside = x >= area.x && x < area.x + area.width && y >= area.y && y < area.y + area.height;
       ASSERT_EQ(target.pixel(x, y)[1], inside ? 0x80 : 0) << x << "," << y;
     }
-    for (std::size_t pad = target.width * 3u; pad < target.stride; ++pad) ASSERT_EQ(target.bytes[y * target.stride + pad], 0);
+    for (std::size_t pad = target.width * 3u; pad < target.stride; ++pad)
+      ASSERT_EQ(target.bytes[y * target.stride + pad], 0);
   }
 }
 
@@ -68,7 +69,10 @@ TEST(FitPicture24, FillsItsAreaAndBlacksOutTheRest) {
 TEST(FitPicture24, ShrinkingAveragesInsteadOfSkipping) {
   Picture source(64, 48);
   for (int y = 0; y < 48; ++y)
-    for (int x = 0; x < 64; ++x) source.pixel(x, y)[0] = source.pixel(x, y)[1] = source.pixel(x, y)[2] = ((x + y) & 1) * 255;
+    for (int x = 0; x < 64; ++x) {
+      std::uint8_t* p = source.pixel(x, y);
+      p[0] = p[1] = p[2] = static_cast<std::uint8_t>(((x + y) & 1) * 255);
+    }
   Picture target(32, 24);
   FitPicture24(source.source(), target.target());
   for (int y = 2; y < 22; ++y)

@@ -171,10 +171,8 @@ TEST_P(AviOntoFullVolume, VolumeThatFillsWhileWritingLeavesNoVideo) {
   const auto messages = Convert([this] { FillVolume(filler_, 100 * 1024); });
 
   ASSERT_EQ(messages.size(), 1u) << Messages(messages);
-  EXPECT_EQ(messages[0].text.rfind("There was an error writing the file.\r\n" + target_ + "\r\nFree space on its volume: ",
-                                   0),
-            0u)
-      << messages[0].text;
+  const std::string opening = "There was an error writing the file.\r\n" + target_ + "\r\nFree space on its volume: ";
+  EXPECT_EQ(messages[0].text.rfind(opening, 0), 0u) << messages[0].text;
   EXPECT_NE(messages[0].text.find("\r\nThe incomplete file was removed."), std::string::npos);
   EXPECT_EQ(messages[0].icon, MessageIcon::Information);
   ExpectNoVideoAndSourcesUntouched();
