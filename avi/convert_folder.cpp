@@ -23,10 +23,12 @@ std::string TargetFolder(const std::string& target) {
 
 void ConvertFolderToAvi(const ConversionRequest& request, ConversionView& view, const AviChoices& choices) {
   const std::vector<FrameFile> frames = ListFrameFolder(request.folder);
-  std::vector<std::string> names;
-  names.reserve(frames.size());
-  for (const FrameFile& frame : frames) names.push_back(frame.name);
-  view.Frames(names);
+  {
+    std::vector<std::string> names;
+    names.reserve(frames.size());
+    for (const FrameFile& frame : frames) names.push_back(frame.name);
+    view.Frames(names);
+  }
   if (frames.empty()) {
     view.Message("No files to convert, Please choose the correct folder.", MessageIcon::None);
     return;

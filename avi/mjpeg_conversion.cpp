@@ -4,6 +4,7 @@
 // size is decoded, fitted and encoded again.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "avi/conversion_paths.h"
@@ -11,6 +12,7 @@
 #include "avi/encoding_display.h"
 #include "avi/fitted_frame.h"
 #include "avi/frame_decoder.h"
+#include "avi/frame_reader.h"
 #include "avi/jpeg_frame_check.h"
 #include "avi/mjpeg_avi_writer.h"
 #include "imaging/jpeg/jpeg_encoder.h"
@@ -51,11 +53,6 @@ class Refitter {
   jpeg::JpegOutputBuffer encoded_;
 };
 
-bool Readable(const std::string& path, std::vector<std::uint8_t>& bytes, JpegFrameInfo& info) {
-  info = ReadFrameFile(path, bytes) ? CheckJpegFrame(bytes.data(), bytes.size()) : JpegFrameInfo{};
-  return info.readable;
-}
-
 // Shows frame `index` when the display is due, decoding it for the preview.
 void ShowFrame(EncodingDisplay& display, FrameDecoder& decoder, int index, const std::vector<std::uint8_t>& jpeg,
                std::vector<std::uint8_t>& bmp) {
@@ -75,7 +72,9 @@ void WriteMotionJpeg(const ConversionInput& in) {
   // before it become that one.
   std::vector<std::uint8_t> bytes, previous;
   JpegFrameInfo first;
-  for (int i = 0; i < count && !first.readable; ++i) Readable(paths[i], bytes, first);
+  for (int i = 0; i < count && !first.readable; ++i) {
+    if (ReadFrameFile(paths[i], bytes)) first = CheckJpegFrame(bytes.data(), bytes.size());
+  }
   if (!first.readable) {
     view.Message("Could not load first bitmap file in list!", MessageIcon::Exclamation);
     return;
@@ -109,20 +108,22 @@ void WriteMotionJpeg(const ConversionInput& in) {
     FrameDecoder decoder;
     Refitter refitter(decoder, first.width, first.height);
     EncodingDisplay display(view);
+    FrameReader reader(std::move(paths));
     std::vector<std::uint8_t> refitted, preview;
     written = true;
     for (int i = 0; i < count && written; ++i) {
       std::vector<std::uint8_t>* frame = &previous;
-      JpegFrameInfo info;
-      if (!Readable(paths[i], bytes, info)) {
-        summary.Replaced(paths[i]);
+      const JpegFrameInfo info =
+          reader.Take(i, bytes) ? CheckJpegFrame(bytes.data(), bytes.size()) : JpegFrameInfo{};
+      if (!info.readable) {
+        summary.Replaced(reader.path(i));
       } else if (info.width == first.width && info.height == first.height) {
         frame = &bytes;
       } else if (refitter.Refit(bytes, refitted)) {
         frame = &refitted;
-        summary.Fitted(paths[i]);
+        summary.Fitted(reader.path(i));
       } else {
-        summary.Replaced(paths[i]);
+        summary.Replaced(reader.path(i));
       }
       if (display.Due(i)) ShowFrame(display, decoder, i, *frame, preview);
       written = writer.AddFrame(frame->data(), frame->size());
