@@ -2,6 +2,7 @@
 // file, read back by the BMP reader and written through the platform's AVI
 // services with the compressor the user picked.
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "avi/avi_size.h"
@@ -116,13 +117,13 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
 
   // The first frame that can be read sets the video's size.
   const int count = static_cast<int>(in.frames.size());
-  std::vector<std::string> paths;
-  paths.reserve(in.frames.size());
-  for (const FrameFile& frame : in.frames) paths.push_back(FramePath(in.request.folder, frame.name));
+  // Paths are made when needed: one copy of them per frame is what the
+  // decoding thread holds.
+  const auto pathOf = [&in](int i) { return FramePath(in.request.folder, in.frames[i].name); };
   FrameThroughDisk frames(view, FramePath(in.request.folder, kTempName));
   FrameLoad first = FrameLoad::Unreadable;
   // Shown when the loop below comes to it: the frames are shown as they are written.
-  for (int i = 0; i < count && first == FrameLoad::Unreadable; ++i) first = frames.Load(i, paths[i], dib, false);
+  for (int i = 0; i < count && first == FrameLoad::Unreadable; ++i) first = frames.Load(i, pathOf(i), dib, false);
   if (first != FrameLoad::Loaded) {
     view.Message("Could not load first bitmap file in list!", MessageIcon::Exclamation);
     return Outcome::Stopped;
@@ -170,13 +171,19 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
   const bool uncompressed = IsUncompressed(*avi.options.record());
   if (uncompressed && !FitsBeforehand(in, path, static_cast<std::uint64_t>(dib.SizeImage()))) return Outcome::Refused;
 
-  frames.DecodeAhead(paths);
+  {
+    std::vector<std::string> paths;
+    paths.reserve(in.frames.size());
+    for (int i = 0; i < count; ++i) paths.push_back(pathOf(i));
+    frames.DecodeAhead(std::move(paths));
+  }
   for (int i = 0; i < count; ++i) {
+    const std::string framePath = pathOf(i);
     // An unreadable frame leaves the reader holding the frame before it
     // (before the first readable frame: that one), which is written again.
-    switch (frames.Load(i, paths[i], dib)) {
-      case FrameLoad::Unreadable: progress.summary.Replaced(paths[i]); break;
-      case FrameLoad::Fitted: progress.summary.Fitted(paths[i]); break;
+    switch (frames.Load(i, framePath, dib)) {
+      case FrameLoad::Unreadable: progress.summary.Replaced(framePath); break;
+      case FrameLoad::Fitted: progress.summary.Fitted(framePath); break;
       case FrameLoad::Failed: frames.Select(i); return Outcome::Failed;
       case FrameLoad::Loaded: break;
     }
