@@ -1,27 +1,48 @@
 #!/bin/bash
-# Times "Write Avi" (tools/avibench, the real conversion under Wine with the
-# uncompressed compressor) on a folder of 1,000 JPG frames of 163x123, and
-# ffmpeg on the same folder into an uncompressed AVI, and prints both rates
-# and their ratio. The frames are moving crops of scikit-image's astronaut
-# photograph (python3-skimage), saved by PIL at quality 75 as a webcam
-# recording would leave them; without the photograph, a synthetic scene.
+# Times "Write Avi" on folders of 1,000 and 30,000 JPG frames of 163x123 and
+# prints, for each, in one run:
+#   - both output types under Wine (tools/avibench: the real conversion, shown
+#     in a list and a preview as the main window shows it): the decoded,
+#     uncompressed AVI and the Motion JPEG AVI with the frames copied;
+#   - the floor under Wine (tools/readfloor: list the folder, read every file
+#     whole, nothing else);
+#   - the Motion JPEG writer alone, built natively (mjpegbench), when built;
+#   - ffmpeg -c copy and ffmpeg -c:v rawvideo on the same folder;
+#   - the ratios, and peak memory (the process's peak working set under
+#     Wine, ffmpeg's and mjpegbench's peak resident set).
+# The frames are moving crops of scikit-image's astronaut photograph
+# (python3-skimage), saved by PIL at quality 75 as a webcam recording would
+# leave them; without the photograph, a synthetic scene.
+#
+#   ./bench-avi.sh [frame counts...]     (default: 1000 30000)
 set -euo pipefail
 cd "$(dirname "$0")"
 root="$(pwd)"
 python=/usr/bin/python3
-frames=1000
+counts=("$@")
+[ ${#counts[@]} -gt 0 ] || counts=(1000 30000)
 build=build/bench-win
+native=build/bench-native
 work=build/avibench
 mkdir -p build "$work"
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
   -DLUMAVEX_TESTS=OFF >"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
-cmake --build "$build" -j 2 --target avibench >>"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
+cmake --build "$build" -j 2 --target avibench readfloor >>"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
+mjpegbench=""
+if cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release -DLUMAVEX_TESTS=OFF >"$native.log" 2>&1 &&
+   cmake --build "$native" -j 2 --target mjpegbench >>"$native.log" 2>&1 && [ -x "$native/bin/mjpegbench" ]; then
+  mjpegbench="$native/bin/mjpegbench"
+fi
 
-folder="$work/frames"
-if [ "$(ls "$folder"/Alice*.jpg 2>/dev/null | wc -l)" != "$frames" ]; then
+calc() { awk "BEGIN { print $1 }"; }
+field() { sed -n "s/.*$1=\([0-9.]*\).*/\1/p" <<<"$2"; }
+
+make_frames() {
+  local folder="$1" count="$2"
+  if [ "$(find "$folder" -name 'Alice*.jpg' 2>/dev/null | wc -l)" = "$count" ]; then return; fi
   rm -rf "$folder" && mkdir -p "$folder"
-  "$python" - "$folder" "$frames" <<'PY'
+  "$python" - "$folder" "$count" <<'PY'
 import os, sys
 from PIL import Image
 folder, count = sys.argv[1], int(sys.argv[2])
@@ -35,52 +56,87 @@ for i in range(count):
     x, y = (i * 3) % (source.width - w), (i * 2) % (source.height - h)
     source.crop((x, y, x + w, y + h)).save(os.path.join(folder, "Alice%07d.jpg" % i), quality=75)
 PY
-fi
-rm -f "$folder/tmp.bmp"
+}
 
-calc() { awk "BEGIN { print $1 }"; }
-
-# ffmpeg: the whole command, best of three; and its start-up alone (one frame).
-best_seconds() {
-  local best="" t0 t1 s
-  for _ in 1 2 3; do
+# A native command, best of `runs`: prints the line avibench prints.
+native_line() {
+  local frames="$1" runs="$2"
+  shift 2
+  local best="" peak=0 t0 t1 s kb
+  for _ in $(seq "$runs"); do
     t0=$(date +%s.%N)
-    "$@" >/dev/null 2>&1
+    kb=$(/usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1)
     t1=$(date +%s.%N)
     s=$(calc "$t1 - $t0")
     if [ -z "$best" ] || [ "$(calc "$s < $best")" = 1 ]; then best=$s; fi
+    [ "$kb" -gt "$peak" ] 2>/dev/null && peak=$kb
   done
-  echo "$best"
+  printf 'frames=%d seconds=%.3f fps=%.1f peak_kb=%d\n' "$frames" "$best" "$(calc "$frames / $best")" "$peak"
 }
-ff_seconds=$(best_seconds ffmpeg -y -loglevel error -framerate 3 -i "$folder/Alice%07d.jpg" -c:v rawvideo \
-  -pix_fmt bgr24 "$work/ffmpeg.avi")
-ff_startup=$(best_seconds ffmpeg -y -loglevel error -framerate 3 -i "$folder/Alice%07d.jpg" -frames:v 1 \
-  -c:v rawvideo -pix_fmt bgr24 "$work/ffmpeg-one.avi")
 
-# Write Avi under Wine, in its own virtual display.
+count_frames() {
+  ffprobe -v error -count_packets -select_streams v:0 -show_entries stream=nb_read_packets -of csv=p=0 "$1"
+}
+
 export LUMAVEX_WINEPREFIX="${LUMAVEX_WINEPREFIX:-$root/build/wineprefix}"
 # shellcheck source=tools/wine-session.sh
 source tools/wine-session.sh
 trap lumavex_stop_session EXIT
 lumavex_start_display 24 && lumavex_prepare_prefix
-win_folder="Z:$(cd "$folder" && pwd | tr / '\\')"
-win_target="Z:$(cd "$work" && pwd | tr / '\\')\\lumavex.avi"
-ours=$(wine "$build/bin/avibench.exe" "$win_folder" "$win_target" 3 | tr -d '\r') || {
-  echo "$ours"
-  echo "avibench failed"
-  exit 1
-}
-echo "$ours"
+winpath() { echo "Z:$(cd "$(dirname "$1")" && pwd | tr / '\\')\\$(basename "$1")"; }
+
+declare -A peak_mjpeg peak_avi
+for frames in "${counts[@]}"; do
+  folder="$work/frames-$frames"
+  make_frames "$folder" "$frames"
+  rm -f "$folder/tmp.bmp"
+  runs=3
+  [ "$frames" -gt 5000 ] && runs=1
+  echo "== $frames frames of 163x123 ($folder), best of $runs"
+
+  floor=$(wine "$build/bin/readfloor.exe" "$(winpath "$folder")" "$runs" | tr -d '\r')
+  mjpeg=$(wine "$build/bin/avibench.exe" "$(winpath "$folder")" "$(winpath "$work/mjpeg.avi")" mjpeg "$runs" \
+    2>/dev/null | tr -d '\r')
+  avi=$(wine "$build/bin/avibench.exe" "$(winpath "$folder")" "$(winpath "$work/uncompressed.avi")" avi "$runs" \
+    2>/dev/null | tr -d '\r')
+  copy=$(native_line "$frames" "$runs" ffmpeg -y -loglevel error -framerate 3 -i "$folder/Alice%07d.jpg" -c copy \
+    "$work/ffmpeg-copy.avi")
+  raw=$(native_line "$frames" "$runs" ffmpeg -y -loglevel error -framerate 3 -i "$folder/Alice%07d.jpg" \
+    -c:v rawvideo -pix_fmt bgr24 "$work/ffmpeg-raw.avi")
+  if [ -n "$mjpegbench" ]; then
+    writer=$("$mjpegbench" "$folder" "$work/native.avi" | tail -1)
+  else
+    writer="mjpegbench: not built"
+  fi
+
+  printf '  %-44s %s\n' "Wine floor (list, read every file):" "$floor"
+  printf '  %-44s %s\n' "Motion JPEG AVI, frames copied (Wine):" "$mjpeg"
+  printf '  %-44s %s\n' "AVI, decoded, uncompressed (Wine):" "$avi"
+  printf '  %-44s %s\n' "Motion JPEG writer alone (native):" "$writer"
+  printf '  %-44s %s\n' "ffmpeg -c copy:" "$copy"
+  printf '  %-44s %s\n' "ffmpeg -c:v rawvideo:" "$raw"
+  printf '  frames in the files: Motion JPEG %s, uncompressed %s, ffmpeg copy %s, ffmpeg rawvideo %s\n' \
+    "$(count_frames "$work/mjpeg.avi")" "$(count_frames "$work/uncompressed.avi")" \
+    "$(count_frames "$work/ffmpeg-copy.avi")" "$(count_frames "$work/ffmpeg-raw.avi")"
+  ratio() { [ -n "$1" ] && [ -n "$2" ] && calc "$1 / $2" || echo "n/a"; }
+  printf '  ratio Motion JPEG (Wine) / Wine floor:        %s   (target >= 0.8)\n' \
+    "$(ratio "$(field fps "$mjpeg")" "$(field fps "$floor")")"
+  printf '  ratio uncompressed AVI (Wine) / ffmpeg raw:   %s   (target >= 0.75)\n' \
+    "$(ratio "$(field fps "$avi")" "$(field fps "$raw")")"
+  if [ -n "$mjpegbench" ]; then
+    printf '  ratio native writer / ffmpeg -c copy:         %s   (target >= 1)\n' \
+      "$(ratio "$(field fps "$writer")" "$(field fps "$copy")")"
+  fi
+  peak_mjpeg[$frames]=$(field peak_kb "$mjpeg")
+  peak_avi[$frames]=$(field peak_kb "$avi")
+  rm -f "$work/uncompressed.avi" "$work/ffmpeg-raw.avi"
+done
 lumavex_stop_session
 trap - EXIT
 
-count() { ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$1"; }
-ours_fps=$(sed -n 's/^best: \([0-9.]*\) frames\/s$/\1/p' <<<"$ours")
-ff_fps=$(calc "$frames / $ff_seconds")
-ff_fps_net=$(calc "$frames / ($ff_seconds - $ff_startup)")
-printf 'frames in the AVI files: Write Avi %s, ffmpeg %s\n' "$(count "$work/lumavex.avi")" "$(count "$work/ffmpeg.avi")"
-printf 'Write Avi (conversion only, best of 3):        %8.1f frames/s\n' "$ours_fps"
-printf 'ffmpeg (whole command, best of 3):             %8.1f frames/s   ratio %.2f\n' "$ff_fps" \
-  "$(calc "$ours_fps / $ff_fps")"
-printf 'ffmpeg (less its start-up of %.0f ms):           %8.1f frames/s   ratio %.2f\n' \
-  "$(calc "$ff_startup * 1000")" "$ff_fps_net" "$(calc "$ours_fps / $ff_fps_net")"
+if [ ${#counts[@]} -gt 1 ]; then
+  first=${counts[0]}
+  last=${counts[${#counts[@]}-1]}
+  printf 'peak memory under Wine, %s -> %s frames: Motion JPEG %s -> %s KB, uncompressed AVI %s -> %s KB\n' \
+    "$first" "$last" "${peak_mjpeg[$first]}" "${peak_mjpeg[$last]}" "${peak_avi[$first]}" "${peak_avi[$last]}"
+fi

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "app/recording_loop.h"
+#include "avi/control_view.h"
 #include "avi/convert_folder.h"
+#include "avi/frame_rate.h"
 #include "dialogs/folder_browser.h"
 #include "discovery/discovery.h"
 #include "platform/controls.h"
@@ -165,7 +167,16 @@ void Form1::Timer1_Timer() { CaptureFrame(*this); }
 void Form1::pause_Click() { HaltRecording(*this); }
 void Form1::btstop_Click() { HaltRecording(*this); }
 void Form1::reset_Click() { ResetFrameCounter(*this); }
-void Form1::aviwrite_Click() { ConvertFolderToAvi(*this); }
+void Form1::aviwrite_Click() { WriteAvi(UserAviChoices()); }
+
+void Form1::WriteAvi(const AviChoices& choices) {
+  ConversionRequest request;
+  request.folder = ControlText(txtPath);
+  request.frameRate = FrameRateFromText(ControlText(txtFPS));
+  request.owner = hwnd();
+  ControlConversionView view(File1, Image1);
+  ConvertFolderToAvi(request, view, choices);
+}
 void Form1::opendir_Click() {
   // Empty while the dialog is up, so a half-chosen folder is never recorded into.
   SetControlText(txtPath, "");

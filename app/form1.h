@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/recording_state.h"
+#include "avi/convert_folder.h"
 #include "platform/avi_handles.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
@@ -81,6 +82,10 @@ class Form1 {
   void reset_Click();
   void aviwrite_Click();
   void opendir_Click();
+
+  // "Write Avi" from this window's folder and frame rate, with the questions
+  // answered by `choices` (the button: the user, through the dialogs).
+  void WriteAvi(const AviChoices& choices);
 
   // Twips of the form's design to pixels of this screen.
   static int TwipsToPixels(int twips);

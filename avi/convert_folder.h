@@ -1,32 +1,66 @@
 #pragma once
-// "Write Avi": turns the JPG frames of the folder in txtPath into an AVI file,
-// one key frame per file in name order, through the platform's AVI services.
+// "Write Avi": turns the JPG frames of a folder into an AVI file, one key
+// frame per file in name order. Two output types: through the platform's
+// AVI services with a compressor the user picks (each frame decoded), or a
+// Motion JPEG AVI whose frames are the JPG files copied as they are.
+//
+// The conversion is handed everything it needs and reports through a view,
+// so the main window, the benchmark and the tests drive it alike.
 #include <windows.h>
 #include <vfw.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "platform/message.h"
 
 namespace lumavex {
 
-class Form1;
 class AviCompressOptions;
 
-// The two questions a conversion asks. The button asks the user through the
-// platform's dialogs; the benchmark answers them itself.
+enum class AviOutput {
+  Compressed,      // the platform's AVI services and compressors
+  MotionJpegCopy,  // the JPG files copied into an 'MJPG' stream
+};
+
+struct ConversionRequest {
+  std::string folder;  // UTF-8
+  int frameRate = 3;   // frames per second, 1..30
+  // What the save dialog proposes; the user's choice there replaces it.
+  AviOutput output = AviOutput::Compressed;
+  HWND owner = nullptr;  // of the dialogs
+};
+
+// What the user sees of a conversion.
+class ConversionView {
+ public:
+  virtual ~ConversionView() = default;
+  // The frame files (names without folder), in the order they become frames.
+  virtual void Frames(const std::vector<std::string>& names) = 0;
+  // Entry `index` of that list is being encoded.
+  virtual void Current(int index) = 0;
+  // A frame's picture, as the bytes of a 24-bit BMP file.
+  virtual void Preview(const std::vector<std::uint8_t>& bmp) = 0;
+  // A modal message; returns when the user has dismissed it.
+  virtual void Message(const std::string& text, MessageIcon icon) = 0;
+};
+
+// The questions a conversion asks. The button asks the user through the
+// platform's dialogs; the benchmark and tests may answer them themselves.
 struct AviChoices {
-  // The target file: `target` comes in as the proposed name and leaves as
-  // the chosen full path. False when the user cancelled.
-  std::function<bool(HWND owner, std::string& target)> target;
+  // The target file and output type: `target` comes in as the proposed
+  // name and leaves as the chosen full path (UTF-8). False when cancelled.
+  std::function<bool(HWND owner, std::string& target, AviOutput& output)> target;
   // The compressor for the stream: fills `options` and returns what the
   // compression dialog returns (1 when the user confirmed).
   std::function<INT_PTR(HWND owner, PAVISTREAM* stream, AviCompressOptions& options)> compression;
 };
 
-// The save dialog and the compression dialog, owned by `Form1`.
+// The save dialog (with its two output types) and the compression dialog.
 AviChoices UserAviChoices();
 
-void ConvertFolderToAvi(Form1& form);
-void ConvertFolderToAvi(Form1& form, const AviChoices& choices);
+void ConvertFolderToAvi(const ConversionRequest& request, ConversionView& view, const AviChoices& choices);
 
 }  // namespace lumavex

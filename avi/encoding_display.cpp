@@ -1,32 +1,21 @@
 #include "avi/encoding_display.h"
 
-#include "avi/frame_decoder.h"
-#include "platform/controls.h"
-#include "platform/picture_view.h"
+#include "avi/convert_folder.h"
 
 namespace lumavex {
 
-void EncodingDisplay::Frame(int index, const std::vector<std::uint8_t>& bmp) {
+bool EncodingDisplay::Due(int index) {
   latest_ = index;
-  if (shown_ >= 0 && Clock::now() - lastShown_ < kInterval) return;
-  Show(index, bmp);
-}
-
-void EncodingDisplay::Failed(int index) {
-  ListSelect(list_, index);
-}
-
-void EncodingDisplay::Latest(const std::vector<std::uint8_t>& bmp) {
-  if (latest_ >= 0 && latest_ != shown_) Show(latest_, bmp);
+  return shown_ < 0 || Clock::now() - lastShown_ >= kInterval;
 }
 
 void EncodingDisplay::Show(int index, const std::vector<std::uint8_t>& bmp) {
-  ListSelect(list_, index);
-  // Repaints at once: the conversion does not return to the message loop.
-  SetViewPicture(preview_, PictureFromBmp24(bmp));
-  ::UpdateWindow(list_);
+  view_.Current(index);
+  view_.Preview(bmp);
   shown_ = index;
   lastShown_ = Clock::now();
 }
+
+void EncodingDisplay::Select(int index) { view_.Current(index); }
 
 }  // namespace lumavex

@@ -4,15 +4,16 @@
 #include <limits>
 #include <new>
 
+#include "avi/frame_folder.h"
+#include "avi/jpeg_frame_check.h"
 #include "imaging/bmp_writer.h"
-#include "platform/files.h"
 #include "platform/gdi.h"
 
 namespace lumavex {
 namespace {
 
-bool IsJpeg(const std::vector<std::uint8_t>& bytes) {
-  return bytes.size() >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
+bool IsJpeg(const std::uint8_t* data, std::size_t size) {
+  return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
 }
 
 // The BMP file of top-down rows: headers, then the rows bottom row first.
@@ -53,8 +54,13 @@ FrameDecoder::FrameDecoder() {
 
 bool FrameDecoder::Decode(const std::string& path, std::vector<std::uint8_t>& bmp) {
   try {
-    if (!ReadWholeFile(path, file_)) return false;
-    if (IsJpeg(file_) && DecodeJpegBytes(bmp)) return true;
+    if (!ReadFrameFile(path, file_)) return false;
+    // A JPEG file that is cut short (or lacks its frame header) is not
+    // decoded partly by another loader: it is an unreadable frame.
+    if (IsJpeg(file_.data(), file_.size())) {
+      if (!CheckJpegFrame(file_.data(), file_.size()).readable) return false;
+      if (DecodeJpegBytes(file_.data(), file_.size(), bmp)) return true;
+    }
     return DecodeOther(path, bmp);
   } catch (const std::bad_alloc&) {
     // A picture too large for memory is not a frame we can write.
@@ -64,17 +70,28 @@ bool FrameDecoder::Decode(const std::string& path, std::vector<std::uint8_t>& bm
 
 bool FrameDecoder::DecodeJpeg(const std::string& path, std::vector<std::uint8_t>& bmp) {
   try {
-    return ReadWholeFile(path, file_) && IsJpeg(file_) && DecodeJpegBytes(bmp);
+    return ReadFrameFile(path, file_) && DecodeJpegBytes(file_.data(), file_.size(), bmp);
   } catch (const std::bad_alloc&) {
     return false;
   }
 }
 
-bool FrameDecoder::DecodeJpegBytes(std::vector<std::uint8_t>& bmp) {
-  if (!factory_ || !jpegDecoders_ || file_.size() > std::numeric_limits<DWORD>::max()) return false;
+bool FrameDecoder::DecodeJpegData(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& bmp) {
+  try {
+    return DecodeJpegBytes(data, size, bmp);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+bool FrameDecoder::DecodeJpegBytes(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& bmp) {
+  if (!IsJpeg(data, size) || !CheckJpegFrame(data, size).readable || !factory_ || !jpegDecoders_ ||
+      size > std::numeric_limits<DWORD>::max())
+    return false;
   ComPtr<IWICStream> stream;
+  // The stream only reads the bytes; the imaging API takes them as writable.
   if (FAILED(factory_->CreateStream(stream.put())) ||
-      FAILED(stream->InitializeFromMemory(file_.data(), static_cast<DWORD>(file_.size()))))
+      FAILED(stream->InitializeFromMemory(const_cast<std::uint8_t*>(data), static_cast<DWORD>(size))))
     return false;
   ComPtr<IWICBitmapDecoder> decoder;
   if (FAILED(jpegDecoders_->CreateInstance(nullptr, __uuidof(IWICBitmapDecoder), decoder.put_void())) ||

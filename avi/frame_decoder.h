@@ -29,9 +29,11 @@ class FrameDecoder {
   // The same for JPEG files only, through the imaging component alone (which
   // any thread with COM may use); false for any other file.
   bool DecodeJpeg(const std::string& path, std::vector<std::uint8_t>& bmp);
+  // A JPEG file already in memory (`size` bytes at `data`).
+  bool DecodeJpegData(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& bmp);
 
  private:
-  bool DecodeJpegBytes(std::vector<std::uint8_t>& bmp);
+  bool DecodeJpegBytes(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& bmp);
   static bool DecodeOther(const std::string& path, std::vector<std::uint8_t>& bmp);
 
   ComPtr<IWICImagingFactory> factory_;

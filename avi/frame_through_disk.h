@@ -1,9 +1,8 @@
 #pragma once
-// One frame's way into the video: decode the picture file, show it, save it
-// as the temporary BMP file and read that back, so that the reader's buffers
-// hold exactly what the BMP file of the frame holds.
-#include <windows.h>
-
+// One frame's way into the video: decode the picture file, fit it into the
+// video's size when it has another, show it, save it as the temporary BMP
+// file and read that back, so that the reader's buffers hold exactly what
+// the BMP file of the frame holds.
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -17,31 +16,48 @@
 namespace lumavex {
 
 class cDib;
+class ConversionView;
+
+enum class FrameLoad {
+  Loaded,      // `dib` holds the frame
+  Fitted,      // `dib` holds the frame, fitted into the video's size
+  Unreadable,  // not a picture (or not readable); `dib` is untouched
+  Failed,      // the temporary file could not be written or read back; the user has been told
+};
 
 class FrameThroughDisk {
  public:
-  // `list` holds the frame names, `preview` shows the frames; the temporary
-  // file is `tempPath`.
-  FrameThroughDisk(HWND list, HWND preview, std::string tempPath);
+  // `view` shows the frames; the temporary file is `tempPath`.
+  FrameThroughDisk(ConversionView& view, std::string tempPath);
 
   // From here on, frames are decoded ahead on another thread: frame i of
   // `paths` is the one Load(i, ...) asks for, in order from 0.
   void DecodeAhead(std::vector<std::string> paths);
 
-  // Frame `index` of the list, read from `framePath`. True when `dib` now
-  // holds it. On false the user has been told why (a file that is not a
-  // picture, a temporary file that cannot be written, or the reader's own
-  // message) and `dib` must not be written for this frame.
-  bool Load(int index, const std::string& framePath, cDib& dib);
+  // From here on, frames of another size are fitted into this one.
+  void FitInto(int width, int height);
+
+  // Frame `index` of the list, read from `framePath`, and shown unless
+  // `show` is false.
+  FrameLoad Load(int index, const std::string& framePath, cDib& dib, bool show = true);
 
   // Brings the display up to the last frame loaded.
-  void ShowLatest() { display_.Latest(frame_); }
+  void ShowLatest();
+  // Selects entry `index` at once (where a conversion stopped).
+  void Select(int index) { display_.Select(index); }
 
  private:
+  enum class FitResult { SameSize, Fitted, Unfit };
+  // Replaces frame_ by its picture fitted into width_ x height_ when it has
+  // another size.
+  FitResult Fit();
+
+  ConversionView& view_;
   FrameDecoder decoder_;
   std::unique_ptr<FramePrefetcher> ahead_;
   EncodingDisplay display_;
   TempFrameFile temp_;
+  int width_ = 0, height_ = 0;
   std::vector<std::uint8_t> frame_;    // BMP file of the last frame decoded
   std::vector<std::uint8_t> scratch_;  // the frame being decoded
 };

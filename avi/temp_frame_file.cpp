@@ -3,13 +3,15 @@
 #include <windows.h>
 
 #include "platform/file_write.h"
+#include "platform/wide.h"
 
 namespace lumavex {
 
 bool TempFrameFile::Write(const std::vector<std::uint8_t>& bytes) {
   if (!file_) {
-    file_.reset(::CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    file_.reset(::CreateFileW(Widen(path_).c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file_) return false;
     length_ = 0;
   }

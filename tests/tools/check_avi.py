@@ -4,12 +4,15 @@ with tools nobody on this project wrote: ffprobe reads the file's streams,
 frame size and rate, ffmpeg decodes every frame, PIL decodes every JPG frame.
 
 Each case is a subfolder holding the frame files, the AVI file and
-"expect.txt" (lines "avi NAME", "rate N", "width W", "height H" and one
-"frame NAME" per video frame, in order). A case passes when the file has
-exactly one stream, a video stream of W x H at N frames per second, as many
-frames as listed, and every decoded frame matches its own JPG at 35 dB PSNR
-or better, and at least 3 dB better than any other frame of the case, so
-that frames out of order are caught.
+"expect.txt" (lines "avi NAME", "rate N", "width W", "height H", optionally
+"codec mjpeg", and one "frame NAME" or "fitted NAME" per video frame, in
+order). A case passes when the file has exactly one stream, a video stream
+of W x H at N frames per second, as many frames as listed, and every decoded
+frame matches its own JPG at 35 dB PSNR or better, and at least 3 dB better
+than any other frame of the case, so that frames out of order are caught.
+A "fitted" frame is compared with its JPG fitted by PIL into W x H (aspect
+kept, centred on black) at 30 dB or better. With "codec mjpeg" the stream is
+Motion JPEG and every packet of a "frame" is its JPG file byte for byte.
 
 usage: check_avi.py <folder of cases>
 """
@@ -23,6 +26,7 @@ import numpy
 from PIL import Image
 
 MIN_PSNR_DB = 35.0
+MIN_FITTED_PSNR_DB = 30.0
 ORDER_MARGIN_DB = 3.0
 
 
@@ -32,12 +36,16 @@ def psnr(a, b):
 
 
 def read_expectation(path):
-    expect = {"frames": []}
+    expect = {"frames": [], "fitted": set(), "codec": None}
     with open(path, encoding="ascii") as f:
         for line in f:
             key, _, value = line.rstrip("\n").partition(" ")
-            if key == "frame":
+            if key in ("frame", "fitted"):
                 expect["frames"].append(value)
+                if key == "fitted":
+                    expect["fitted"].add(len(expect["frames"]) - 1)
+            elif key == "codec":
+                expect["codec"] = value
             elif key in ("rate", "width", "height"):
                 expect[key] = int(value)
             elif key == "avi":
@@ -48,9 +56,28 @@ def read_expectation(path):
 def probe(avi):
     out = subprocess.run(
         ["ffprobe", "-v", "error", "-count_frames", "-show_entries",
-         "stream=codec_type,width,height,r_frame_rate,avg_frame_rate,nb_read_frames", "-of", "json", avi],
+         "stream=codec_type,codec_name,width,height,r_frame_rate,avg_frame_rate,nb_read_frames", "-of", "json", avi],
         check=True, capture_output=True, text=True).stdout
     return json.loads(out)["streams"]
+
+
+def packets(avi):
+    """(position, size) of each video packet's data in the file."""
+    out = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries", "packet=pos,size",
+                          "-of", "json", avi], check=True, capture_output=True, text=True).stdout
+    return [(int(p["pos"]), int(p["size"])) for p in json.loads(out)["packets"]]
+
+
+def fit(picture, width, height):
+    """The picture scaled into width x height with its aspect kept, centred on black."""
+    sw, sh = picture.size
+    if sw * height >= sh * width:
+        w, h = width, max(1, min(height, (2 * sh * width + sw) // (2 * sw)))
+    else:
+        w, h = max(1, min(width, (2 * sw * height + sh) // (2 * sh))), height
+    canvas = Image.new("RGB", (width, height))
+    canvas.paste(picture.resize((w, h), Image.BILINEAR), ((width - w) // 2, (height - h) // 2))
+    return canvas
 
 
 def decode(avi, width, height):
@@ -82,15 +109,32 @@ def check_case(folder):
     if frames is None or len(frames) != len(names):
         problems.append("decoded %s frames, expected %d" % (None if frames is None else len(frames), len(names)))
         return problems
-    pictures = [numpy.asarray(Image.open(os.path.join(folder, n)).convert("RGB")) for n in names]
+    if expect["codec"]:
+        if video.get("codec_name") != expect["codec"]:
+            problems.append("codec %s, expected %s" % (video.get("codec_name"), expect["codec"]))
+        with open(avi, "rb") as f:
+            data = f.read()
+        for i, (pos, size) in enumerate(packets(avi)):
+            if i >= len(names) or i in expect["fitted"]:
+                continue
+            with open(os.path.join(folder, names[i]), "rb") as f:
+                jpg = f.read()
+            # The packet's position is that of its chunk, 8 bytes before the data.
+            if jpg not in (data[pos:pos + size], data[pos + 8:pos + 8 + size]):
+                problems.append("packet %d is not %s byte for byte" % (i, names[i]))
+    pictures = []
+    for i, n in enumerate(names):
+        picture = Image.open(os.path.join(folder, n)).convert("RGB")
+        pictures.append(numpy.asarray(fit(picture, width, height) if i in expect["fitted"] else picture))
     worst, closest_other = 99.0, 0.0
     for i, frame in enumerate(frames):
         own = psnr(frame, pictures[i])
         worst = min(worst, own)
-        if own < MIN_PSNR_DB:
+        if own < (MIN_FITTED_PSNR_DB if i in expect["fitted"] else MIN_PSNR_DB):
             problems.append("frame %d: %.1f dB against %s" % (i, own, names[i]))
         for j, other in enumerate(pictures):
-            if j == i or other.shape != frame.shape:
+            # A replaced frame repeats another one's file: no order to check there.
+            if names[j] == names[i] or other.shape != frame.shape:
                 continue
             against_other = psnr(frame, other)
             closest_other = max(closest_other, against_other)

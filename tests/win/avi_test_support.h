@@ -16,7 +16,9 @@
 #include <string>
 #include <vector>
 
+#include "avi/frame_folder.h"
 #include "platform/avi_handles.h"
+#include "platform/wide.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/jpeg/jpeg_library.h"
 #include "platform/files.h"
@@ -110,6 +112,7 @@ inline bool WriteTextFile(const std::string& path, const std::string& text) {
 struct AviSummary {
   bool read = false;
   DWORD rate = 0, scale = 0, length = 0;
+  DWORD handler = 0;  // of the stream header: 'MJPG' for a Motion JPEG stream
   LONG width = 0, height = 0;
   int videoStreams = 0;
 };
@@ -117,7 +120,7 @@ struct AviSummary {
 inline AviSummary ReadAviSummary(const std::string& path) {
   AviSummary summary;
   PAVIFILE rawFile = nullptr;
-  if (::AVIFileOpenA(&rawFile, path.c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr) != 0) return summary;
+  if (::AVIFileOpenW(&rawFile, Widen(path).c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr) != 0) return summary;
   UniqueAviFile file(rawFile);
   for (LONG i = 0;; ++i) {
     PAVISTREAM raw = nullptr;
@@ -130,6 +133,7 @@ inline AviSummary ReadAviSummary(const std::string& path) {
     summary.rate = info.dwRate;
     summary.scale = info.dwScale;
     summary.length = info.dwLength;
+    summary.handler = info.fccHandler;
     summary.width = info.rcFrame.right - info.rcFrame.left;
     summary.height = info.rcFrame.bottom - info.rcFrame.top;
   }
@@ -140,7 +144,7 @@ inline AviSummary ReadAviSummary(const std::string& path) {
 // The bytes of one frame of the first video stream; empty when unreadable.
 inline std::vector<std::uint8_t> ReadAviFrame(const std::string& path, LONG index) {
   PAVIFILE rawFile = nullptr;
-  if (::AVIFileOpenA(&rawFile, path.c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr) != 0) return {};
+  if (::AVIFileOpenW(&rawFile, Widen(path).c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr) != 0) return {};
   UniqueAviFile file(rawFile);
   PAVISTREAM raw = nullptr;
   if (::AVIFileGetStream(file.get(), &raw, streamtypeVIDEO, 0) != 0) return {};
@@ -156,9 +160,20 @@ inline std::vector<std::uint8_t> ReadAviFrame(const std::string& path, LONG inde
 // True when nobody holds the file open any more: it can be opened with no
 // sharing at all.
 inline bool FileIsReleased(const std::string& path) {
-  UniqueFile file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+  UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
   return file.valid();
+}
+
+// The whole content of a file on a path in any script; empty when unreadable.
+inline std::vector<std::uint8_t> FileBytes(const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  if (!ReadFrameFile(path, bytes)) bytes.clear();
+  return bytes;
+}
+
+inline bool PathIsThere(const std::string& path) {
+  return ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 // Handles this process holds, as the system lists them (the counting call
@@ -214,11 +229,17 @@ inline std::string CheckFolder() { return TestBinFolder() + "\\avi-check"; }
 
 // What the checker expects of a case's AVI file: the frame files whose
 // pictures its frames are, in order, and the playback rate.
+// Frames named in `fitted` are expected as their picture fitted into the
+// video's size; with `copied`, the stream is Motion JPEG and every frame not
+// fitted is its JPG file byte for byte.
 inline bool WriteExpectation(const std::string& folder, const std::string& avi, int rate, int width, int height,
-                             const std::vector<std::string>& frames) {
+                             const std::vector<std::string>& frames, const std::vector<std::string>& fitted = {},
+                             bool copied = false) {
   std::string text = "avi " + avi + "\nrate " + std::to_string(rate) + "\nwidth " + std::to_string(width) +
                      "\nheight " + std::to_string(height) + "\n";
-  for (const std::string& frame : frames) text += "frame " + frame + "\n";
+  if (copied) text += "codec mjpeg\n";
+  for (const std::string& frame : frames)
+    text += (std::find(fitted.begin(), fitted.end(), frame) != fitted.end() ? "fitted " : "frame ") + frame + "\n";
   return WriteTextFile(folder + "\\expect.txt", text);
 }
 

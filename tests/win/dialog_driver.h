@@ -163,6 +163,9 @@ class DialogDriver {
     if (index == CB_ERR) return Fail("no entry \"" + text + "\"");
     ::SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    // A pick with the mouse ends with this too; the file dialogs take the
+    // chosen file type from it.
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELENDOK), reinterpret_cast<LPARAM>(combo));
     return true;
   }
 

@@ -1,9 +1,10 @@
 #!/bin/sh
 # ctest fixture for the disk-full tests: "mount DIR [SIZE FREE_KB]" puts a
 # tmpfs of SIZE (default 256k) at DIR and fills it until FREE_KB (default 20:
-# only a few frames fit) are left; "unmount DIR" takes it away. Mounting
-# needs root; when it cannot be done, a note in DIR says why and the test
-# skips with that reason.
+# only a few frames fit) are left; FREE_KB "empty" leaves it empty, for tests
+# that fill it themselves. "unmount DIR" takes it away. Mounting needs root;
+# when it cannot be done, a note in DIR says why and the test skips with
+# that reason.
 set -u
 action="$1"
 dir="$2"
@@ -29,8 +30,10 @@ case "$action" in
       echo "full volume: skipped ($err)"
       exit 0
     fi
-    avail_kb="$(df -k --output=avail "$dir" | tail -1 | tr -d ' ')"
-    dd if=/dev/zero of="$dir/filler.bin" bs=1024 count=$((avail_kb - free_kb)) 2>/dev/null
+    if [ "$free_kb" != empty ]; then
+      avail_kb="$(df -k --output=avail "$dir" | tail -1 | tr -d ' ')"
+      dd if=/dev/zero of="$dir/filler.bin" bs=1024 count=$((avail_kb - free_kb)) 2>/dev/null
+    fi
     : >"$dir/lumavex-full-volume"
     echo "full volume: $dir, $(df -k --output=avail "$dir" | tail -1 | tr -d ' ') KB free"
     ;;

@@ -6,6 +6,7 @@
 // frame with its JPG decoded by PIL.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,6 +20,7 @@
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/picture_view.h"
+#include "platform/wide.h"
 #include "support/win_test_support.h"
 
 namespace lumavex {
@@ -34,6 +36,7 @@ constexpr const char* kSaveTitle = "Choose a filename to save AVI to...";
 constexpr const char* kCompressionTitle = "Video Compression";
 constexpr const char* kUncompressed = "Full Frames (Uncompressed)";
 constexpr int kCompressorCombo = 880;
+constexpr int kFileTypeCombo = 0x470;  // cmb1 of the file dialogs
 constexpr const char* kNoFiles = "No files to convert, Please choose the correct folder.";
 constexpr const char* kWriteError = "There was an error writing the file.";
 
@@ -303,28 +306,6 @@ TEST_F(WriteAvi, ConfirmedOverwriteReplacesTheOldFile) {
   EXPECT_LT(bytes.size(), 200000u);
 }
 
-// A first frame that is no picture is reported by name; an older "tmp.bmp"
-// is never taken in its place. No stream is made, so no compression dialog.
-TEST_F(WriteAvi, FirstFrameThatIsNoPictureStopsBeforeTheStream) {
-  test::TempFolder temp;
-  ASSERT_TRUE(test::WriteTextFile(temp.path() + "\\Alice0000000.jpg", "not a picture at all"));
-  ASSERT_TRUE(test::WriteJpegFrame(temp.path() + "\\Alice0000001.jpg", 32, 24, 1));
-  ASSERT_TRUE(test::WriteBmpFrame(temp.path() + "\\tmp.bmp", 32, 24, 9));
-  const std::string target = temp.path() + "\\first_bad.avi";
-
-  const auto messages = Click(temp.path(), SaveOnly(target));
-
-  ASSERT_EQ(messages.size(), 2u) << Messages(messages);
-  EXPECT_EQ(messages[0].text, "Could not read the frame as a picture:\r\n" + temp.path() + "\\Alice0000000.jpg");
-  EXPECT_EQ(messages[0].icon, MessageIcon::Exclamation);
-  EXPECT_EQ(messages[1].text, "Could not load first bitmap file in list!");
-  EXPECT_EQ(messages[1].icon, MessageIcon::Exclamation);
-  EXPECT_EQ(ListSelected(form_->File1), 0);
-  EXPECT_TRUE(FileExists(target));
-  EXPECT_TRUE(test::FileIsReleased(target));
-  EXPECT_EQ(test::LiveAviObjects(), 0);
-}
-
 // A folder named "tmp.bmp" stands where the temporary file goes.
 TEST_F(WriteAvi, TemporaryFileThatCannotBeWrittenIsReported) {
   test::TempFolder temp;
@@ -356,13 +337,13 @@ TEST_F(WriteAvi, RepeatedConversionsLeaveNothingBehind) {
   for (int run = 0; run < 3; ++run) {
     AviChoices choices = UserAviChoices();
     const std::string target = temp.path() + "\\run" + std::to_string(run) + ".avi";
-    choices.target = [target](HWND, std::string& chosen) {
+    choices.target = [target](HWND, std::string& chosen, AviOutput&) {
       chosen = target;
       return true;
     };
     test::MessageRecorder recorder;
     DialogDriver driver(ChooseUncompressed);
-    ConvertFolderToAvi(*form_, choices);
+    form_->WriteAvi(choices);
     driver.Finish();
     EXPECT_TRUE(driver.failures().empty());
     EXPECT_TRUE(recorder.messages().empty()) << Messages(recorder.messages());
@@ -384,32 +365,239 @@ TEST_F(WriteAvi, RepeatedConversionsLeaveNothingBehind) {
   EXPECT_EQ(test::LiveAviObjects(), 0);
 }
 
-// A later frame that is no picture ends the video before it rather than
-// repeating the frame before it; the file keeps the frames written so far.
-TEST_F(WriteAvi, LaterFrameThatIsNoPictureEndsTheVideoWithTheClosingMessage) {
-  const std::string folder = CheckCase("later_frame_bad");
-  ASSERT_TRUE(test::WriteJpegFrame(folder + "\\Alice0000000.jpg", 64, 48, 1));
-  ASSERT_TRUE(test::WriteJpegFrame(folder + "\\Alice0000001.jpg", 64, 48, 2));
-  ASSERT_TRUE(test::WriteTextFile(folder + "\\Alice0000002.jpg", "not a picture at all"));
-  ASSERT_TRUE(test::WriteJpegFrame(folder + "\\Alice0000003.jpg", 64, 48, 3));
-  const std::string target = folder + "\\later_frame_bad.avi";
+// --- Both output types on the same folders ---
 
-  const auto messages = Click(folder, SaveUncompressed(target));
+const char* OutputName(AviOutput output) { return output == AviOutput::MotionJpegCopy ? "mjpeg" : "avi"; }
 
-  ASSERT_EQ(messages.size(), 2u) << Messages(messages);
-  EXPECT_EQ(messages[0].text, "Could not read the frame as a picture:\r\n" + folder + "\\Alice0000002.jpg");
-  EXPECT_EQ(messages[0].icon, MessageIcon::Exclamation);
-  EXPECT_EQ(messages[1].text, kWriteError);
-  EXPECT_EQ(messages[1].icon, MessageIcon::Information);
-  EXPECT_EQ(ListSelected(form_->File1), 2);
-  EXPECT_EQ(test::LiveAviObjects(), 0);
-  EXPECT_TRUE(test::FileIsReleased(target));
-  EXPECT_TRUE(test::FileIsReleased(folder + "\\tmp.bmp"));
+class BothOutputs : public WriteAvi, public ::testing::WithParamInterface<AviOutput> {
+ protected:
+  // Converts `folder` into `target` with this test's output type: the target
+  // answered in advance, the compression dialog (first type only) driven as
+  // a user takes the uncompressed compressor. Returns the messages shown.
+  std::vector<ShownMessage> Convert(const std::string& folder, const std::string& target,
+                                    bool compressionDialog = true) {
+    SetControlText(form_->txtPath, folder);
+    AviChoices choices = UserAviChoices();
+    const AviOutput output = GetParam();
+    choices.target = [target, output](HWND, std::string& chosen, AviOutput& type) {
+      chosen = target;
+      type = output;
+      return true;
+    };
+    test::MessageRecorder recorder;
+    const bool asked = compressionDialog && output == AviOutput::Compressed;
+    DialogDriver driver(asked ? ChooseUncompressed : std::function<void(DialogDriver&)>());
+    form_->WriteAvi(choices);
+    driver.Finish();
+    for (const std::string& failure : driver.failures()) ADD_FAILURE() << failure;
+    return recorder.messages();
+  }
+
+  bool Copied() const { return GetParam() == AviOutput::MotionJpegCopy; }
+  std::string Case(const std::string& name) const { return name + "_" + OutputName(GetParam()); }
+};
+
+// 163x123 frames, then 4:3 ones that fill the width (a bar above and below),
+// and a portrait one that fills the height: every frame of the video has the
+// first frame's size, and the fitted ones show their picture (the checker
+// compares them with the JPG fitted by PIL).
+TEST_P(BothOutputs, FramesOfAnotherSizeAreFittedIntoTheFirstFramesSize) {
+  const std::string name = Case("mixed_sizes");
+  const std::string folder = CheckCase(name);
+  const struct {
+    int width, height;
+  } sizes[] = {{kWidth, kHeight}, {kWidth, kHeight}, {320, 240}, {kWidth, kHeight}, {64, 128}, {400, 300}};
+  std::vector<std::string> frames;
+  for (int i = 0; i < 6; ++i) {
+    frames.push_back("Eve000000" + std::to_string(i) + ".jpg");
+    ASSERT_TRUE(test::WriteJpegFrame(folder + "\\" + frames.back(), sizes[i].width, sizes[i].height, i + 20));
+  }
+  const std::vector<std::string> fitted = {frames[2], frames[4], frames[5]};
+  const std::string target = folder + "\\" + name + ".avi";
+
+  const auto messages = Convert(folder, target);
+
+  ASSERT_EQ(messages.size(), 1u) << Messages(messages);
+  EXPECT_EQ(messages[0].text, "3 frames of another size were fitted into 163x123.\r\n" + folder + "\\" + frames[2]);
+  EXPECT_EQ(messages[0].icon, MessageIcon::Information);
   const test::AviSummary avi = test::ReadAviSummary(target);
   ASSERT_TRUE(avi.read);
-  EXPECT_EQ(avi.length, 2u);
-  EXPECT_TRUE(test::WriteExpectation(folder, "later_frame_bad.avi", 3, 64, 48,
-                                     {"Alice0000000.jpg", "Alice0000001.jpg"}));
+  EXPECT_EQ(avi.length, 6u);
+  EXPECT_EQ(avi.width, kWidth);
+  EXPECT_EQ(avi.height, kHeight);
+  if (Copied()) {
+    EXPECT_EQ(avi.handler, mmioFOURCC('M', 'J', 'P', 'G'));
+    EXPECT_EQ(test::ReadAviFrame(target, 1), test::FileBytes(folder + "\\" + frames[1]));
+    EXPECT_EQ(test::ReadAviFrame(target, 3), test::FileBytes(folder + "\\" + frames[3]));
+    EXPECT_FALSE(test::PathIsThere(folder + "\\tmp.bmp"));
+  } else {
+    for (LONG i = 0; i < 6; ++i) EXPECT_EQ(test::ReadAviFrame(target, i).size(), Bmp24RowBytes(kWidth) * kHeight);
+  }
+  EXPECT_EQ(test::LiveAviObjects(), 0);
+  EXPECT_TRUE(test::WriteExpectation(folder, name + ".avi", 3, kWidth, kHeight, frames, fitted, Copied()));
+}
+
+// An empty file, a JPG cut short and a text named .jpg: the video keeps one
+// frame per listed file, each unreadable one being the frame before it, and
+// the first readable frame standing in for the unreadable one before it.
+TEST_P(BothOutputs, UnreadableFramesAreReplacedByTheFrameBeforeThem) {
+  const std::string name = Case("unreadable");
+  const std::string folder = CheckCase(name);
+  const std::vector<std::string> frames = {"Fay0000000.jpg", "Fay0000001.jpg", "Fay0000002.jpg", "Fay0000003.jpg",
+                                           "Fay0000004.jpg", "Fay0000005.jpg"};
+  ASSERT_TRUE(test::WriteTextFile(folder + "\\" + frames[0], ""));
+  ASSERT_TRUE(test::WriteJpegFrame(folder + "\\" + frames[1], kWidth, kHeight, 31));
+  ASSERT_TRUE(test::WriteJpegFrame(folder + "\\" + frames[2], kWidth, kHeight, 32));
+  std::vector<std::uint8_t> whole = test::FileBytes(folder + "\\" + frames[2]);
+  whole.resize(whole.size() / 2);
+  ASSERT_TRUE(WriteWholeFile(folder + "\\" + frames[2], {{whole.data(), whole.size()}}));
+  ASSERT_TRUE(test::WriteTextFile(folder + "\\" + frames[3], "not a picture at all"));
+  ASSERT_TRUE(test::WriteJpegFrame(folder + "\\" + frames[4], kWidth, kHeight, 34));
+  ASSERT_TRUE(test::WriteJpegFrame(folder + "\\" + frames[5], kWidth, kHeight, 35));
+  const std::string target = folder + "\\" + name + ".avi";
+
+  const auto messages = Convert(folder, target);
+
+  ASSERT_EQ(messages.size(), 1u) << Messages(messages);
+  EXPECT_EQ(messages[0].text, "3 frames could not be read and were replaced by the frame before them.\r\n" +
+                                  folder + "\\" + frames[0]);
+  EXPECT_EQ(messages[0].icon, MessageIcon::Information);
+  const test::AviSummary avi = test::ReadAviSummary(target);
+  ASSERT_TRUE(avi.read);
+  EXPECT_EQ(avi.length, 6u);
+  const std::vector<std::uint8_t> second = test::ReadAviFrame(target, 1);
+  ASSERT_FALSE(second.empty());
+  for (LONG i : {0, 2, 3}) EXPECT_EQ(test::ReadAviFrame(target, i), second) << "frame " << i;
+  EXPECT_NE(test::ReadAviFrame(target, 4), second);
+  if (Copied()) EXPECT_EQ(second, test::FileBytes(folder + "\\" + frames[1]));
+  EXPECT_EQ(test::LiveAviObjects(), 0);
+  EXPECT_TRUE(test::WriteExpectation(folder, name + ".avi", 3, kWidth, kHeight,
+                                     {frames[1], frames[1], frames[1], frames[1], frames[4], frames[5]}, {},
+                                     Copied()));
+}
+
+// Nothing readable at all: the first-frame message alone, and no video.
+TEST_P(BothOutputs, NoReadableFrameAtAllGivesTheFirstFrameMessage) {
+  test::TempFolder temp;
+  ASSERT_TRUE(test::WriteTextFile(temp.path() + "\\Gus0000000.jpg", "not a picture"));
+  ASSERT_TRUE(test::WriteTextFile(temp.path() + "\\Gus0000001.jpg", ""));
+  const std::string target = temp.path() + "\\none.avi";
+
+  const auto messages = Convert(temp.path(), target, /*compressionDialog=*/false);
+
+  ASSERT_EQ(messages.size(), 1u) << Messages(messages);
+  EXPECT_EQ(messages[0].text, "Could not load first bitmap file in list!");
+  EXPECT_EQ(messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_FALSE(test::ReadAviSummary(target).read);
+  EXPECT_FALSE(test::PathIsThere(target + ".part"));
+  EXPECT_EQ(test::LiveAviObjects(), 0);
+}
+
+// A folder and a target named in Chinese and Cyrillic, reached without
+// the main window's controls (the view is the test's own).
+TEST_P(BothOutputs, FolderAndTargetInAnyScript) {
+  test::TempFolder temp;
+  const std::string folder = temp.path() + "\\\xE5\xB8\xA7-\xD0\xBA\xD0\xB0\xD0\xB4\xD1\x80\xD1\x8B";  // 帧-кадры
+  ASSERT_TRUE(::CreateDirectoryW(Widen(folder).c_str(), nullptr));
+  for (int i = 0; i < 3; ++i) {
+    const std::string ascii = temp.path() + "\\frame" + std::to_string(i) + ".jpg";
+    ASSERT_TRUE(test::WriteJpegFrame(ascii, 48, 36, 50 + i));
+    const std::string name = folder + "\\\xD0\xBA\xD0\xB0\xD0\xB4\xD1\x80" + std::to_string(i) + ".jpg";  // кадр
+    ASSERT_TRUE(::MoveFileW(Widen(ascii).c_str(), Widen(name).c_str()));
+  }
+  const std::string target = folder + "\\\xE8\xA7\x86\xE9\xA2\x91.avi";  // 视频.avi
+
+  struct RecordingView : ConversionView {
+    std::vector<std::string> names;
+    void Frames(const std::vector<std::string>& n) override { names = n; }
+    void Current(int) override {}
+    void Preview(const std::vector<std::uint8_t>&) override {}
+    void Message(const std::string& text, MessageIcon icon) override { ShowMessage(text, icon); }
+  } view;
+  ConversionRequest request;
+  request.folder = folder;
+  request.frameRate = 5;
+  request.owner = form_->hwnd();
+  AviChoices choices = UserAviChoices();
+  const AviOutput output = GetParam();
+  choices.target = [target, output](HWND, std::string& chosen, AviOutput& type) {
+    chosen = target;
+    type = output;
+    return true;
+  };
+  test::MessageRecorder recorder;
+  DialogDriver driver(output == AviOutput::Compressed ? ChooseUncompressed : std::function<void(DialogDriver&)>());
+  ConvertFolderToAvi(request, view, choices);
+  driver.Finish();
+
+  EXPECT_TRUE(driver.failures().empty());
+  EXPECT_TRUE(recorder.messages().empty()) << Messages(recorder.messages());
+  ASSERT_EQ(view.names.size(), 3u);
+  EXPECT_EQ(view.names[2], "\xD0\xBA\xD0\xB0\xD0\xB4\xD1\x80" "2.jpg");
+  // Wine's AVI services open only what the code page can spell: read a copy.
+  const std::string copy = temp.path() + "\\copy.avi";
+  ASSERT_TRUE(::CopyFileW(Widen(target).c_str(), Widen(copy).c_str(), FALSE));
+  const test::AviSummary avi = test::ReadAviSummary(copy);
+  ASSERT_TRUE(avi.read);
+  EXPECT_EQ(avi.length, 3u);
+  EXPECT_EQ(avi.rate, 5u);
+  EXPECT_EQ(avi.width, 48);
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, BothOutputs,
+                         ::testing::Values(AviOutput::Compressed, AviOutput::MotionJpegCopy),
+                         [](const ::testing::TestParamInfo<AviOutput>& info) {
+                           return std::string(info.param == AviOutput::Compressed ? "Compressed" : "MotionJpeg");
+                         });
+
+// The save dialog's second type: no compression dialog (the driver reports
+// any dialog it did not expect), no temporary BMP, every frame copied.
+TEST_F(WriteAvi, SecondTypeOfTheSaveDialogCopiesTheFrames) {
+  const std::string folder = CheckCase("save_dialog_mjpeg");
+  const std::vector<std::string> frames = {"Hal0000000.jpg", "Hal0000001.jpg", "Hal0000002.jpg"};
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(test::WriteJpegFrame(folder + "\\" + frames[i], 80, 60, 60 + i));
+  const std::string target = folder + "\\copied.avi";
+
+  const auto messages = Click(folder, [&target](DialogDriver& d) {
+    HWND save = d.Wait(kSaveTitle);
+    if (save && d.Choose(save, kFileTypeCombo, "Motion JPEG AVI, frames copied (*.avi)") &&
+        d.SetFileName(save, target))
+      d.Click(save, IDOK);
+  });
+
+  EXPECT_TRUE(messages.empty()) << Messages(messages);
+  const test::AviSummary avi = test::ReadAviSummary(target);
+  ASSERT_TRUE(avi.read);
+  EXPECT_EQ(avi.handler, mmioFOURCC('M', 'J', 'P', 'G'));
+  EXPECT_EQ(avi.length, 3u);
+  for (LONG i = 0; i < 3; ++i) EXPECT_EQ(test::ReadAviFrame(target, i), test::FileBytes(folder + "\\" + frames[i]));
+  EXPECT_FALSE(test::PathIsThere(folder + "\\tmp.bmp"));
+  EXPECT_EQ(ListSelected(form_->File1), 2);
+  EXPECT_TRUE(test::WriteExpectation(folder, "copied.avi", 3, 80, 60, frames, {}, true));
+}
+
+// 43 frames of 4096x4096 would make an uncompressed video of 2.0 GiB and
+// more: refused before a frame is written, and no file is left.
+TEST_F(WriteAvi, UncompressedVideoPastTwoGigabytesIsRefusedBeforeWriting) {
+  test::TempFolder temp;
+  const std::string first = temp.path() + "\\Ida0000000.jpg";
+  ASSERT_TRUE(test::WriteJpegFrame(first, 4096, 4096, 7));
+  for (int i = 1; i < 43; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "\\Ida%07d.jpg", i);
+    ASSERT_TRUE(::CopyFileA(first.c_str(), (temp.path() + name).c_str(), FALSE));
+  }
+  const std::string target = temp.path() + "\\huge.avi";
+
+  const auto messages = Click(temp.path(), SaveUncompressed(target));
+
+  ASSERT_EQ(messages.size(), 1u) << Messages(messages);
+  EXPECT_EQ(messages[0].text.rfind("The uncompressed video would take 2.02 GB, more than the 2 GB", 0), 0u)
+      << messages[0].text;
+  EXPECT_NE(messages[0].text.find(target + "\r\nNothing was written."), std::string::npos);
+  EXPECT_EQ(messages[0].icon, MessageIcon::Exclamation);
+  EXPECT_FALSE(test::PathIsThere(target));
+  EXPECT_EQ(test::LiveAviObjects(), 0);
 }
 
 }  // namespace

@@ -1,34 +1,43 @@
-// Times "Write Avi" on a folder of JPG frames: the real conversion of the
-// main window (listing, per-frame decode, temporary BMP, reader, AVI writes),
-// with the two dialogs answered in advance: the given target file and the
-// uncompressed compressor, as a user choosing "Full Frames (Uncompressed)"
-// would. Prints one line per run and the best rate.
+// Times "Write Avi" on a folder of JPG frames: the real conversion (listing,
+// reading, and for the first output type the per-frame decode, temporary
+// BMP, reader and AVI writes), shown in a list box and a picture view as the
+// main window shows it, with the questions answered in advance: the given
+// target file and output type, and for the first type the uncompressed
+// compressor, as a user choosing "Full Frames (Uncompressed)" would. Prints
+// each run on stderr, then the best run as one line:
+//   frames=N seconds=S fps=F peak_kb=K
 //
-//   avibench.exe <frame folder> <target.avi> [runs] [frame rate text]
+//   avibench.exe <frame folder> <target.avi> [avi|mjpeg] [runs] [frame rate]
 #include <windows.h>
 #include <ole2.h>
+#include <psapi.h>
 #include <vfw.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
-#include "app/form1.h"
-#include "platform/avi_handles.h"
+#include "avi/control_view.h"
 #include "avi/convert_folder.h"
+#include "avi/frame_rate.h"
+#include "platform/avi_handles.h"
 #include "platform/controls.h"
+#include "platform/kernel.h"
 #include "platform/message.h"
+#include "platform/picture_view.h"
 
 namespace {
 
-// What the compression dialog hands back for "Full Frames (Uncompressed)".
-lumavex::AviChoices PresetChoices(const std::string& target) {
+lumavex::AviChoices PresetChoices(const std::string& target, lumavex::AviOutput output) {
   lumavex::AviChoices choices;
-  choices.target = [target](HWND, std::string& chosen) {
+  choices.target = [target, output](HWND, std::string& chosen, lumavex::AviOutput& type) {
     chosen = target;
+    type = output;
     return true;
   };
+  // What the compression dialog hands back for "Full Frames (Uncompressed)".
   choices.compression = [](HWND, PAVISTREAM*, lumavex::AviCompressOptions& options) -> INT_PTR {
     AVICOMPRESSOPTIONS uncompressed{};
     uncompressed.fccType = streamtypeVIDEO;
@@ -47,48 +56,77 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+// The list and the preview of the main window, in a window of their own.
+struct BenchWindow {
+  lumavex::UniqueWindow frame;
+  HWND list = nullptr;
+  HWND preview = nullptr;
+
+  bool Create() {
+    frame.reset(::CreateWindowExA(0, "STATIC", "avibench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 420, 260, nullptr,
+                                  nullptr, ::GetModuleHandleA(nullptr), nullptr));
+    if (!frame) return false;
+    list = lumavex::CreateControl(frame.get(), "LISTBOX", "", LBS_NOINTEGRALHEIGHT | WS_VSCROLL, {5, 5, 200, 40}, 1,
+                                  WS_EX_CLIENTEDGE);
+    preview = lumavex::CreatePictureView(frame.get(), 2, {210, 5, 322, 128}, lumavex::PictureFit::Stretch);
+    return list && preview;
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: avibench <frame folder> <target.avi> [runs] [frame rate text]\n");
+    std::fprintf(stderr, "usage: avibench <frame folder> <target.avi> [avi|mjpeg] [runs] [frame rate]\n");
     return 2;
   }
-  const std::string folder = argv[1];
+  lumavex::ConversionRequest request;
+  request.folder = argv[1];
   const std::string target = argv[2];
-  const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 3;
-  const std::string rate = argc > 4 ? argv[4] : "3";
+  const lumavex::AviOutput output = argc > 3 && std::strcmp(argv[3], "mjpeg") == 0
+                                        ? lumavex::AviOutput::MotionJpegCopy
+                                        : lumavex::AviOutput::Compressed;
+  const int runs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 3;
+  request.frameRate = lumavex::FrameRateFromText(argc > 5 ? argv[5] : "3");
 
   const HRESULT com = ::OleInitialize(nullptr);
+  ::AVIFileInit();
   int failures = 0;
   lumavex::SetMessageHandler([&failures](const std::string& text, lumavex::MessageIcon) {
     ++failures;
     std::fprintf(stderr, "message: %s\n", text.c_str());
   });
   {
-    // Shown, so that every frame's preview repaint is real work.
-    auto form = lumavex::Form1::Create(true);
-    if (!form) {
-      std::fprintf(stderr, "could not create the main window\n");
+    BenchWindow window;
+    if (!window.Create()) {
+      std::fprintf(stderr, "could not create the window\n");
       return 1;
     }
-    lumavex::SetControlText(form->txtPath, folder);
-    lumavex::SetControlText(form->txtFPS, rate);
-    const lumavex::AviChoices choices = PresetChoices(target);
-    double best = 0;
+    request.owner = window.frame.get();
+    lumavex::ControlConversionView view(window.list, window.preview);
+    const lumavex::AviChoices choices = PresetChoices(target, output);
+    double bestSeconds = 0;
+    int frames = 0;
     for (int run = 1; run <= runs && failures == 0; ++run) {
       LARGE_INTEGER start, end;
       ::QueryPerformanceCounter(&start);
-      lumavex::ConvertFolderToAvi(*form, choices);
+      lumavex::ConvertFolderToAvi(request, view, choices);
       ::QueryPerformanceCounter(&end);
-      const int frames = lumavex::ListCount(form->File1);
+      frames = lumavex::ListCount(window.list);
       const double seconds = Seconds(start, end);
-      const double fps = seconds > 0 ? frames / seconds : 0;
-      if (fps > best) best = fps;
-      std::printf("run %d: %d frames in %.3f s = %.1f frames/s\n", run, frames, seconds, fps);
+      if (run == 1 || seconds < bestSeconds) bestSeconds = seconds;
+      std::fprintf(stderr, "run %d: %d frames in %.3f s = %.1f frames/s\n", run, frames, seconds,
+                   seconds > 0 ? frames / seconds : 0);
     }
-    if (failures == 0) std::printf("best: %.1f frames/s\n", best);
+    PROCESS_MEMORY_COUNTERS memory{};
+    memory.cb = sizeof memory;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
+    if (failures == 0)
+      std::printf("frames=%d seconds=%.3f fps=%.1f peak_kb=%llu\n", frames, bestSeconds,
+                  bestSeconds > 0 ? frames / bestSeconds : 0,
+                  static_cast<unsigned long long>(memory.PeakWorkingSetSize / 1024));
   }
+  ::AVIFileExit();
   if (SUCCEEDED(com)) ::OleUninitialize();
   return failures == 0 ? 0 : 1;
 }

@@ -1,0 +1,29 @@
+#include "avi/control_view.h"
+
+#include "avi/frame_decoder.h"
+#include "platform/controls.h"
+#include "platform/picture_view.h"
+
+namespace lumavex {
+
+void ControlConversionView::Frames(const std::vector<std::string>& names) {
+  ::SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+  ListClear(list_);
+  for (const std::string& name : names) ListAdd(list_, name);
+  ::SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(list_, nullptr, TRUE);
+}
+
+void ControlConversionView::Current(int index) {
+  ListSelect(list_, index);
+  // Repaints at once: the conversion does not return to the message loop.
+  ::UpdateWindow(list_);
+}
+
+void ControlConversionView::Preview(const std::vector<std::uint8_t>& bmp) {
+  SetViewPicture(preview_, PictureFromBmp24(bmp));
+}
+
+void ControlConversionView::Message(const std::string& text, MessageIcon icon) { ShowMessage(text, icon); }
+
+}  // namespace lumavex

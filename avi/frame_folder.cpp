@@ -1,0 +1,52 @@
+#include "avi/frame_folder.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "avi/frame_list.h"
+#include "platform/kernel.h"
+#include "platform/wide.h"
+
+namespace lumavex {
+
+std::vector<FrameFile> ListFrameFolder(const std::string& folder) {
+  std::vector<FrameFile> files;
+  WIN32_FIND_DATAW data;
+  // The platform's wildcard also takes long names whose short form matches
+  // (such as "*.jpeg"); the exact pattern is applied below.
+  UniqueFind find(::FindFirstFileExW(Widen(FramePath(folder, kFramePattern)).c_str(), FindExInfoBasic, &data,
+                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  if (!find) return files;
+  do {
+    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    FrameFile file;
+    file.name = Narrow(data.cFileName);
+    if (!MatchesFilePattern(file.name, kFramePattern)) continue;
+    file.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    files.push_back(std::move(file));
+  } while (::FindNextFileW(find.get(), &data));
+  std::sort(files.begin(), files.end(), [](const FrameFile& a, const FrameFile& b) {
+    return FileNameLess(a.name, b.name);
+  });
+  return files;
+}
+
+std::string FramePath(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
+
+bool ReadFrameFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return false;
+  LARGE_INTEGER size;
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF) return false;
+  bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  DWORD read = 0;
+  if (!bytes.empty() &&
+      (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+       read != bytes.size()))
+    return false;
+  return true;
+}
+
+}  // namespace lumavex

@@ -1,0 +1,32 @@
+#pragma once
+// The frame files of a folder as a conversion reads them: listed once with
+// their sizes (the Motion JPEG video's size is known from them before
+// anything is written), and read one at a time into a buffer that is
+// reused, so memory stays flat however many frames there are. Paths are
+// UTF-8 and reach the platform as UTF-16, so folders and names in any
+// script work.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lumavex {
+
+inline constexpr const char* kFramePattern = "*.jpg";
+
+struct FrameFile {
+  std::string name;  // without folder
+  std::uint64_t size = 0;
+};
+
+// The "*.jpg" files of `folder` in the order they become frames (by name
+// without regard to case); empty when the folder is missing or holds none.
+std::vector<FrameFile> ListFrameFolder(const std::string& folder);
+
+// `folder` + "\" + `name`.
+std::string FramePath(const std::string& folder, const std::string& name);
+
+// Makes `bytes` the whole content of the file, reusing its capacity. False
+// when the file cannot be opened or read whole, or is 2 GB or larger.
+bool ReadFrameFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+
+}  // namespace lumavex

@@ -1,0 +1,188 @@
+// "Write Avi" onto a volume that is full, or that fills up while the video
+// is written: one clear message, no video left (neither the target nor a
+// temporary beside it), and the frames untouched. Both output types. The
+// volume is an empty 4 MB tmpfs that a ctest fixture mounts and names in
+// LUMAVEX_AVI_VOLUME (a Unix path; Wine shows the Unix root as Z:); each
+// case fills it as far as it needs. Without it the tests skip and say why.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "avi/convert_folder.h"
+#include "avi_test_support.h"
+#include "dialog_driver.h"
+#include "platform/files.h"
+#include "platform/kernel.h"
+#include "platform/wide.h"
+#include "support/win_test_support.h"
+
+namespace lumavex {
+namespace {
+
+using test::DialogDriver;
+using test::ShownMessage;
+
+const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new test::AviEnvironment);
+
+constexpr int kFrames = 40;
+constexpr int kWidth = 163, kHeight = 123;
+
+std::string Messages(const std::vector<ShownMessage>& messages) {
+  std::string text;
+  for (const ShownMessage& m : messages) text += "[" + m.text + "] ";
+  return text;
+}
+
+std::uint64_t FreeBytes(const std::string& folder) {
+  std::uint64_t free = 0;
+  return FreeSpaceOfVolume(folder, free) ? free : 0;
+}
+
+// Takes the volume's free space down to about `leave` bytes with a filler file.
+bool FillVolume(const std::string& filler, std::uint64_t leave) {
+  UniqueFile file(::CreateFileW(Widen(filler).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  ::SetFilePointer(file.get(), 0, nullptr, FILE_END);
+  const std::string folder = filler.substr(0, filler.find_last_of('\\'));
+  static const std::vector<char> zeros(64 * 1024);
+  for (std::uint64_t free = FreeBytes(folder); free > leave; free = FreeBytes(folder)) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::uint64_t>(zeros.size(), free - leave));
+    DWORD written = 0;
+    if (!::WriteFile(file.get(), zeros.data(), chunk, &written, nullptr) || written == 0) break;
+  }
+  return true;
+}
+
+class AviOntoFullVolume : public ::testing::TestWithParam<AviOutput> {
+ protected:
+  void SetUp() override {
+    const char* env = std::getenv("LUMAVEX_AVI_VOLUME");
+    if (!env || !*env) GTEST_SKIP() << "LUMAVEX_AVI_VOLUME is not set (the ctest fixture mounts the volume)";
+    std::string root = env;
+    for (char& c : root)
+      if (c == '/') c = '\\';
+    root = "Z:" + root;
+    if (!FileExists(root + "\\lumavex-full-volume")) {
+      std::vector<std::uint8_t> why;
+      ReadWholeFile(root + "\\skip-reason.txt", why);
+      GTEST_SKIP() << "no small volume at " << root << ": "
+                   << (why.empty() ? std::string("the fixture did not mount it") : std::string(why.begin(), why.end()));
+    }
+    volume_ = root;
+    filler_ = volume_ + "\\filler.bin";
+    target_ = volume_ + "\\video.avi";
+    for (int i = 0; i < kFrames; ++i) {
+      char name[32];
+      std::snprintf(name, sizeof name, "\\Ann%07d.jpg", i);
+      ASSERT_TRUE(test::WriteJpegFrame(frames_.path() + name, kWidth, kHeight, i));
+    }
+    sources_ = Snapshot();
+  }
+
+  void TearDown() override {
+    if (volume_.empty()) return;
+    ::DeleteFileW(Widen(filler_).c_str());
+    ::DeleteFileW(Widen(target_).c_str());
+    ::DeleteFileW(Widen(target_ + ".part").c_str());
+  }
+
+  // Every frame file with its bytes (and the temporary BMP the first type
+  // leaves, which is no frame).
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> Snapshot() const {
+    std::vector<std::pair<std::string, std::vector<std::uint8_t>>> files;
+    for (const std::string& name : test::FilesIn(frames_.path(), "*.jpg"))
+      files.emplace_back(name, test::FileBytes(frames_.path() + "\\" + name));
+    return files;
+  }
+
+  // Converts the frames into the target on the volume; `onFirstFrame` runs
+  // when the first frame is shown, after the checks made before writing and
+  // before that frame is written.
+  std::vector<ShownMessage> Convert(std::function<void()> onFirstFrame = {}) {
+    struct View : ConversionView {
+      std::function<void()> onFirst;
+      void Frames(const std::vector<std::string>&) override {}
+      void Current(int index) override {
+        if (index == 0 && onFirst) std::exchange(onFirst, nullptr)();
+      }
+      void Preview(const std::vector<std::uint8_t>&) override {}
+      void Message(const std::string& text, MessageIcon icon) override { ShowMessage(text, icon); }
+    } view;
+    view.onFirst = std::move(onFirstFrame);
+    ConversionRequest request;
+    request.folder = frames_.path();
+    AviChoices choices = UserAviChoices();
+    const AviOutput output = GetParam();
+    const std::string target = target_;
+    choices.target = [target, output](HWND, std::string& chosen, AviOutput& type) {
+      chosen = target;
+      type = output;
+      return true;
+    };
+    test::MessageRecorder recorder;
+    DialogDriver driver([output](DialogDriver& d) {
+      if (output != AviOutput::Compressed) return;
+      HWND compression = d.Wait("Video Compression");
+      if (compression && d.Choose(compression, 880, "Full Frames (Uncompressed)")) d.Click(compression, IDOK);
+    });
+    ConvertFolderToAvi(request, view, choices);
+    driver.Finish();
+    for (const std::string& failure : driver.failures()) ADD_FAILURE() << failure;
+    return recorder.messages();
+  }
+
+  void ExpectNoVideoAndSourcesUntouched() {
+    EXPECT_FALSE(test::PathIsThere(target_));
+    EXPECT_FALSE(test::PathIsThere(target_ + ".part"));
+    EXPECT_EQ(Snapshot(), sources_);
+    EXPECT_EQ(test::LiveAviObjects(), 0);
+  }
+
+  test::TempFolder frames_;
+  std::vector<std::pair<std::string, std::vector<std::uint8_t>>> sources_;
+  std::string volume_, filler_, target_;
+};
+
+TEST_P(AviOntoFullVolume, FullVolumeIsRefusedBeforeAnythingIsWritten) {
+  ASSERT_TRUE(FillVolume(filler_, 16 * 1024));
+
+  const auto messages = Convert();
+
+  ASSERT_EQ(messages.size(), 1u) << Messages(messages);
+  EXPECT_EQ(messages[0].text.rfind("The video would take ", 0), 0u) << messages[0].text;
+  EXPECT_NE(messages[0].text.find(" free:\r\n" + target_ + "\r\nNothing was written."), std::string::npos)
+      << messages[0].text;
+  EXPECT_EQ(messages[0].icon, MessageIcon::Exclamation);
+  ExpectNoVideoAndSourcesUntouched();
+}
+
+TEST_P(AviOntoFullVolume, VolumeThatFillsWhileWritingLeavesNoVideo) {
+  const std::uint64_t before = FreeBytes(volume_);
+  ASSERT_GT(before, 3u * 1024 * 1024);
+
+  // Room for a few frames, not for all of them.
+  const auto messages = Convert([this] { FillVolume(filler_, 100 * 1024); });
+
+  ASSERT_EQ(messages.size(), 1u) << Messages(messages);
+  const std::string opening = "There was an error writing the file.\r\n" + target_ + "\r\nFree space on its volume: ";
+  EXPECT_EQ(messages[0].text.rfind(opening, 0), 0u) << messages[0].text;
+  EXPECT_NE(messages[0].text.find("\r\nThe incomplete file was removed."), std::string::npos);
+  EXPECT_EQ(messages[0].icon, MessageIcon::Information);
+  ExpectNoVideoAndSourcesUntouched();
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, AviOntoFullVolume,
+                         ::testing::Values(AviOutput::Compressed, AviOutput::MotionJpegCopy),
+                         [](const ::testing::TestParamInfo<AviOutput>& info) {
+                           return std::string(info.param == AviOutput::Compressed ? "Compressed" : "MotionJpeg");
+                         });
+
+}  // namespace
+}  // namespace lumavex
