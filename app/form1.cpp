@@ -67,9 +67,9 @@ bool Form1::CreateWindowAndControls(bool show) {
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT outer{0, 0, TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips)};
   ::AdjustWindowRectEx(&outer, style, FALSE, 0);
-  HWND hwnd = ::CreateWindowExW(0, kForm1ClassName, Widen(kAppTitle).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                                outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                                ::GetModuleHandleW(nullptr), this);
+  HWND hwnd = ::CreateWindowExW(0, kForm1ClassName, Widen(kAppTitle).c_str(), style, CW_USEDEFAULT,
+                                CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr,
+                                nullptr, ::GetModuleHandleW(nullptr), this);
   if (!hwnd) return false;
   window_.reset(hwnd);
   SetMessageBoxOwner(hwnd);
@@ -91,17 +91,22 @@ void Form1::CreateControls() {
                         kIdCbJpg);
   cbbmp = CreateControl(f, "BUTTON", "Save as BMP", BS_AUTOCHECKBOX | WS_TABSTOP, Twips(3600, 375, 1275, 195),
                         kIdCbBmp);
-  Label2 = CreateControl(f, "STATIC", "Frame Rate:", SS_LEFTNOWORDWRAP, Twips(3600, 600, 900, 180), kIdLabel2);
+  Label2 =
+      CreateControl(f, "STATIC", "Frame Rate:", SS_LEFTNOWORDWRAP, Twips(3600, 600, 900, 180), kIdLabel2);
   txtFPS = CreateControl(f, "EDIT", "3", ES_AUTOHSCROLL | WS_TABSTOP, Twips(4500, 600, 300, 225), kIdTxtFps,
                          WS_EX_CLIENTEDGE);
-  Label1 = CreateControl(f, "STATIC", "Frame Count:", SS_LEFTNOWORDWRAP, Twips(3600, 825, 1245, 180), kIdLabel1);
+  Label1 =
+      CreateControl(f, "STATIC", "Frame Count:", SS_LEFTNOWORDWRAP, Twips(3600, 825, 1245, 180), kIdLabel1);
   Text1 = CreateControl(f, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, Twips(3600, 1050, 1260, 255), kIdText1,
                         WS_EX_CLIENTEDGE);
-  Command1 = CreateControl(f, "BUTTON", "Refresh List", BS_PUSHBUTTON | WS_TABSTOP, Twips(45, 1350, 1590, 300),
-                           kIdCommand1);
-  Start = CreateControl(f, "BUTTON", "Start", BS_PUSHBUTTON | WS_TABSTOP, Twips(1800, 1350, 765, 300), kIdStart);
-  btstop = CreateControl(f, "BUTTON", "Stop", BS_PUSHBUTTON | WS_TABSTOP, Twips(2550, 1350, 765, 300), kIdBtStop);
-  Picture1 = CreatePictureView(f, kIdPicture1, Twips(3825, 1350, 255, 255), PictureFit::ActualSize, WS_BORDER);
+  Command1 = CreateControl(f, "BUTTON", "Refresh List", BS_PUSHBUTTON | WS_TABSTOP,
+                           Twips(45, 1350, 1590, 300), kIdCommand1);
+  Start =
+      CreateControl(f, "BUTTON", "Start", BS_PUSHBUTTON | WS_TABSTOP, Twips(1800, 1350, 765, 300), kIdStart);
+  btstop =
+      CreateControl(f, "BUTTON", "Stop", BS_PUSHBUTTON | WS_TABSTOP, Twips(2550, 1350, 765, 300), kIdBtStop);
+  Picture1 =
+      CreatePictureView(f, kIdPicture1, Twips(3825, 1350, 255, 255), PictureFit::ActualSize, WS_BORDER);
   opendir = CreateControl(f, "BUTTON", "", BS_PUSHBUTTON | BS_BITMAP | WS_TABSTOP, Twips(75, 1725, 375, 300),
                           kIdOpenDir);
   floppy_ = MakeFloppyBitmap();
@@ -110,20 +115,24 @@ void Form1::CreateControls() {
                           WS_EX_CLIENTEDGE);
   windowtop = CreateControl(f, "BUTTON", "Keep webcam window on top", BS_AUTOCHECKBOX | WS_TABSTOP,
                             Twips(2475, 1725, 2415, 195), kIdWindowTop);
-  pause = CreateControl(f, "BUTTON", "Pause", BS_PUSHBUTTON | WS_TABSTOP, Twips(3525, 1950, 615, 300), kIdPause);
-  reset = CreateControl(f, "BUTTON", "Reset", BS_PUSHBUTTON | WS_TABSTOP, Twips(4125, 1950, 615, 300), kIdReset);
+  pause =
+      CreateControl(f, "BUTTON", "Pause", BS_PUSHBUTTON | WS_TABSTOP, Twips(3525, 1950, 615, 300), kIdPause);
+  reset =
+      CreateControl(f, "BUTTON", "Reset", BS_PUSHBUTTON | WS_TABSTOP, Twips(4125, 1950, 615, 300), kIdReset);
   // The drop-down list needs room below the box for its two items.
   RECT combo = Twips(1725, 2100, 1740, 315);
   combo.bottom += TwipsToPixels(600);
   Combo1 = CreateControl(f, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, combo, kIdCombo1);
   ComboAdd(Combo1, "English");
   ComboAdd(Combo1, "German");
-  Label6 = CreateControl(f, "STATIC", "Messenger Language:", SS_LEFTNOWORDWRAP, Twips(75, 2175, 1590, 240), kIdLabel6);
+  Label6 = CreateControl(f, "STATIC", "Messenger Language:", SS_LEFTNOWORDWRAP, Twips(75, 2175, 1590, 240),
+                         kIdLabel6);
   Label3 = CreateControl(f, "STATIC", "Save to:", SS_LEFTNOWORDWRAP, Twips(3525, 2250, 615, 255), kIdLabel3);
   Line1 = CreateControl(f, "STATIC", "", SS_ETCHEDHORZ, Twips(0, 2550, 5040, 15), kIdLine1);
   aviwrite = CreateControl(f, "BUTTON", "Write Avi", BS_PUSHBUTTON | WS_TABSTOP, Twips(3975, 2625, 930, 255),
                            kIdAviWrite);
-  Label4 = CreateControl(f, "STATIC", "Currently encoding:", SS_LEFTNOWORDWRAP, Twips(45, 2685, 1380, 255), kIdLabel4);
+  Label4 = CreateControl(f, "STATIC", "Currently encoding:", SS_LEFTNOWORDWRAP, Twips(45, 2685, 1380, 255),
+                         kIdLabel4);
   File1 = CreateControl(f, "LISTBOX", "", LBS_NOINTEGRALHEIGHT | WS_VSCROLL, Twips(1485, 2685, 2415, 225),
                         kIdFile1, WS_EX_CLIENTEDGE);
 
@@ -191,14 +200,29 @@ void Form1::OnCommand(int id, int code) {
   }
   if (code != BN_CLICKED) return;
   switch (id) {
-    case kIdCommand1: Command1_Click(); break;
-    case kIdStart: Start_Click(); break;
-    case kIdBtStop: btstop_Click(); break;
-    case kIdPause: pause_Click(); break;
-    case kIdReset: reset_Click(); break;
-    case kIdAviWrite: aviwrite_Click(); break;
-    case kIdOpenDir: opendir_Click(); break;
-    default: break;
+    case kIdCommand1:
+      Command1_Click();
+      break;
+    case kIdStart:
+      Start_Click();
+      break;
+    case kIdBtStop:
+      btstop_Click();
+      break;
+    case kIdPause:
+      pause_Click();
+      break;
+    case kIdReset:
+      reset_Click();
+      break;
+    case kIdAviWrite:
+      aviwrite_Click();
+      break;
+    case kIdOpenDir:
+      opendir_Click();
+      break;
+    default:
+      break;
   }
 }
 

@@ -45,8 +45,7 @@ std::string FrameNumberText(int counter) {
   return text;
 }
 
-std::string RecordingFolderName(const std::string& prefix, const LocalTime& time,
-                                const LocaleNames& names) {
+std::string RecordingFolderName(const std::string& prefix, const LocalTime& time, const LocaleNames& names) {
   return SanitiseFileName(prefix + FormatRecordingTimestamp(time, names));
 }
 

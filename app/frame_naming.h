@@ -30,8 +30,7 @@ std::string FramePrefix(const std::string& title);
 std::string FrameNumberText(int counter);
 
 // prefix + time stamp, as one sanitised folder name.
-std::string RecordingFolderName(const std::string& prefix, const LocalTime& time,
-                                const LocaleNames& names);
+std::string RecordingFolderName(const std::string& prefix, const LocalTime& time, const LocaleNames& names);
 
 // folder + "\" + name, nothing trimmed: a folder ending in "\" gives a
 // doubled separator, which Windows accepts.

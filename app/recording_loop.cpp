@@ -39,7 +39,8 @@ void Finish(Form1& form, const std::optional<UserMessage>& message) {
 
 // The capturing part of a tick; reports exactly one outcome to the state and
 // returns the message the tick must show, if any.
-std::optional<UserMessage> CaptureAndWrite(Form1& form, const SelectedWebcam& row, const std::string& savePath) {
+std::optional<UserMessage> CaptureAndWrite(Form1& form, const SelectedWebcam& row,
+                                           const std::string& savePath) {
   RecordingState& state = form.recording;
   // A closed window has no rectangle; capturing anyway would record whatever
   // lies at the screen's corner.
@@ -57,7 +58,8 @@ std::optional<UserMessage> CaptureAndWrite(Form1& form, const SelectedWebcam& ro
   }
 
   const FramePaths paths = state.FramePathsFor(savePath, row.title);
-  if (CheckValue(form.cbbmp) == 1 && !SavePicture(picture.get(), paths.bmp)) return state.BmpFailed(paths.bmp);
+  if (CheckValue(form.cbbmp) == 1 && !SavePicture(picture.get(), paths.bmp))
+    return state.BmpFailed(paths.bmp);
 
   // Painted between ticks, with the window's next paint.
   SetViewPicture(form.Picture1, picture, Repaint::WithNextPaint);

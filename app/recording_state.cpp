@@ -8,13 +8,13 @@
 
 namespace lumavex {
 
-bool operator==(const UserMessage& a, const UserMessage& b) {
-  return a.text == b.text && a.icon == b.icon;
-}
+bool operator==(const UserMessage& a, const UserMessage& b) { return a.text == b.text && a.icon == b.icon; }
 
 namespace {
 
-bool BelowReserve(std::optional<std::uint64_t> freeBytes) { return freeBytes && *freeBytes < kDiskReserveBytes; }
+bool BelowReserve(std::optional<std::uint64_t> freeBytes) {
+  return freeBytes && *freeBytes < kDiskReserveBytes;
+}
 
 }  // namespace
 
@@ -43,7 +43,8 @@ StartOutcome RecordingState::Start(bool hasSelectedRow, const std::string& rowTi
       HaltRecording();
       return StartOutcome{false, UserMessage{kDiskLowMessage, MessageIcon::Exclamation}};
     }
-    const std::optional<std::size_t> fits = PrefixRoomAtStart(save->path, RecordingFolderName("", now, names));
+    const std::optional<std::size_t> fits =
+        PrefixRoomAtStart(save->path, RecordingFolderName("", now, names));
     if (!fits) {
       // The save folder alone is too long: no name would help.
       recordingFolder_ = RecordingFolderName(prefix, now, names);
@@ -104,8 +105,7 @@ TickPlan RecordingState::BeginTick(bool hasSelectedRow, std::optional<std::uint6
   return plan;
 }
 
-FramePaths RecordingState::FramePathsFor(const std::string& savePath,
-                                         const std::string& rowTitle) const {
+FramePaths RecordingState::FramePathsFor(const std::string& savePath, const std::string& rowTitle) const {
   std::string prefix = FramePrefix(rowTitle);
   // Within the room Start left, so the same row keeps the folder's prefix;
   // a save folder typed longer since then shortens it further. When nothing

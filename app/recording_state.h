@@ -61,8 +61,7 @@ inline constexpr int kCaptureIntervalMs = 1000;
 inline constexpr const char* kChooseWebcamMessage = "choose a webcam from the list first";
 inline constexpr const char* kCounterFullMessage =
     "The frame counter has reached 32767. Press Reset to number frames from 0 again.";
-inline constexpr const char* kWindowClosedMessage =
-    "The webcam window has been closed. Recording stopped.";
+inline constexpr const char* kWindowClosedMessage = "The webcam window has been closed. Recording stopped.";
 // Recording stops while this much is still free, before the disk is full for
 // every other program as well.
 inline constexpr std::uint64_t kDiskReserveBytes = 64ull << 20;
@@ -79,8 +78,8 @@ class RecordingState {
   StartOutcome StartRecording(bool hasSelectedRow, const std::string& rowTitle, const LocalTime& now,
                               const LocaleNames& names, const SaveFolder& save);
   // The same without a save folder to check or fit the names to.
-  StartOutcome StartRecording(bool hasSelectedRow, const std::string& rowTitle,
-                              const LocalTime& now, const LocaleNames& names);
+  StartOutcome StartRecording(bool hasSelectedRow, const std::string& rowTitle, const LocalTime& now,
+                              const LocaleNames& names);
   // txtPath\RecordingFolder, with txtPath as typed.
   std::string RecordingFolderPath(const std::string& savePath) const;
   // The recording folder could not be made: halts.

@@ -51,9 +51,9 @@ enum class Outcome {
 };
 
 struct Progress {
-  LONG frames = 0;             // samples written
-  std::uint64_t bytes = 0;     // data bytes written
-  int width = 0, height = 0;   // of the video
+  LONG frames = 0;            // samples written
+  std::uint64_t bytes = 0;    // data bytes written
+  int width = 0, height = 0;  // of the video
   ConversionSummary summary;
 };
 
@@ -65,7 +65,8 @@ bool IsUncompressed(const AVICOMPRESSOPTIONS& options) {
 bool SpelledByCodePage(const std::string& path) {
   const std::wstring wide = Widen(path);
   BOOL lost = FALSE;
-  const int n = ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lost);
+  const int n =
+      ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lost);
   return n > 0 && !lost;
 }
 
@@ -104,8 +105,8 @@ bool FitsBeforehand(const ConversionInput& in, const std::string& path, std::uin
 }
 
 // Steps from opening the target to the last frame.
-Outcome WriteFrames(const ConversionInput& in, const std::string& path, const AviChoices& choices, AviSession& avi,
-                    cDib& dib, Progress& progress) {
+Outcome WriteFrames(const ConversionInput& in, const std::string& path, const AviChoices& choices,
+                    AviSession& avi, cDib& dib, Progress& progress) {
   ConversionView& view = in.view;
   PAVIFILE file = nullptr;
   HRESULT last = ::AVIFileOpenW(&file, Widen(path).c_str(), kCreateForWriting, nullptr);
@@ -123,7 +124,8 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
   FrameThroughDisk frames(view, FramePath(in.request.folder, kTempName));
   FrameLoad first = FrameLoad::Unreadable;
   // Shown when the loop below comes to it: the frames are shown as they are written.
-  for (int i = 0; i < count && first == FrameLoad::Unreadable; ++i) first = frames.Load(i, pathOf(i), dib, false);
+  for (int i = 0; i < count && first == FrameLoad::Unreadable; ++i)
+    first = frames.Load(i, pathOf(i), dib, false);
   if (first != FrameLoad::Loaded) {
     view.Message("Could not load first bitmap file in list!", MessageIcon::Exclamation);
     return Outcome::Stopped;
@@ -148,7 +150,8 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
     return Outcome::Failed;
   }
 
-  const INT_PTR chosen = choices.compression ? choices.compression(in.request.owner, &stream, avi.options) : 0;
+  const INT_PTR chosen =
+      choices.compression ? choices.compression(in.request.owner, &stream, avi.options) : 0;
   if (chosen != 1) {
     avi.options.Free();
     view.Message("Error in getting Avi Save options", MessageIcon::None);
@@ -169,7 +172,8 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
   }
 
   const bool uncompressed = IsUncompressed(*avi.options.record());
-  if (uncompressed && !FitsBeforehand(in, path, static_cast<std::uint64_t>(dib.SizeImage()))) return Outcome::Refused;
+  if (uncompressed && !FitsBeforehand(in, path, static_cast<std::uint64_t>(dib.SizeImage())))
+    return Outcome::Refused;
 
   {
     std::vector<std::string> paths;
@@ -182,16 +186,22 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
     // An unreadable frame leaves the reader holding the frame before it
     // (before the first readable frame: that one), which is written again.
     switch (frames.Load(i, framePath, dib)) {
-      case FrameLoad::Unreadable: progress.summary.Replaced(framePath); break;
-      case FrameLoad::Fitted: progress.summary.Fitted(framePath); break;
-      case FrameLoad::Failed: frames.Select(i); return Outcome::Failed;
-      case FrameLoad::Loaded: break;
+      case FrameLoad::Unreadable:
+        progress.summary.Replaced(framePath);
+        break;
+      case FrameLoad::Fitted:
+        progress.summary.Fitted(framePath);
+        break;
+      case FrameLoad::Failed:
+        frames.Select(i);
+        return Outcome::Failed;
+      case FrameLoad::Loaded:
+        break;
     }
     // A compressor's output is not known in advance; the uncompressed frame
     // bounds it.
-    if (!uncompressed &&
-        NextFramePassesLimit(progress.bytes, progress.frames, static_cast<std::uint64_t>(dib.SizeImage()),
-                             kAvi1SizeLimit)) {
+    if (!uncompressed && NextFramePassesLimit(progress.bytes, progress.frames,
+                                              static_cast<std::uint64_t>(dib.SizeImage()), kAvi1SizeLimit)) {
       frames.ShowLatest();
       return Outcome::CutShort;
     }
@@ -228,7 +238,8 @@ bool WrittenFileHolds(const std::string& path, const Progress& progress) {
   if (::AVIStreamLength(stream.get()) != progress.frames) return false;
   LONG bytes = 0;
   return progress.frames == 0 ||
-         (::AVIStreamRead(stream.get(), progress.frames - 1, 1, nullptr, 0, &bytes, nullptr) == 0 && bytes > 0);
+         (::AVIStreamRead(stream.get(), progress.frames - 1, 1, nullptr, 0, &bytes, nullptr) == 0 &&
+          bytes > 0);
 }
 
 // Moves the video written elsewhere to its target.

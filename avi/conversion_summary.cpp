@@ -20,8 +20,9 @@ void ConversionSummary::Fitted(const std::string& path) {
 std::string ConversionSummary::Text(int width, int height) const {
   std::string text;
   if (replaced_ > 0) {
-    text += Frames(replaced_) + (replaced_ == 1 ? " could not be read and was replaced by the frame before it."
-                                                : " could not be read and were replaced by the frame before them.");
+    text += Frames(replaced_) + (replaced_ == 1
+                                     ? " could not be read and was replaced by the frame before it."
+                                     : " could not be read and were replaced by the frame before them.");
     text += "\r\n" + firstReplaced_;
   }
   if (fitted_ > 0) {
@@ -56,7 +57,8 @@ std::string ByteCount(std::uint64_t bytes) {
 
 std::string Grouped(std::uint64_t n) {
   std::string digits = std::to_string(n);
-  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3) digits.insert(static_cast<std::size_t>(at), ",");
+  for (int at = static_cast<int>(digits.size()) - 3; at > 0; at -= 3)
+    digits.insert(static_cast<std::size_t>(at), ",");
   return digits;
 }
 
@@ -77,9 +79,11 @@ std::string TooLargeText(const std::string& path, std::uint64_t needed, std::uin
          "\r\nNothing was written. Choose a compressor, or the Motion JPEG AVI type.";
 }
 
-std::string CutShortText(const std::string& path, std::uint64_t limit, std::uint32_t written, std::uint32_t listed) {
-  return "The video reached the " + ByteCount(limit) + " an AVI file of this kind can hold and was ended there: " +
-         "it holds " + Grouped(written) + " of the " + Grouped(listed) + " frames.\r\n" + path;
+std::string CutShortText(const std::string& path, std::uint64_t limit, std::uint32_t written,
+                         std::uint32_t listed) {
+  return "The video reached the " + ByteCount(limit) +
+         " an AVI file of this kind can hold and was ended there: " + "it holds " + Grouped(written) +
+         " of the " + Grouped(listed) + " frames.\r\n" + path;
 }
 
 }  // namespace lumavex

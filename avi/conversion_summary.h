@@ -48,6 +48,7 @@ std::string NoRoomText(const std::string& path, std::uint64_t needed, std::uint6
 std::string TooLargeText(const std::string& path, std::uint64_t needed, std::uint64_t limit);
 
 // A compressed video was ended before the size limit; it plays as far as it goes.
-std::string CutShortText(const std::string& path, std::uint64_t limit, std::uint32_t written, std::uint32_t listed);
+std::string CutShortText(const std::string& path, std::uint64_t limit, std::uint32_t written,
+                         std::uint32_t listed);
 
 }  // namespace lumavex

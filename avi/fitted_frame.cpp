@@ -24,7 +24,8 @@ bool BmpSize(const std::vector<std::uint8_t>& bmp, int& width, int& height) {
   return true;
 }
 
-bool FitBmp24(const std::vector<std::uint8_t>& bmp, int width, int height, std::vector<std::uint8_t>& fitted) {
+bool FitBmp24(const std::vector<std::uint8_t>& bmp, int width, int height,
+              std::vector<std::uint8_t>& fitted) {
   int sourceWidth = 0, sourceHeight = 0;
   if (!BmpSize(bmp, sourceWidth, sourceHeight) || sourceWidth <= 0 || sourceHeight <= 0) return false;
   const std::size_t sourceStride = Bmp24RowBytes(sourceWidth);

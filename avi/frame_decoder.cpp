@@ -36,7 +36,8 @@ void AssembleBmp(const std::vector<std::uint8_t>& headers, const std::uint8_t* t
 bool FitsBmp(std::uint64_t width, std::uint64_t height) {
   const std::uint64_t stride = Bmp24RowBytes(static_cast<std::int64_t>(width));
   return width > 0 && height > 0 && stride > 0 &&
-         stride * height <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) - kBmpHeadersSize;
+         stride * height <=
+             static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) - kBmpHeadersSize;
 }
 
 }  // namespace
@@ -76,7 +77,8 @@ bool FrameDecoder::DecodeJpeg(const std::string& path, std::vector<std::uint8_t>
   }
 }
 
-bool FrameDecoder::DecodeJpegData(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& bmp) {
+bool FrameDecoder::DecodeJpegData(const std::uint8_t* data, std::size_t size,
+                                  std::vector<std::uint8_t>& bmp) {
   try {
     return DecodeJpegBytes(data, size, bmp);
   } catch (const std::bad_alloc&) {
@@ -84,7 +86,8 @@ bool FrameDecoder::DecodeJpegData(const std::uint8_t* data, std::size_t size, st
   }
 }
 
-bool FrameDecoder::DecodeJpegBytes(const std::uint8_t* data, std::size_t size, std::vector<std::uint8_t>& bmp) {
+bool FrameDecoder::DecodeJpegBytes(const std::uint8_t* data, std::size_t size,
+                                   std::vector<std::uint8_t>& bmp) {
   if (!IsJpeg(data, size) || !CheckJpegFrame(data, size).readable || !factory_ || !jpegDecoders_ ||
       size > std::numeric_limits<DWORD>::max())
     return false;
@@ -109,14 +112,15 @@ bool FrameDecoder::DecodeJpegBytes(const std::uint8_t* data, std::size_t size, s
   ComPtr<IWICFormatConverter> converter;
   if (!IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
     if (FAILED(factory_->CreateFormatConverter(converter.put())) ||
-        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone, nullptr,
-                                     0.0, WICBitmapPaletteTypeCustom)))
+        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone,
+                                     nullptr, 0.0, WICBitmapPaletteTypeCustom)))
       return false;
     source = converter.get();
   }
   const std::uint32_t stride = Bmp24RowBytes(width);
   topDown_.resize(static_cast<std::size_t>(stride) * height);
-  if (FAILED(source->CopyPixels(nullptr, stride, static_cast<UINT>(topDown_.size()), topDown_.data()))) return false;
+  if (FAILED(source->CopyPixels(nullptr, stride, static_cast<UINT>(topDown_.size()), topDown_.data())))
+    return false;
   const std::vector<std::uint8_t> headers =
       Bmp24Headers(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
   if (headers.empty()) return false;
@@ -127,7 +131,8 @@ bool FrameDecoder::DecodeJpegBytes(const std::uint8_t* data, std::size_t size, s
 bool FrameDecoder::DecodeOther(const std::string& path, std::vector<std::uint8_t>& bmp) {
   Picture picture = LoadPicture(path);
   const SIZE size = PictureSizePixels(picture.get());
-  if (!picture || !FitsBmp(static_cast<std::uint64_t>(size.cx), static_cast<std::uint64_t>(size.cy))) return false;
+  if (!picture || !FitsBmp(static_cast<std::uint64_t>(size.cx), static_cast<std::uint64_t>(size.cy)))
+    return false;
   std::string rows;
   if (!ReadBitmapPixels24(PictureBitmap(picture.get()), size.cx, size.cy, rows)) return false;
   const std::vector<std::uint8_t> headers = Bmp24Headers(size.cx, size.cy);

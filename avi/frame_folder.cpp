@@ -26,17 +26,16 @@ std::vector<FrameFile> ListFrameFolder(const std::string& folder) {
     file.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     files.push_back(std::move(file));
   } while (::FindNextFileW(find.get(), &data));
-  std::sort(files.begin(), files.end(), [](const FrameFile& a, const FrameFile& b) {
-    return FileNameLess(a.name, b.name);
-  });
+  std::sort(files.begin(), files.end(),
+            [](const FrameFile& a, const FrameFile& b) { return FileNameLess(a.name, b.name); });
   return files;
 }
 
 std::string FramePath(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
 
 bool ReadFrameFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return false;
   LARGE_INTEGER size;
   if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF) return false;

@@ -38,9 +38,9 @@ class FramePrefetcher {
 
   const std::vector<std::string> paths_;
   std::vector<Slot> slots_;
-  int taken_ = 0;       // frames handed out so far
-  bool stop_ = false;   // the conversion ended
-  bool broken_ = false; // the thread gave up: nothing more comes from it
+  int taken_ = 0;        // frames handed out so far
+  bool stop_ = false;    // the conversion ended
+  bool broken_ = false;  // the thread gave up: nothing more comes from it
   std::mutex mutex_;
   std::condition_variable changed_;
   std::thread thread_;

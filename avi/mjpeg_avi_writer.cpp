@@ -14,7 +14,8 @@ constexpr std::uint32_t kStreamHeaderSize = 56;
 constexpr std::uint32_t kBitmapInfoSize = 40;
 constexpr std::uint32_t kSuperIndexSize = 24 + 16 * kSuperIndexSlots;
 constexpr std::uint32_t kExtendedHeaderSize = 248;  // dmlh: the frame count and reserved room
-constexpr std::uint32_t kStrlSize = 4 + (8 + kStreamHeaderSize) + (8 + kBitmapInfoSize) + (8 + kSuperIndexSize);
+constexpr std::uint32_t kStrlSize =
+    4 + (8 + kStreamHeaderSize) + (8 + kBitmapInfoSize) + (8 + kSuperIndexSize);
 constexpr std::uint32_t kOdmlSize = 4 + 8 + kExtendedHeaderSize;
 constexpr std::uint32_t kHdrlSize = 4 + (8 + kMainHeaderSize) + (8 + kStrlSize) + (8 + kOdmlSize);
 // RIFF header, hdrl list, movi list header up to and with its 'movi' code.
@@ -43,7 +44,9 @@ class Bytes {
   }
   Bytes& U16(std::uint32_t v) { return U8(v).U8(v >> 8); }
   Bytes& U32(std::uint32_t v) { return U16(v & 0xFFFF).U16(v >> 16); }
-  Bytes& U64(std::uint64_t v) { return U32(static_cast<std::uint32_t>(v)).U32(static_cast<std::uint32_t>(v >> 32)); }
+  Bytes& U64(std::uint64_t v) {
+    return U32(static_cast<std::uint32_t>(v)).U32(static_cast<std::uint32_t>(v >> 32));
+  }
   Bytes& Code(const char* fourcc) { return U8(fourcc[0]).U8(fourcc[1]).U8(fourcc[2]).U8(fourcc[3]); }
   Bytes& Zeros(std::size_t count) {
     out_.insert(out_.end(), count, 0);
@@ -54,7 +57,9 @@ class Bytes {
   std::vector<std::uint8_t>& out_;
 };
 
-std::uint32_t Clamp32(std::uint64_t v) { return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, 0xFFFFFFFF)); }
+std::uint32_t Clamp32(std::uint64_t v) {
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(v, 0xFFFFFFFF));
+}
 
 std::uint32_t PaddedChunkSize(std::size_t dataSize) {
   return static_cast<std::uint32_t>(kChunkHeaderSize + dataSize + (dataSize & 1));
@@ -104,29 +109,29 @@ std::vector<std::uint8_t> MjpegAviWriter::FirstHeader() const {
   out.Code("LIST").U32(kHdrlSize).Code("hdrl");
 
   out.Code("avih").U32(kMainHeaderSize);
-  out.U32((1000000 + fps / 2) / fps);  // microseconds per frame
+  out.U32((1000000 + fps / 2) / fps);                   // microseconds per frame
   out.U32(Clamp32(std::uint64_t{largestChunk} * fps));  // max bytes per second
-  out.U32(0);  // padding granularity
+  out.U32(0);                                           // padding granularity
   out.U32(kAvifHasIndex | kAvifIsInterleaved);
   out.U32(firstPartFrames_);  // frames of the first part only
-  out.U32(0);  // initial frames
-  out.U32(1);  // streams
-  out.U32(largestChunk);  // suggested buffer size
+  out.U32(0);                 // initial frames
+  out.U32(1);                 // streams
+  out.U32(largestChunk);      // suggested buffer size
   out.U32(layout_.width).U32(layout_.height);
   out.Zeros(16);
 
   out.Code("LIST").U32(kStrlSize).Code("strl");
   out.Code("strh").U32(kStreamHeaderSize);
   out.Code("vids").Code("MJPG");
-  out.U32(0);  // flags
-  out.U16(0).U16(0);  // priority, language
-  out.U32(0);  // initial frames
-  out.U32(1).U32(fps);  // scale, rate: one frame lasts 1/fps s
-  out.U32(0);  // start
-  out.U32(frames_);  // length: every frame of every part
+  out.U32(0);             // flags
+  out.U16(0).U16(0);      // priority, language
+  out.U32(0);             // initial frames
+  out.U32(1).U32(fps);    // scale, rate: one frame lasts 1/fps s
+  out.U32(0);             // start
+  out.U32(frames_);       // length: every frame of every part
   out.U32(largestChunk);  // suggested buffer size
-  out.U32(0xFFFFFFFF);  // quality: the default
-  out.U32(0);  // sample size: varies
+  out.U32(0xFFFFFFFF);    // quality: the default
+  out.U32(0);             // sample size: varies
   // rcFrame, in 16-bit fields
   out.U16(0).U16(0).U16(std::min<std::uint32_t>(layout_.width, 0x7FFF));
   out.U16(std::min<std::uint32_t>(layout_.height, 0x7FFF));
@@ -153,7 +158,8 @@ std::vector<std::uint8_t> MjpegAviWriter::FirstHeader() const {
 
 bool MjpegAviWriter::Open() {
   if (open_ || finished_ || failed_) return false;
-  if (layout_.width == 0 || layout_.height == 0 || layout_.width > 0xFFFF || layout_.height > 0xFFFF) return Fail();
+  if (layout_.width == 0 || layout_.height == 0 || layout_.width > 0xFFFF || layout_.height > 0xFFFF)
+    return Fail();
   if (!file_.Open(TemporaryPath())) return Fail();
   open_ = true;
   const std::vector<std::uint8_t> header = FirstHeader();
@@ -236,15 +242,22 @@ bool MjpegAviWriter::AddFrame(const std::uint8_t* data, std::size_t size) {
     if (!ClosePart() || !StartPart()) return false;
   }
   const bool inFirst = parts_.empty();
-  if (partBytesWith(file_.Position() - riffStart_, entries_.size() + 1, inFirst) > kLargestPart) return Fail();
+  if (partBytesWith(file_.Position() - riffStart_, entries_.size() + 1, inFirst) > kLargestPart)
+    return Fail();
 
-  const std::uint8_t header[kChunkHeaderSize] = {'0', '0', 'd', 'c', static_cast<std::uint8_t>(size),
+  const std::uint8_t header[kChunkHeaderSize] = {'0',
+                                                 '0',
+                                                 'd',
+                                                 'c',
+                                                 static_cast<std::uint8_t>(size),
                                                  static_cast<std::uint8_t>(size >> 8),
                                                  static_cast<std::uint8_t>(size >> 16),
                                                  static_cast<std::uint8_t>(size >> 24)};
-  const FrameEntry entry{static_cast<std::uint32_t>(file_.Position() - moviCode_), static_cast<std::uint32_t>(size)};
+  const FrameEntry entry{static_cast<std::uint32_t>(file_.Position() - moviCode_),
+                         static_cast<std::uint32_t>(size)};
   static const std::uint8_t kPad = 0;
-  if (!file_.Write(header, sizeof header) || !file_.Write(data, size) || ((size & 1) && !file_.Write(&kPad, 1))) {
+  if (!file_.Write(header, sizeof header) || !file_.Write(data, size) ||
+      ((size & 1) && !file_.Write(&kPad, 1))) {
     return Fail();
   }
   entries_.push_back(entry);
@@ -270,7 +283,10 @@ bool MjpegAviWriter::Finish() {
   for (std::size_t i = 1; ok && i < parts_.size(); ++i) {
     const Part& part = parts_[i];
     std::vector<std::uint8_t> sizes;
-    Bytes(sizes).U32(static_cast<std::uint32_t>(part.end - part.riffStart - 8)).Code("AVIX").Code("LIST")
+    Bytes(sizes)
+        .U32(static_cast<std::uint32_t>(part.end - part.riffStart - 8))
+        .Code("AVIX")
+        .Code("LIST")
         .U32(static_cast<std::uint32_t>(part.moviEnd - part.moviCode));
     ok = file_.WriteAt(part.riffStart + 4, sizes.data(), sizes.size());
   }

@@ -27,7 +27,8 @@ constexpr int kRefitQuality = 90;
 // cannot be decoded or encoded.
 class Refitter {
  public:
-  Refitter(FrameDecoder& decoder, int width, int height) : decoder_(decoder), width_(width), height_(height) {}
+  Refitter(FrameDecoder& decoder, int width, int height)
+      : decoder_(decoder), width_(width), height_(height) {}
 
   bool Refit(const std::vector<std::uint8_t>& jpeg, std::vector<std::uint8_t>& out) {
     if (!decoder_.DecodeJpegData(jpeg.data(), jpeg.size(), bmp_) || !FitBmp24(bmp_, width_, height_, fitted_))
@@ -54,8 +55,8 @@ class Refitter {
 };
 
 // Shows frame `index` when the display is due, decoding it for the preview.
-void ShowFrame(EncodingDisplay& display, FrameDecoder& decoder, int index, const std::vector<std::uint8_t>& jpeg,
-               std::vector<std::uint8_t>& bmp) {
+void ShowFrame(EncodingDisplay& display, FrameDecoder& decoder, int index,
+               const std::vector<std::uint8_t>& jpeg, std::vector<std::uint8_t>& bmp) {
   if (decoder.DecodeJpegData(jpeg.data(), jpeg.size(), bmp)) display.Show(index, bmp);
 }
 
@@ -85,7 +86,8 @@ void WriteMotionJpeg(const ConversionInput& in) {
   // file's size is known before anything is written.
   std::uint64_t frameBytes = 0;
   for (const FrameFile& frame : in.frames) frameBytes += frame.size;
-  const std::uint64_t needed = MjpegAviWriter::ExpectedFileSize(frameBytes, static_cast<std::uint32_t>(count));
+  const std::uint64_t needed =
+      MjpegAviWriter::ExpectedFileSize(frameBytes, static_cast<std::uint32_t>(count));
   std::uint64_t free = 0;
   if (FreeSpaceOfVolume(TargetFolder(in.target), free) && needed > free) {
     view.Message(NoRoomText(in.target, needed, free), MessageIcon::Exclamation);

@@ -49,7 +49,9 @@ FileDialogCalls PlatformFileDialogCalls() {
   return calls;
 }
 
-FileDialogCalls SetFileDialogCalls(FileDialogCalls calls) { return std::exchange(CurrentCalls(), std::move(calls)); }
+FileDialogCalls SetFileDialogCalls(FileDialogCalls calls) {
+  return std::exchange(CurrentCalls(), std::move(calls));
+}
 
 cFileDlg::cFileDlg()
     : ownerHwnd_(NoOwner()),
@@ -113,8 +115,9 @@ bool cFileDlg::Run(Kind kind, std::string& filename, std::string& FileTitle) {
   record.lpstrDefExt = TextOrNull(defaultExt);
 
   const FileDialogCalls& calls = CurrentCalls();
-  const FileDialogCalls::Call& call =
-      kind == Kind::Save ? calls.save : kind == Kind::Open ? calls.open : calls.openPreview;
+  const FileDialogCalls::Call& call = kind == Kind::Save   ? calls.save
+                                      : kind == Kind::Open ? calls.open
+                                                           : calls.openPreview;
   const bool confirmed = call && call(record) != 0;
 
   if (!confirmed) {

@@ -18,16 +18,13 @@ std::int64_t VerticalChrome(const FrameMetrics& m) {
   return std::int64_t{m.cyCaption} + m.cyBorder + m.cyDlgFrame + m.cyMenu;
 }
 
-std::int64_t HorizontalFrame(const FrameMetrics& m) {
-  return std::int64_t{m.cxBorder} + m.cxDlgFrame;
-}
+std::int64_t HorizontalFrame(const FrameMetrics& m) { return std::int64_t{m.cxBorder} + m.cxDlgFrame; }
 
 }  // namespace
 
 PaneRect WebcamPaneRect(const ScreenRect& window, const FrameMetrics& metrics) {
   return PaneRect{Saturate(window.right - std::int64_t{186} - HorizontalFrame(metrics)),
-                  Saturate(window.top + std::int64_t{68} + VerticalChrome(metrics)),
-                  kPaneWidth, kPaneHeight};
+                  Saturate(window.top + std::int64_t{68} + VerticalChrome(metrics)), kPaneWidth, kPaneHeight};
 }
 
 ScreenPoint FirstSamplePoint(const ScreenRect& window, const FrameMetrics& metrics) {

@@ -34,9 +34,8 @@ inline constexpr int kPaneHeight = 123;
 // (braced initialisation evaluates left to right).
 template <typename GetMetric>
 FrameMetrics ReadFrameMetrics(GetMetric&& getMetric) {
-  return FrameMetrics{getMetric(kSmCxBorder), getMetric(kSmCxDlgFrame),
-                      getMetric(kSmCyCaption), getMetric(kSmCyBorder),
-                      getMetric(kSmCyDlgFrame), getMetric(kSmCyMenu)};
+  return FrameMetrics{getMetric(kSmCxBorder), getMetric(kSmCxDlgFrame), getMetric(kSmCyCaption),
+                      getMetric(kSmCyBorder), getMetric(kSmCyDlgFrame), getMetric(kSmCyMenu)};
 }
 
 struct PaneRect {

@@ -49,8 +49,8 @@ std::vector<std::uint8_t> Bmp24Headers(std::int32_t width, std::int32_t height) 
   return h;
 }
 
-std::vector<std::uint8_t> EncodeBmp24(std::int32_t width, std::int32_t height,
-                                      const std::uint8_t* rows, std::size_t stride) {
+std::vector<std::uint8_t> EncodeBmp24(std::int32_t width, std::int32_t height, const std::uint8_t* rows,
+                                      std::size_t stride) {
   std::vector<std::uint8_t> file = Bmp24Headers(width, height);
   if (file.empty() || rows == nullptr) return {};
   const std::size_t row = Bmp24RowBytes(width);

@@ -38,7 +38,7 @@ std::vector<std::uint8_t> Bmp24Headers(std::int32_t width, std::int32_t height);
 // A whole BMP file. `rows` holds `height` rows, bottom row first, each
 // `stride` bytes apart, of which the first 3 x width are pixels; the pad bytes
 // of the file are always written as zero.
-std::vector<std::uint8_t> EncodeBmp24(std::int32_t width, std::int32_t height,
-                                      const std::uint8_t* rows, std::size_t stride);
+std::vector<std::uint8_t> EncodeBmp24(std::int32_t width, std::int32_t height, const std::uint8_t* rows,
+                                      std::size_t stride);
 
 }  // namespace lumavex

@@ -49,8 +49,10 @@ void ResampleBilinear24(const Bgr24Source& source, const Bgr24Target& target) {
   if (!target.bits || target.stride < 3 * static_cast<std::size_t>(target.width))
     throw std::invalid_argument("resampling target has no pixel memory or a short stride");
 
-  const Axis xAxis{static_cast<float>(static_cast<double>(source.width - 1) / target.width), source.width - 2};
-  const Axis yAxis{static_cast<float>(static_cast<double>(source.height - 1) / target.height), source.height - 2};
+  const Axis xAxis{static_cast<float>(static_cast<double>(source.width - 1) / target.width),
+                   source.width - 2};
+  const Axis yAxis{static_cast<float>(static_cast<double>(source.height - 1) / target.height),
+                   source.height - 2};
 
   for (int y = 0; y < target.height; ++y) {
     int yi = 0;

@@ -91,8 +91,9 @@ bool cDIBSection::CreateDIB(HDC lhDC, int lWidth, int lHeight, HBITMAP& hDib) {
   header_.biBitCount = 24;
   header_.biCompression = BI_RGB;
   // As the runtime's 32-bit arithmetic would, refuse a size that overflows.
-  header_.biSizeImage = static_cast<DWORD>(
-      CheckedInt32(static_cast<std::int64_t>(header_.biHeight) * BytesPerScanLine(), "DIB image size overflows"));
+  header_.biSizeImage =
+      static_cast<DWORD>(CheckedInt32(static_cast<std::int64_t>(header_.biHeight) * BytesPerScanLine(),
+                                      "DIB image size overflows"));
   if (lWidth <= 0 || lHeight <= 0) {
     bits_ = nullptr;
     return false;
@@ -134,7 +135,8 @@ int cDIBSection::BytesPerScanLine() const {
   return CheckedInt32(3 * static_cast<std::int64_t>(header_.biWidth) + 3, "DIB row length overflows") & ~3;
 }
 
-void cDIBSection::LoadPictureBlt(HDC lhDC, int lSrcLeft, int lSrcTop, int lSrcWidth, int lSrcHeight, DWORD eRop) {
+void cDIBSection::LoadPictureBlt(HDC lhDC, int lSrcLeft, int lSrcTop, int lSrcWidth, int lSrcHeight,
+                                 DWORD eRop) {
   const int width = lSrcWidth < 0 ? Width() : lSrcWidth;
   const int height = lSrcHeight < 0 ? Height() : lSrcHeight;
   ::BitBlt(memoryDc_.get(), 0, 0, width, height, lhDC, lSrcLeft, lSrcTop, eRop);
@@ -201,8 +203,8 @@ void cDIBSection::ResampleDIB(cDIBSection& target) {
   const Bgr24Source source{DIBSectionBitsPtr(), bits_ ? static_cast<std::size_t>(BytesPerScanLine()) : 0,
                            Width(), Height()};
   const Bgr24Target out{target.DIBSectionBitsPtr(),
-                        target.bits_ ? static_cast<std::size_t>(target.BytesPerScanLine()) : 0, target.Width(),
-                        target.Height()};
+                        target.bits_ ? static_cast<std::size_t>(target.BytesPerScanLine()) : 0,
+                        target.Width(), target.Height()};
   ResampleBilinear24(source, out);
 }
 

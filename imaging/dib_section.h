@@ -65,8 +65,8 @@ class cDIBSection {
                       DWORD eRop = SRCCOPY);
   // Blits the section from (lSrcLeft, lSrcTop) into lhDC at (lDestLeft,
   // lDestTop); a negative width or height stands for the section's own.
-  void PaintPicture(HDC lhDC, int lDestLeft = 0, int lDestTop = 0, int lDestWidth = -1,
-                    int lDestHeight = -1, int lSrcLeft = 0, int lSrcTop = 0, DWORD eRop = SRCCOPY);
+  void PaintPicture(HDC lhDC, int lDestLeft = 0, int lDestTop = 0, int lDestWidth = -1, int lDestHeight = -1,
+                    int lSrcLeft = 0, int lSrcTop = 0, DWORD eRop = SRCCOPY);
 
   HDC hdc() const { return memoryDc_.get(); }
   HBITMAP hDib() const { return dib_.get(); }

@@ -19,11 +19,13 @@ std::string RowText(HWND box, UINT lengthMessage, UINT textMessage, int index, L
 
 HWND CreateControl(HWND parent, const char* windowClass, const char* text, DWORD style, const RECT& r, int id,
                    DWORD exStyle) {
-  HWND control = ::CreateWindowExW(exStyle, Widen(windowClass).c_str(), Widen(text).c_str(),
-                                   WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                                   parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                   ::GetModuleHandleW(nullptr), nullptr);
-  if (control) ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+  HWND control =
+      ::CreateWindowExW(exStyle, Widen(windowClass).c_str(), Widen(text).c_str(),
+                        WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                        parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                        ::GetModuleHandleW(nullptr), nullptr);
+  if (control)
+    ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(::GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   return control;
 }
 

@@ -45,8 +45,8 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::pair<const v
   const std::wstring wide = Widen(path);
   bool ok = true;
   {
-    UniqueFile file(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr));
+    UniqueFile file(::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return false;
     std::uint64_t offset = 0;
     for (const auto& [data, size] : parts) {

@@ -52,12 +52,24 @@ UniqueBitmap MakeFloppyBitmap() {
   for (int y = 0; y < 16; ++y, row += 16) {
     for (int x = 0; x < 16; ++x) {
       switch (kRows[y][x]) {
-        case 'k': row[x] = 1; break;
-        case 'b': row[x] = 2; break;
-        case 's': row[x] = 3; break;
-        case 'w': row[x] = 4; break;
-        case 'l': row[x] = 5; break;
-        default: row[x] = 0; break;
+        case 'k':
+          row[x] = 1;
+          break;
+        case 'b':
+          row[x] = 2;
+          break;
+        case 's':
+          row[x] = 3;
+          break;
+        case 'w':
+          row[x] = 4;
+          break;
+        case 'l':
+          row[x] = 5;
+          break;
+        default:
+          row[x] = 0;
+          break;
       }
     }
   }

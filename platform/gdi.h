@@ -43,8 +43,7 @@ class WindowDc {
   ~WindowDc() { reset(); }
   WindowDc(const WindowDc&) = delete;
   WindowDc& operator=(const WindowDc&) = delete;
-  WindowDc(WindowDc&& other) noexcept
-      : window_(other.window_), dc_(std::exchange(other.dc_, nullptr)) {}
+  WindowDc(WindowDc&& other) noexcept : window_(other.window_), dc_(std::exchange(other.dc_, nullptr)) {}
   WindowDc& operator=(WindowDc&& other) noexcept {
     if (this != &other) {
       reset();

@@ -16,10 +16,17 @@ void UseMessageBoxes() {
   SetMessageHandler([](const std::string& text, MessageIcon icon) {
     UINT flags = MB_OK;
     switch (icon) {
-      case MessageIcon::Error: flags |= MB_ICONERROR; break;
-      case MessageIcon::Information: flags |= MB_ICONINFORMATION; break;
-      case MessageIcon::Exclamation: flags |= MB_ICONEXCLAMATION; break;
-      case MessageIcon::None: break;
+      case MessageIcon::Error:
+        flags |= MB_ICONERROR;
+        break;
+      case MessageIcon::Information:
+        flags |= MB_ICONINFORMATION;
+        break;
+      case MessageIcon::Exclamation:
+        flags |= MB_ICONEXCLAMATION;
+        break;
+      case MessageIcon::None:
+        break;
     }
     ::MessageBoxW(g_owner && ::IsWindow(g_owner) ? g_owner : ::GetActiveWindow(), Widen(text).c_str(),
                   Widen(kAppTitle).c_str(), flags);

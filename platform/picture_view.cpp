@@ -13,7 +13,9 @@ struct ViewState {
   Picture picture;
 };
 
-ViewState* StateOf(HWND view) { return reinterpret_cast<ViewState*>(::GetWindowLongPtrW(view, GWLP_USERDATA)); }
+ViewState* StateOf(HWND view) {
+  return reinterpret_cast<ViewState*>(::GetWindowLongPtrW(view, GWLP_USERDATA));
+}
 
 void Paint(HWND view, HDC dc) {
   RECT client;
@@ -80,8 +82,8 @@ const char* PictureViewClass() {
 }
 
 HWND CreatePictureView(HWND parent, int id, const RECT& r, PictureFit fit, DWORD extraStyle) {
-  return ::CreateWindowExW(0, Widen(PictureViewClass()).c_str(), L"", WS_CHILD | WS_VISIBLE | extraStyle, r.left,
-                           r.top, r.right - r.left, r.bottom - r.top, parent,
+  return ::CreateWindowExW(0, Widen(PictureViewClass()).c_str(), L"", WS_CHILD | WS_VISIBLE | extraStyle,
+                           r.left, r.top, r.right - r.left, r.bottom - r.top, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleW(nullptr),
                            reinterpret_cast<void*>(static_cast<INT_PTR>(fit)));
 }

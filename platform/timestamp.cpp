@@ -17,8 +17,7 @@ std::string Padded(int value, std::size_t width) {
 }  // namespace
 
 LocaleNames EnglishLocaleNames() {
-  return LocaleNames{{"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct",
-                      "Nov", "Dec"},
+  return LocaleNames{{"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
                      "AM",
                      "PM"};
 }

@@ -10,7 +10,7 @@ struct LocalTime {
   int year;
   int month;  // 1-12
   int day;
-  int hour;   // 0-23
+  int hour;  // 0-23
   int minute;
   int second;
 };

@@ -32,7 +32,9 @@ bool FileExistsUtf8(const std::string& path) {
 }
 #else
 std::FILE* OpenFileUtf8(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
-int RenameFileUtf8(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()); }
+int RenameFileUtf8(const std::string& from, const std::string& to) {
+  return std::rename(from.c_str(), to.c_str());
+}
 int RemoveFileUtf8(const std::string& path) { return std::remove(path.c_str()); }
 bool FileExistsUtf8(const std::string& path) {
   struct stat status;

@@ -37,8 +37,7 @@ inline std::int16_t lumaOf(const ChannelBytes& c) {
 }
 
 inline std::int16_t chromaOf(int sum) {
-  return static_cast<std::int16_t>(((sum + kRound + kChromaOffset) >> kShift) -
-                                   (kChromaOffset >> kShift));
+  return static_cast<std::int16_t>(((sum + kRound + kChromaOffset) >> kShift) - (kChromaOffset >> kShift));
 }
 
 #if LUMAVEX_JPEG_SSE2
@@ -52,8 +51,8 @@ struct PairWeights {
 inline PairWeights pairWeights(int red, int green, int blue, PixelOrder order) {
   const int first = order == PixelOrder::Bgr ? blue : red;
   const int third = order == PixelOrder::Bgr ? red : blue;
-  const int outer = static_cast<int>((static_cast<unsigned>(third) << 16) |
-                                     (static_cast<unsigned>(first) & 0xFFFFu));
+  const int outer =
+      static_cast<int>((static_cast<unsigned>(third) << 16) | (static_cast<unsigned>(first) & 0xFFFFu));
   return {_mm_set1_epi32(outer), _mm_set1_epi32(green & 0xFFFF)};
 }
 
@@ -101,8 +100,8 @@ inline int simdPixels(int count) { return count >= 10 ? ((count - 10) / 8 + 1) *
 
 }  // namespace
 
-void convertRowToYCbCrScalar(const std::uint8_t* pixels, int count, PixelOrder order,
-                             std::int16_t* y, std::int16_t* cb, std::int16_t* cr) {
+void convertRowToYCbCrScalar(const std::uint8_t* pixels, int count, PixelOrder order, std::int16_t* y,
+                             std::int16_t* cb, std::int16_t* cr) {
   for (int i = 0; i < count; ++i, pixels += 3) {
     const ChannelBytes c = readPixel(pixels, order);
     y[i] = lumaOf(c);
@@ -111,19 +110,17 @@ void convertRowToYCbCrScalar(const std::uint8_t* pixels, int count, PixelOrder o
   }
 }
 
-void convertRowToGrayScalar(const std::uint8_t* pixels, int count, PixelOrder order,
-                            std::int16_t* y) {
+void convertRowToGrayScalar(const std::uint8_t* pixels, int count, PixelOrder order, std::int16_t* y) {
   for (int i = 0; i < count; ++i, pixels += 3) y[i] = lumaOf(readPixel(pixels, order));
 }
 
 void convertRowPairTo420Scalar(const std::uint8_t* top, const std::uint8_t* bottom, int count,
-                               PixelOrder order, std::int16_t* yTop, std::int16_t* yBottom,
-                               std::int16_t* cb, std::int16_t* cr) {
+                               PixelOrder order, std::int16_t* yTop, std::int16_t* yBottom, std::int16_t* cb,
+                               std::int16_t* cr) {
   for (int x = 0; x < count; x += 2) {
     const int right = x + 1 < count ? x + 1 : x;
     const ChannelBytes square[4] = {readPixel(top + 3 * x, order), readPixel(top + 3 * right, order),
-                                    readPixel(bottom + 3 * x, order),
-                                    readPixel(bottom + 3 * right, order)};
+                                    readPixel(bottom + 3 * x, order), readPixel(bottom + 3 * right, order)};
     yTop[x] = lumaOf(square[0]);
     yBottom[x] = lumaOf(square[2]);
     if (right != x) {
@@ -177,9 +174,8 @@ void convertRowToGray(const std::uint8_t* pixels, int count, PixelOrder order, s
   convertRowToGrayScalar(pixels + 3 * i, count - i, order, y + i);
 }
 
-void convertRowPairTo420(const std::uint8_t* top, const std::uint8_t* bottom, int count,
-                         PixelOrder order, std::int16_t* yTop, std::int16_t* yBottom,
-                         std::int16_t* cb, std::int16_t* cr) {
+void convertRowPairTo420(const std::uint8_t* top, const std::uint8_t* bottom, int count, PixelOrder order,
+                         std::int16_t* yTop, std::int16_t* yBottom, std::int16_t* cb, std::int16_t* cr) {
   int i = 0;
 #if LUMAVEX_JPEG_SSE2
   const Kernel k = kernelFor(order);
@@ -209,8 +205,8 @@ void convertRowPairTo420(const std::uint8_t* top, const std::uint8_t* bottom, in
     _mm_storel_epi64(reinterpret_cast<__m128i*>(cr + i / 2), _mm_srli_si128(chroma, 8));
   }
 #endif
-  convertRowPairTo420Scalar(top + 3 * i, bottom + 3 * i, count - i, order, yTop + i, yBottom + i,
-                            cb + i / 2, cr + i / 2);
+  convertRowPairTo420Scalar(top + 3 * i, bottom + 3 * i, count - i, order, yTop + i, yBottom + i, cb + i / 2,
+                            cr + i / 2);
 }
 
 void replicateRightEdge(std::int16_t* row, int count, int paddedCount) {

@@ -24,19 +24,17 @@ void convertRowToGray(const std::uint8_t* pixels, int count, PixelOrder order, s
 // computed once from the summed colour of a 2x2 pixel square (the last
 // column counted twice when count is odd), so it holds the sum of the four
 // chroma values, in eighths, rounded once.
-void convertRowPairTo420(const std::uint8_t* top, const std::uint8_t* bottom, int count,
-                         PixelOrder order, std::int16_t* yTop, std::int16_t* yBottom,
-                         std::int16_t* cb, std::int16_t* cr);
+void convertRowPairTo420(const std::uint8_t* top, const std::uint8_t* bottom, int count, PixelOrder order,
+                         std::int16_t* yTop, std::int16_t* yBottom, std::int16_t* cb, std::int16_t* cr);
 
 // Scalar versions, the reference for the SIMD ones and the code used on
 // targets without SSE2.
-void convertRowToYCbCrScalar(const std::uint8_t* pixels, int count, PixelOrder order,
-                             std::int16_t* y, std::int16_t* cb, std::int16_t* cr);
-void convertRowToGrayScalar(const std::uint8_t* pixels, int count, PixelOrder order,
-                            std::int16_t* y);
+void convertRowToYCbCrScalar(const std::uint8_t* pixels, int count, PixelOrder order, std::int16_t* y,
+                             std::int16_t* cb, std::int16_t* cr);
+void convertRowToGrayScalar(const std::uint8_t* pixels, int count, PixelOrder order, std::int16_t* y);
 void convertRowPairTo420Scalar(const std::uint8_t* top, const std::uint8_t* bottom, int count,
-                               PixelOrder order, std::int16_t* yTop, std::int16_t* yBottom,
-                               std::int16_t* cb, std::int16_t* cr);
+                               PixelOrder order, std::int16_t* yTop, std::int16_t* yBottom, std::int16_t* cb,
+                               std::int16_t* cr);
 
 // Copies row[count - 1] into row[count .. paddedCount - 1]: partial blocks at
 // the right edge repeat the last column, which keeps them cheap to code.

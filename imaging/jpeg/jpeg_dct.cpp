@@ -137,8 +137,8 @@ void forwardDctQuantizeScalar(const std::int16_t* samples, std::ptrdiff_t stride
   }
 }
 
-void forwardDctQuantize(const std::int16_t* samples, std::ptrdiff_t stride,
-                        const QuantDivisors& divisors, std::int16_t out[64]) {
+void forwardDctQuantize(const std::int16_t* samples, std::ptrdiff_t stride, const QuantDivisors& divisors,
+                        std::int16_t out[64]) {
 #if LUMAVEX_JPEG_SSE2
   // low[r] holds columns 0..3 of row r, high[r] columns 4..7, each sample
   // times kInputScale.

@@ -26,8 +26,8 @@ QuantDivisors makeQuantDivisors(const std::uint8_t quantNatural[64], float sampl
 
 // Transforms the block whose first row starts at `samples`, rows `stride`
 // samples apart, and writes 64 quantised coefficients to `out`.
-void forwardDctQuantize(const std::int16_t* samples, std::ptrdiff_t stride,
-                        const QuantDivisors& divisors, std::int16_t out[64]);
+void forwardDctQuantize(const std::int16_t* samples, std::ptrdiff_t stride, const QuantDivisors& divisors,
+                        std::int16_t out[64]);
 
 // Plain C++ version of the same arithmetic, used where SSE2 is missing.
 void forwardDctQuantizeScalar(const std::int16_t* samples, std::ptrdiff_t stride,

@@ -20,9 +20,9 @@ struct HuffmanSet {
 };
 
 const HuffmanSet& huffmanSet() {
-  static const HuffmanSet set = {
-      buildHuffmanCodes(kDcLuminanceSpec), buildHuffmanCodes(kAcLuminanceSpec),
-      buildHuffmanCodes(kDcChrominanceSpec), buildHuffmanCodes(kAcChrominanceSpec)};
+  static const HuffmanSet set = {buildHuffmanCodes(kDcLuminanceSpec), buildHuffmanCodes(kAcLuminanceSpec),
+                                 buildHuffmanCodes(kDcChrominanceSpec),
+                                 buildHuffmanCodes(kAcChrominanceSpec)};
   return set;
 }
 
@@ -91,8 +91,8 @@ class StripEncoder {
     ScanComponent components[3];
     int count = 0;
     // Luma samples are eighths; chroma samples are sums of h x v eighths.
-    components[count++] = {&luma_, h_, v_, makeQuantDivisors(lumaQuant, 8.0f), &codes.dcLuminance,
-                           &codes.acLuminance, 0};
+    components[count++] = {
+        &luma_, h_, v_, makeQuantDivisors(lumaQuant, 8.0f), &codes.dcLuminance, &codes.acLuminance, 0};
     frame.components[0] = {1, static_cast<std::uint8_t>(h_), static_cast<std::uint8_t>(v_), 0};
     if (!settings_.grayscale) {
       const QuantDivisors chromaDivisors = makeQuantDivisors(chromaQuant, 8.0f * h_ * v_);
@@ -120,8 +120,8 @@ class StripEncoder {
             for (int bx = 0; bx < component.horizontal; ++bx) {
               const int column = (mcu * component.horizontal + bx) * 8;
               forwardDctQuantize(blockRow + column, stride, component.divisors, coefficients);
-              cursor = encodeBlock(coefficients, component.previousDc, *component.dc,
-                                   *component.ac, bits, cursor);
+              cursor =
+                  encodeBlock(coefficients, component.previousDc, *component.dc, *component.ac, bits, cursor);
             }
           }
         }
@@ -200,15 +200,13 @@ class StripEncoder {
 };
 
 bool validImage(const SourceImage& image) {
-  return image.pixels != nullptr && image.width >= 1 && image.width <= kMaxDimension &&
-         image.height >= 1 && image.height <= kMaxDimension &&
-         image.rowBytes >= 3 * static_cast<std::ptrdiff_t>(image.width);
+  return image.pixels != nullptr && image.width >= 1 && image.width <= kMaxDimension && image.height >= 1 &&
+         image.height <= kMaxDimension && image.rowBytes >= 3 * static_cast<std::ptrdiff_t>(image.width);
 }
 
 }  // namespace
 
-EncodeResult encodeJpeg(const SourceImage& image, const EncodeSettings& settings,
-                        JpegOutputBuffer& out) {
+EncodeResult encodeJpeg(const SourceImage& image, const EncodeSettings& settings, JpegOutputBuffer& out) {
   if (!validImage(image) || settings.quality < 1 || settings.quality > 100) {
     return EncodeResult::InvalidArgument;
   }

@@ -102,16 +102,14 @@ inline CodedValue codeValue(int value) {
 
 }  // namespace
 
-unsigned char* encodeBlock(const std::int16_t coefficients[64], int& previousDc,
-                           const HuffmanCodes& dcCodes, const HuffmanCodes& acCodes,
-                           BitWriterState& state, unsigned char* out) {
+unsigned char* encodeBlock(const std::int16_t coefficients[64], int& previousDc, const HuffmanCodes& dcCodes,
+                           const HuffmanCodes& acCodes, BitWriterState& state, unsigned char* out) {
   BitPacker packer(state, out);
 
   const int dc = coefficients[0];
   const CodedValue dcValue = codeValue(dc - previousDc);
   previousDc = dc;
-  packer.put((static_cast<std::uint32_t>(dcCodes.code[dcValue.category]) << dcValue.category) |
-                 dcValue.bits,
+  packer.put((static_cast<std::uint32_t>(dcCodes.code[dcValue.category]) << dcValue.category) | dcValue.bits,
              dcCodes.length[dcValue.category] + dcValue.category);
 
   std::uint64_t remaining = toZigzagMask(nonZeroMask(coefficients)) & ~std::uint64_t{1};

@@ -33,19 +33,18 @@ int checkRecord(const JpegCoreProperties& p) {
   const int height = p.DIBHeight < 0 ? -p.DIBHeight : p.DIBHeight;
   if (p.JPGWidth != p.DIBWidth || p.JPGHeight != height) return JPEG_ERR_SIZE_MISMATCH;
   if (p.DIBPadBytes < 0 || p.DIBPadBytes > 3) return JPEG_ERR_BAD_PADDING;
-  const bool inputOk =
-      p.DIBChannels == 3 && (p.DIBColor == JPEG_COLOR_BGR || p.DIBColor == JPEG_COLOR_RGB);
-  const bool colourOutput = p.JPGChannels == 3 && p.JPGColor == JPEG_COLOR_YCBCR &&
-                            (p.JPGSubsampling == JPEG_SUBSAMPLING_444 ||
-                             p.JPGSubsampling == JPEG_SUBSAMPLING_422 ||
-                             p.JPGSubsampling == JPEG_SUBSAMPLING_420);
+  const bool inputOk = p.DIBChannels == 3 && (p.DIBColor == JPEG_COLOR_BGR || p.DIBColor == JPEG_COLOR_RGB);
+  const bool colourOutput =
+      p.JPGChannels == 3 && p.JPGColor == JPEG_COLOR_YCBCR &&
+      (p.JPGSubsampling == JPEG_SUBSAMPLING_444 || p.JPGSubsampling == JPEG_SUBSAMPLING_422 ||
+       p.JPGSubsampling == JPEG_SUBSAMPLING_420);
   const bool grayOutput = p.JPGChannels == 1 && p.JPGColor == JPEG_COLOR_GRAYSCALE;
   if (!inputOk || !(colourOutput || grayOutput)) return JPEG_ERR_BAD_FORMAT;
   if (p.jquality < 1 || p.jquality > 100) return JPEG_ERR_BAD_QUALITY;
   if (p.JPGFile == nullptr || p.JPGFile[0] == '\0') return JPEG_ERR_NO_FILE_NAME;
   // The pixel memory must be addressable as one span.
-  const std::uint64_t rowBytes = 3u * static_cast<std::uint64_t>(p.DIBWidth) +
-                                 static_cast<std::uint64_t>(p.DIBPadBytes);
+  const std::uint64_t rowBytes =
+      3u * static_cast<std::uint64_t>(p.DIBWidth) + static_cast<std::uint64_t>(p.DIBPadBytes);
   if (rowBytes * static_cast<std::uint64_t>(height) > static_cast<std::uint64_t>(PTRDIFF_MAX)) {
     return JPEG_ERR_BAD_SIZE;
   }

@@ -15,18 +15,18 @@ extern "C" {
 // Result codes. Each failure has its own non-zero code.
 enum {
   JPEG_OK = 0,
-  JPEG_ERR_NULL_RECORD = 1,      // the record address is null
-  JPEG_ERR_NO_PIXELS = 2,        // DIBBytes is null
-  JPEG_ERR_BAD_SIZE = 3,         // DIBWidth <= 0, DIBHeight == 0, or larger than JPEG_MAX_DIMENSION
-  JPEG_ERR_SIZE_MISMATCH = 4,    // JPGWidth/JPGHeight differ from DIBWidth/|DIBHeight| (no scaling)
-  JPEG_ERR_BAD_PADDING = 5,      // DIBPadBytes outside 0..3
-  JPEG_ERR_BAD_FORMAT = 6,       // unsupported channel count, colour or subsampling combination
-  JPEG_ERR_BAD_QUALITY = 7,      // jquality outside 1..100 (refused, not clamped)
-  JPEG_ERR_BAD_IOTYPE = 8,       // jpegWrite was given an I/O type other than JPEG_JFILE_WRITEWHOLEIMAGE
-  JPEG_ERR_NO_FILE_NAME = 9,     // JPGFile is null or empty
-  JPEG_ERR_FILE_OPEN = 10,       // the temporary file next to the target could not be created
-  JPEG_ERR_FILE_WRITE = 11,      // writing, closing or renaming into place failed; nothing is left behind
-  JPEG_ERR_OUT_OF_MEMORY = 12    // working buffers could not be allocated
+  JPEG_ERR_NULL_RECORD = 1,    // the record address is null
+  JPEG_ERR_NO_PIXELS = 2,      // DIBBytes is null
+  JPEG_ERR_BAD_SIZE = 3,       // DIBWidth <= 0, DIBHeight == 0, or larger than JPEG_MAX_DIMENSION
+  JPEG_ERR_SIZE_MISMATCH = 4,  // JPGWidth/JPGHeight differ from DIBWidth/|DIBHeight| (no scaling)
+  JPEG_ERR_BAD_PADDING = 5,    // DIBPadBytes outside 0..3
+  JPEG_ERR_BAD_FORMAT = 6,     // unsupported channel count, colour or subsampling combination
+  JPEG_ERR_BAD_QUALITY = 7,    // jquality outside 1..100 (refused, not clamped)
+  JPEG_ERR_BAD_IOTYPE = 8,     // jpegWrite was given an I/O type other than JPEG_JFILE_WRITEWHOLEIMAGE
+  JPEG_ERR_NO_FILE_NAME = 9,   // JPGFile is null or empty
+  JPEG_ERR_FILE_OPEN = 10,     // the temporary file next to the target could not be created
+  JPEG_ERR_FILE_WRITE = 11,    // writing, closing or renaming into place failed; nothing is left behind
+  JPEG_ERR_OUT_OF_MEMORY = 12  // working buffers could not be allocated
 };
 
 // I/O types for jpegWrite.

@@ -9,8 +9,8 @@ namespace lumavex::jpeg {
 
 namespace {
 
-constexpr std::uint8_t kSoi = 0xD8, kApp0 = 0xE0, kDqt = 0xDB, kSof0 = 0xC0, kDht = 0xC4,
-                       kSos = 0xDA, kEoi = 0xD9;
+constexpr std::uint8_t kSoi = 0xD8, kApp0 = 0xE0, kDqt = 0xDB, kSof0 = 0xC0, kDht = 0xC4, kSos = 0xDA,
+                       kEoi = 0xD9;
 
 // Collects one segment: marker, 16-bit length (which counts itself), body.
 // The largest segment written here, the four Huffman tables, takes 420 bytes.

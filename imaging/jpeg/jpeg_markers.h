@@ -11,12 +11,12 @@ struct FrameComponent {
   std::uint8_t id;          // 1 = Y, 2 = Cb, 3 = Cr
   std::uint8_t horizontal;  // sampling factors, 1 or 2
   std::uint8_t vertical;
-  std::uint8_t table;       // quantisation and Huffman table number: 0 luma, 1 chroma
+  std::uint8_t table;  // quantisation and Huffman table number: 0 luma, 1 chroma
 };
 
 struct FrameLayout {
-  int width;   // 1..65535
-  int height;  // 1..65535
+  int width;           // 1..65535
+  int height;          // 1..65535
   int componentCount;  // 1 or 3
   FrameComponent components[3];
   // Quantisation tables in natural order, indexed by FrameComponent::table.

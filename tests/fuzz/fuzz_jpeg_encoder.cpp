@@ -73,9 +73,7 @@ void checkStream(const unsigned char* data, std::size_t size, int width, int hei
   }
 }
 
-std::string scratchPath() {
-  return "/tmp/fuzz_jpeg_encoder_" + std::to_string(getpid()) + ".jpg";
-}
+std::string scratchPath() { return "/tmp/fuzz_jpeg_encoder_" + std::to_string(getpid()) + ".jpg"; }
 
 bool exists(const std::string& path) {
   if (std::FILE* f = std::fopen(path.c_str(), "rb")) {

@@ -14,7 +14,7 @@ namespace lumavex::testing {
 struct DecodedPicture {
   int width = 0;
   int height = 0;
-  int subsampling = -1;        // TJSAMP_*
+  int subsampling = -1;           // TJSAMP_*
   std::vector<std::uint8_t> rgb;  // top-down rows of red, green, blue
 };
 
@@ -35,9 +35,8 @@ class ReferenceCodec {
     tjhandle handle = initDecompress_();
     if (handle == nullptr) return fail(error, "tjInitDecompress failed");
     int width = 0, height = 0, subsampling = 0, colorspace = 0;
-    bool ok = decompressHeader_(handle, const_cast<std::uint8_t*>(data),
-                                static_cast<unsigned long>(size), &width, &height, &subsampling,
-                                &colorspace) == 0;
+    bool ok = decompressHeader_(handle, const_cast<std::uint8_t*>(data), static_cast<unsigned long>(size),
+                                &width, &height, &subsampling, &colorspace) == 0;
     if (ok) {
       out.width = width;
       out.height = height;
@@ -60,8 +59,8 @@ class ReferenceCodec {
     if (handle == nullptr) return false;
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
-    const bool ok = compress_(handle, rgb, width, 0, height, TJPF_RGB, &buffer, &size, TJSAMP_420,
-                              quality, 0) == 0;
+    const bool ok =
+        compress_(handle, rgb, width, 0, height, TJPF_RGB, &buffer, &size, TJSAMP_420, quality, 0) == 0;
     if (ok) jpeg.assign(buffer, buffer + size);
     free_(buffer);
     destroy_(handle);
@@ -77,8 +76,7 @@ class ReferenceCodec {
     }
     const bool resolved = resolve(initDecompress_, "tjInitDecompress") &&
                           resolve(decompressHeader_, "tjDecompressHeader3") &&
-                          resolve(decompress_, "tjDecompress2") &&
-                          resolve(initCompress_, "tjInitCompress") &&
+                          resolve(decompress_, "tjDecompress2") && resolve(initCompress_, "tjInitCompress") &&
                           resolve(compress_, "tjCompress2") && resolve(destroy_, "tjDestroy") &&
                           resolve(free_, "tjFree") && resolve(getErrorStr_, "tjGetErrorStr2");
     if (!resolved) {

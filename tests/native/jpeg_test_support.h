@@ -94,8 +94,7 @@ class DibPicture {
 // A gentle colour field, the same at every picture size: smooth enough that
 // JPEG reproduces it closely.
 inline Rgb smoothColour(int x, int y) {
-  return {static_cast<int>(128 + 90 * std::sin(x / 15.0)),
-          static_cast<int>(128 + 90 * std::cos(y / 13.0)),
+  return {static_cast<int>(128 + 90 * std::sin(x / 15.0)), static_cast<int>(128 + 90 * std::cos(y / 13.0)),
           static_cast<int>(128 + 70 * std::sin((x + 2 * y) / 23.0))};
 }
 

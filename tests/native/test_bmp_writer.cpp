@@ -15,10 +15,9 @@ std::uint32_t Le32(const std::vector<std::uint8_t>& f, std::size_t at) {
 TEST(BmpWriter, OnePixelFileIsExactlyTheFiftyEightByteForm) {
   const std::uint8_t pixel[4] = {0x8f, 0x4a, 0x2f, 0xAA};  // pad byte must not leak
   const std::vector<std::uint8_t> expected = {
-      'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                      // file header
-      40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0,          // info header
-      4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-      0x8f, 0x4a, 0x2f, 0};
+      'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                     // file header
+      40,  0,   0,  0, 1, 0, 0, 0, 1, 0, 0,  0, 1, 0, 24, 0, 0, 0, 0, 0,  // info header
+      4,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0,  0, 0, 0, 0, 0, 0x8f, 0x4a, 0x2f, 0};
   EXPECT_EQ(EncodeBmp24(1, 1, pixel, 4), expected);
 }
 

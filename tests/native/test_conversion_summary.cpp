@@ -26,9 +26,10 @@ TEST(ConversionSummary, SaysWhatChangedWithTheFirstFileOfEachKind) {
   both.Fitted("C:\\rec\\a9.jpg");
   EXPECT_EQ(both.replaced(), 2);
   EXPECT_EQ(both.fitted(), 3);
-  EXPECT_EQ(both.Text(163, 123),
-            "2 frames could not be read and were replaced by the frame before them.\r\nC:\\rec\\a7.jpg\r\n\r\n"
-            "3 frames of another size were fitted into 163x123.\r\nC:\\rec\\a5.jpg");
+  EXPECT_EQ(
+      both.Text(163, 123),
+      "2 frames could not be read and were replaced by the frame before them.\r\nC:\\rec\\a7.jpg\r\n\r\n"
+      "3 frames of another size were fitted into 163x123.\r\nC:\\rec\\a5.jpg");
 }
 
 TEST(ConversionSummary, CountsAndSizesReadAsPeopleWriteThem) {
@@ -53,9 +54,10 @@ TEST(ConversionSummary, FailureTextsNameThePathAndTheFreeSpaceWhereKnown) {
             "The incomplete file was removed.");
   EXPECT_EQ(WriteFailureText("D:\\v.avi", false, 0),
             "There was an error writing the file.\r\nD:\\v.avi\r\nThe incomplete file was removed.");
-  EXPECT_EQ(CutShortText("D:\\v.avi", std::uint64_t{1} << 31, 29000, 30000),
-            "The video reached the 2 GB an AVI file of this kind can hold and was ended there: it holds 29,000 of "
-            "the 30,000 frames.\r\nD:\\v.avi");
+  EXPECT_EQ(
+      CutShortText("D:\\v.avi", std::uint64_t{1} << 31, 29000, 30000),
+      "The video reached the 2 GB an AVI file of this kind can hold and was ended there: it holds 29,000 of "
+      "the 30,000 frames.\r\nD:\\v.avi");
 }
 
 // 1,000 frames of 1024x768x3 pass 2 GB; 163x123 frames of a day do not.

@@ -18,7 +18,9 @@ struct Pixels {
   std::vector<std::uint8_t> bytes;
 
   Pixels(int w, int h, std::uint8_t fill = 0)
-      : width(w), height(h), stride((3 * static_cast<std::size_t>(w) + 3) & ~std::size_t{3}),
+      : width(w),
+        height(h),
+        stride((3 * static_cast<std::size_t>(w) + 3) & ~std::size_t{3}),
         bytes(stride * static_cast<std::size_t>(h), fill) {}
 
   std::uint8_t& at(int x, int y, int c) { return bytes[static_cast<std::size_t>(y) * stride + 3 * x + c]; }

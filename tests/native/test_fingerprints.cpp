@@ -24,8 +24,8 @@ TEST(Fingerprints, FiveSixFiveRuleKeepsExtremesAndIsIdempotent) {
   EXPECT_EQ(ToRgb565({0, 0, 0}), (Rgb{0, 0, 0}));
   EXPECT_EQ(ToRgb565({255, 255, 255}), (Rgb{255, 255, 255}));
   for (int v = 0; v < 256; ++v) {
-    const Rgb once = ToRgb565({static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v),
-                               static_cast<std::uint8_t>(v)});
+    const Rgb once =
+        ToRgb565({static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v)});
     EXPECT_EQ(ToRgb565(once), once) << v;
   }
 }

@@ -29,12 +29,11 @@ TEST(FitInside, KeepsTheAspectAndCentres) {
     int sw, sh, fw, fh;
     int x, y, w, h;
   } cases[] = {
-      {320, 240, 163, 123, 0, 0, 163, 122},   // 4:3 into nearly 4:3: one row left over, below
-      {64, 128, 163, 123, 50, 0, 62, 123},    // portrait: bars left and right
-      {163, 123, 163, 123, 0, 0, 163, 123},   // same size
-      {10000, 1, 163, 123, 0, 61, 163, 1},    // a line stays at least one pixel high
-      {1, 10000, 163, 123, 81, 0, 1, 123},
-      {81, 61, 163, 123, 0, 0, 163, 123},     // smaller: scaled up
+      {320, 240, 163, 123, 0, 0, 163, 122},  // 4:3 into nearly 4:3: one row left over, below
+      {64, 128, 163, 123, 50, 0, 62, 123},   // portrait: bars left and right
+      {163, 123, 163, 123, 0, 0, 163, 123},  // same size
+      {10000, 1, 163, 123, 0, 61, 163, 1},   // a line stays at least one pixel high
+      {1, 10000, 163, 123, 81, 0, 1, 123},  {81, 61, 163, 123, 0, 0, 163, 123},  // smaller: scaled up
   };
   for (const auto& c : cases) {
     const FitArea a = FitInside(c.sw, c.sh, c.fw, c.fh);
@@ -87,9 +86,9 @@ TEST(FitPicture24, BottomUpRowsKeepThePictureUprightAndTheBarBelow) {
     for (int x = 0; x < 320; ++x) source.pixel(x, y)[0] = 255;
   Picture target(163, 123, 0x55);
   FitPicture24(source.source(), target.target(), /*bottomUp=*/true);
-  EXPECT_EQ(target.pixel(80, 0)[0], 0);       // the bar, below the picture
-  EXPECT_EQ(target.pixel(80, 1)[0], 255);     // the picture's bottom half is white
-  EXPECT_EQ(target.pixel(80, 122)[0], 0);     // its top half black
+  EXPECT_EQ(target.pixel(80, 0)[0], 0);    // the bar, below the picture
+  EXPECT_EQ(target.pixel(80, 1)[0], 255);  // the picture's bottom half is white
+  EXPECT_EQ(target.pixel(80, 122)[0], 0);  // its top half black
   EXPECT_EQ(target.pixel(80, 30)[0], 255);
 }
 

@@ -22,10 +22,8 @@ TEST(RecordingTimestamp, DocumentExampleAndTwelveHourClock) {
   EXPECT_EQ(FormatRecordingTimestamp(At(12, 0, 0), en), "07_Mar_2004_12_00_00_PM");
   EXPECT_EQ(FormatRecordingTimestamp(At(23, 0, 0), en), "07_Mar_2004_11_00_00_PM");
   // "mm" after the hour is minutes, not the month.
-  EXPECT_EQ(FormatRecordingTimestamp(LocalTime{1999, 12, 31, 9, 30, 0}, en),
-            "31_Dec_1999_09_30_00_AM");
-  EXPECT_EQ(FormatRecordingTimestamp(LocalTime{2010, 1, 1, 9, 30, 0}, en),
-            "01_Jan_2010_09_30_00_AM");
+  EXPECT_EQ(FormatRecordingTimestamp(LocalTime{1999, 12, 31, 9, 30, 0}, en), "31_Dec_1999_09_30_00_AM");
+  EXPECT_EQ(FormatRecordingTimestamp(LocalTime{2010, 1, 1, 9, 30, 0}, en), "01_Jan_2010_09_30_00_AM");
 }
 
 TEST(RecordingTimestamp, UsesLocaleNamesAndSurvivesOutOfRangeFields) {

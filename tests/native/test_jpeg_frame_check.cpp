@@ -27,13 +27,17 @@ JpegFrameInfo Check(const Bytes& bytes) {
 }
 
 TEST(CheckJpegFrame, ReadsTheSizeOfWholeFrames) {
-  const std::tuple<int, int, bool> sizes[] = {{163, 123, false}, {1, 1, false}, {17, 9, true}, {4000, 8, false}};
+  const std::tuple<int, int, bool> sizes[] = {{163, 123, false},
+                                              {1, 1, false},
+                                              {17, 9, true},
+                                              {4000, 8, false}};
   for (const auto& [w, h, gray] : sizes) {
     const JpegFrameInfo info = Check(EncodeTestFrame(w, h, 7, 30, gray));
     EXPECT_TRUE(info.readable && info.width == w && info.height == h) << w << "x" << h;
   }
   Bytes progressive = EncodeTestFrame(163, 123, 1, 20);
-  const std::size_t sof = std::search(progressive.begin(), progressive.end(), kSof0, kSof0 + 2) - progressive.begin();
+  const std::size_t sof =
+      std::search(progressive.begin(), progressive.end(), kSof0, kSof0 + 2) - progressive.begin();
   progressive[sof + 1] = 0xC2;
   const JpegFrameInfo info = Check(progressive);
   EXPECT_TRUE(info.readable && info.width == 163 && info.height == 123);
@@ -53,9 +57,13 @@ TEST(CheckJpegFrame, RejectsCutAndBrokenFiles) {
   noFrameHeader.erase(noFrameHeader.begin() + sof, noFrameHeader.begin() + sofEnd);
   EXPECT_FALSE(Check(noFrameHeader).readable);
   // One byte changed at a time: offset, value, what it breaks.
-  const std::tuple<std::size_t, int, const char*> changes[] = {
-      {1, 0xD9, "no SOI"}, {2, 0x12, "no marker"}, {4, 0xFF, "segment past the end"}, {5, 0x01, "length below 2"},
-      {sof + 7, 0x00, "width 0"}, {sof + 9, 200, "components past the segment"}, {whole.size() - 1, 0x00, "no EOI"}};
+  const std::tuple<std::size_t, int, const char*> changes[] = {{1, 0xD9, "no SOI"},
+                                                               {2, 0x12, "no marker"},
+                                                               {4, 0xFF, "segment past the end"},
+                                                               {5, 0x01, "length below 2"},
+                                                               {sof + 7, 0x00, "width 0"},
+                                                               {sof + 9, 200, "components past the segment"},
+                                                               {whole.size() - 1, 0x00, "no EOI"}};
   for (const auto& [at, value, what] : changes) {
     Bytes broken = whole;
     broken[at] = static_cast<std::uint8_t>(value);

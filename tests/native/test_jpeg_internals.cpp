@@ -45,8 +45,8 @@ TEST(JpegTables, QualityScalesTheExampleTables) {
   scaleQuantTable(kLuminanceQuant, 1, table);  // 5000%: clamped to 8 bits
   EXPECT_TRUE(std::all_of(table, table + 64, [](int q) { return q == 255; }));
   scaleQuantTable(kLuminanceQuant, 70, table);  // 60%
-  EXPECT_EQ(table[0], 10);                       // (16 * 60 + 50) / 100
-  EXPECT_EQ(table[63], 59);                      // (99 * 60 + 50) / 100
+  EXPECT_EQ(table[0], 10);                      // (16 * 60 + 50) / 100
+  EXPECT_EQ(table[63], 59);                     // (99 * 60 + 50) / 100
   EXPECT_EQ(qualityScale(25), 200);
   EXPECT_EQ(qualityScale(75), 50);
 }
@@ -94,8 +94,7 @@ TEST(JpegBitPacker, StuffsAfterEveryFFAndPadsWithOnes) {
 // Decodes one block coded by encodeBlock, the way a decoder would.
 class BlockDecoder {
  public:
-  BlockDecoder(const std::vector<unsigned char>& stuffed, const HuffmanCodes& dc,
-               const HuffmanCodes& ac) {
+  BlockDecoder(const std::vector<unsigned char>& stuffed, const HuffmanCodes& dc, const HuffmanCodes& ac) {
     for (std::size_t i = 0; i < stuffed.size(); ++i) {
       bytes_.push_back(stuffed[i]);
       if (stuffed[i] == 0xFF) {
@@ -309,8 +308,8 @@ TEST(JpegColour, SimdRowsEqualScalarRowsAtEveryLength) {
       std::vector<std::int16_t> yTop2(count), yBottom2(count), cbPair2(half), crPair2(half);
       convertRowPairTo420(pixels.data(), below.data(), count, order, yTop.data(), yBottom.data(),
                           cbPair.data(), crPair.data());
-      convertRowPairTo420Scalar(pixels.data(), below.data(), count, order, yTop2.data(),
-                                yBottom2.data(), cbPair2.data(), crPair2.data());
+      convertRowPairTo420Scalar(pixels.data(), below.data(), count, order, yTop2.data(), yBottom2.data(),
+                                cbPair2.data(), crPair2.data());
       EXPECT_EQ(yTop, y2) << count;
       EXPECT_EQ(yTop, yTop2) << count;
       EXPECT_EQ(yBottom, yBottom2) << count;

@@ -49,15 +49,15 @@ bool readHeaderNumber(FILE* f, int& value) {
 
 // Runs convert to scale the photograph and reads the binary PPM it prints.
 bool scaledPhoto(const std::string& name, int width, int height, RgbPicture& out) {
-  const std::string command = "/usr/bin/convert '" + std::string(kPhotoFolder) + name +
-                              "' -resize " + std::to_string(width) + "x" + std::to_string(height) +
+  const std::string command = "/usr/bin/convert '" + std::string(kPhotoFolder) + name + "' -resize " +
+                              std::to_string(width) + "x" + std::to_string(height) +
                               "! -depth 8 ppm:- 2>/dev/null";
   std::unique_ptr<FILE, PipeCloser> pipe(popen(command.c_str(), "r"));
   if (!pipe) return false;
   int w = 0, h = 0, maxValue = 0;
   if (fgetc(pipe.get()) != 'P' || fgetc(pipe.get()) != '6' || !readHeaderNumber(pipe.get(), w) ||
-      !readHeaderNumber(pipe.get(), h) || !readHeaderNumber(pipe.get(), maxValue) ||
-      maxValue != 255 || w <= 0 || h <= 0 || w > 4096 || h > 4096) {
+      !readHeaderNumber(pipe.get(), h) || !readHeaderNumber(pipe.get(), maxValue) || maxValue != 255 ||
+      w <= 0 || h <= 0 || w > 4096 || h > 4096) {
     return false;
   }
   out.width = w;
@@ -115,8 +115,8 @@ TEST_P(JpegPhotos, MatchesLibjpegTurboQualityAndSize) {
 
   const double oursPsnr = psnr(photo.rgb, oursDecoded.rgb);
   const double theirsPsnr = psnr(photo.rgb, theirsDecoded.rgb);
-  std::printf("      %s %dx%d: ours %.2f dB %zu bytes, libjpeg-turbo %.2f dB %zu bytes\n", c.photo,
-              c.width, c.height, oursPsnr, ours.size(), theirsPsnr, theirs.size());
+  std::printf("      %s %dx%d: ours %.2f dB %zu bytes, libjpeg-turbo %.2f dB %zu bytes\n", c.photo, c.width,
+              c.height, oursPsnr, ours.size(), theirsPsnr, theirs.size());
   EXPECT_GE(oursPsnr, theirsPsnr - 0.5);
   EXPECT_LE(static_cast<double>(ours.size()), 1.05 * static_cast<double>(theirs.size()));
 }

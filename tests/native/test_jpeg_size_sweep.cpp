@@ -32,7 +32,8 @@ std::vector<SweepCase> sweepSizes() {
   // Log-uniform: mostly small and medium pictures, some large ones.
   std::uniform_real_distribution<double> logSide(0.0, std::log(2000.0));
   while (sizes.size() < 40) {
-    sizes.push_back({static_cast<int>(std::exp(logSide(random))), static_cast<int>(std::exp(logSide(random)))});
+    sizes.push_back(
+        {static_cast<int>(std::exp(logSide(random))), static_cast<int>(std::exp(logSide(random)))});
   }
   return sizes;
 }
@@ -67,9 +68,9 @@ TEST(JpegSizeSweep, RandomSizesAndSettingsEncodeAndDecode) {
     settings.subsampling = layout == 0   ? Subsampling::Full444
                            : layout == 1 ? Subsampling::Horizontal422
                                          : Subsampling::Both420;
-    const std::string what = std::to_string(size.width) + "x" + std::to_string(size.height) +
-                             " q" + std::to_string(settings.quality) + " layout " +
-                             std::to_string(layout) + " pad " + std::to_string(pad);
+    const std::string what = std::to_string(size.width) + "x" + std::to_string(size.height) + " q" +
+                             std::to_string(settings.quality) + " layout " + std::to_string(layout) +
+                             " pad " + std::to_string(pad);
 
     out.clear();
     ASSERT_EQ(encodeJpeg(image, settings, out), EncodeResult::Ok) << what;

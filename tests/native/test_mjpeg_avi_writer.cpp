@@ -45,8 +45,8 @@ std::uint64_t EndOf(const Bytes& f, std::uint64_t chunk) { return chunk + 8 + U3
 struct ReadBack {
   std::size_t parts = 0;
   std::uint32_t firstPartFrames = 0, allFrames = 0;  // avih and dmlh
-  Frames bySuperIndex;   // indx -> each part's ix00 -> chunk data
-  Frames byLegacyIndex;  // the first part's idx1, from its 'movi' code
+  Frames bySuperIndex;                               // indx -> each part's ix00 -> chunk data
+  Frames byLegacyIndex;                              // the first part's idx1, from its 'movi' code
 };
 
 ReadBack Read(const Bytes& f) {
@@ -87,14 +87,18 @@ ReadBack Read(const Bytes& f) {
 const Frames& VaryingFrames() {
   static const Frames frames = [] {
     Frames made;
-    for (unsigned i = 0; i < 360; ++i) made.push_back(EncodeTestFrame(163, 123, i, static_cast<int>(i * 37 % 90)));
+    for (unsigned i = 0; i < 360; ++i)
+      made.push_back(EncodeTestFrame(163, 123, i, static_cast<int>(i * 37 % 90)));
     return made;
   }();
   return frames;
 }
-Frames FirstFrames(std::size_t count) { return Frames(VaryingFrames().begin(), VaryingFrames().begin() + count); }
+Frames FirstFrames(std::size_t count) {
+  return Frames(VaryingFrames().begin(), VaryingFrames().begin() + count);
+}
 
-bool WriteAvi(const std::string& path, std::size_t count, std::uint64_t partSize = kMiB, std::size_t* parts = nullptr) {
+bool WriteAvi(const std::string& path, std::size_t count, std::uint64_t partSize = kMiB,
+              std::size_t* parts = nullptr) {
   MjpegAviWriter writer(path, MjpegAviLayout{163, 123, 3, partSize});
   bool ok = writer.Open();
   for (std::size_t i = 0; ok && i < count; ++i)
@@ -140,9 +144,12 @@ TEST(MjpegAviWriter, FfmpegReadsEveryPacketUnchanged) {
   const std::string path = folder.file("parts.avi");
   for (const std::size_t count : {VaryingFrames().size(), std::size_t{1}}) {
     ASSERT_TRUE(WriteAvi(path, count));
-    EXPECT_EQ(OutputOf("ffprobe -v error -count_packets -show_entries stream=codec_name,width,height,nb_read_packets "
-                       "-of csv=p=0 '" + path + "'"),
-              "mjpeg,163,123," + std::to_string(count) + "\n");
+    EXPECT_EQ(
+        OutputOf(
+            "ffprobe -v error -count_packets -show_entries stream=codec_name,width,height,nb_read_packets "
+            "-of csv=p=0 '" +
+            path + "'"),
+        "mjpeg,163,123," + std::to_string(count) + "\n");
     const std::string out = folder.file("out" + std::to_string(count));
     std::filesystem::create_directory(out);
     OutputOf("ffmpeg -v error -i '" + path + "' -c copy -f image2 '" + out + "/%05d.jpg'");
@@ -220,7 +227,8 @@ TEST(MjpegAviWriter, VanishedOrMissingFolderLeavesNothing) {
   std::filesystem::create_directory(stick);
   MjpegAviWriter writer(stick + "/video.avi", MjpegAviLayout{163, 123, 3});
   ASSERT_TRUE(writer.Open());
-  for (int i = 0; i < 10; ++i) ASSERT_TRUE(writer.AddFrame(VaryingFrames()[i].data(), VaryingFrames()[i].size()));
+  for (int i = 0; i < 10; ++i)
+    ASSERT_TRUE(writer.AddFrame(VaryingFrames()[i].data(), VaryingFrames()[i].size()));
   std::filesystem::remove_all(stick);
   EXPECT_FALSE(writer.Finish());
   MjpegAviWriter missing(folder.file("no such folder/x.avi"), MjpegAviLayout{163, 123, 3});

@@ -72,8 +72,9 @@ TEST(LongNames, SaveFolderTooLongForAnyRecordingGivesTheFolderMessage) {
   const StartOutcome out = StartWith(s, "Alice - Conversation", save);
   EXPECT_FALSE(out.started);
   ASSERT_TRUE(out.message);
-  EXPECT_EQ(*out.message, (UserMessage{"Could not create the recording folder:\r\n" + save + "\\Alice" + kStamp,
-                                       MessageIcon::Exclamation}));
+  EXPECT_EQ(*out.message,
+            (UserMessage{"Could not create the recording folder:\r\n" + save + "\\Alice" + kStamp,
+                         MessageIcon::Exclamation}));
   EXPECT_FALSE(s.Controls().timer1Enabled);
   EXPECT_TRUE(s.Controls().startEnabled);
 }

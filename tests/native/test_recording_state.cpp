@@ -164,8 +164,7 @@ TEST(RecordingFailures, BmpFailureAndClosedWindowHaltWithMessage) {
   Start(s);
   ASSERT_TRUE(s.BeginTick(true).capture);
   const std::string bmp = s.FramePathsFor(kSave, kTitle).bmp;
-  EXPECT_EQ(s.BmpFailed(bmp),
-            (UserMessage{"Failed to save to BMP:\r\n" + bmp, MessageIcon::Exclamation}));
+  EXPECT_EQ(s.BmpFailed(bmp), (UserMessage{"Failed to save to BMP:\r\n" + bmp, MessageIcon::Exclamation}));
   ExpectButtons(s, kHalted);
   EXPECT_EQ(s.FrameCounter(), 0);
   s.FrameWritten();  // a late report for the failed tick counts nothing
@@ -173,8 +172,8 @@ TEST(RecordingFailures, BmpFailureAndClosedWindowHaltWithMessage) {
 
   Start(s, kLaterStart);
   ASSERT_TRUE(s.BeginTick(true).capture);
-  EXPECT_EQ(s.WindowClosed(), (UserMessage{"The webcam window has been closed. Recording stopped.",
-                                           MessageIcon::Information}));
+  EXPECT_EQ(s.WindowClosed(),
+            (UserMessage{"The webcam window has been closed. Recording stopped.", MessageIcon::Information}));
   ExpectButtons(s, kHalted);
   EXPECT_EQ(s.FrameCounter(), 0);
   EXPECT_EQ(s.Controls().text1, "");

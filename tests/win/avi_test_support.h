@@ -120,7 +120,8 @@ struct AviSummary {
 inline AviSummary ReadAviSummary(const std::string& path) {
   AviSummary summary;
   PAVIFILE rawFile = nullptr;
-  if (::AVIFileOpenW(&rawFile, Widen(path).c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr) != 0) return summary;
+  if (::AVIFileOpenW(&rawFile, Widen(path).c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr) != 0)
+    return summary;
   UniqueAviFile file(rawFile);
   for (LONG i = 0;; ++i) {
     PAVISTREAM raw = nullptr;
@@ -197,7 +198,8 @@ inline long ProcessHandleCount() {
   constexpr int kSystemHandleInformation = 16;
   std::vector<std::uint8_t> buffer(1 << 20);
   ULONG needed = 0;
-  while (query && query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) != 0) {
+  while (query &&
+         query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), &needed) != 0) {
     if (buffer.size() >= (1u << 28)) return -1;
     buffer.resize(buffer.size() * 4);
   }
@@ -214,7 +216,8 @@ inline int ProcessThreadCount() {
   THREADENTRY32 thread{};
   thread.dwSize = sizeof thread;
   int count = 0;
-  for (BOOL more = ::Thread32First(snapshot.get(), &thread); more; more = ::Thread32Next(snapshot.get(), &thread))
+  for (BOOL more = ::Thread32First(snapshot.get(), &thread); more;
+       more = ::Thread32Next(snapshot.get(), &thread))
     count += thread.th32OwnerProcessID == ::GetCurrentProcessId();
   return count;
 }
@@ -232,14 +235,15 @@ inline std::string CheckFolder() { return TestBinFolder() + "\\avi-check"; }
 // Frames named in `fitted` are expected as their picture fitted into the
 // video's size; with `copied`, the stream is Motion JPEG and every frame not
 // fitted is its JPG file byte for byte.
-inline bool WriteExpectation(const std::string& folder, const std::string& avi, int rate, int width, int height,
-                             const std::vector<std::string>& frames, const std::vector<std::string>& fitted = {},
-                             bool copied = false) {
+inline bool WriteExpectation(const std::string& folder, const std::string& avi, int rate, int width,
+                             int height, const std::vector<std::string>& frames,
+                             const std::vector<std::string>& fitted = {}, bool copied = false) {
   std::string text = "avi " + avi + "\nrate " + std::to_string(rate) + "\nwidth " + std::to_string(width) +
                      "\nheight " + std::to_string(height) + "\n";
   if (copied) text += "codec mjpeg\n";
   for (const std::string& frame : frames)
-    text += (std::find(fitted.begin(), fitted.end(), frame) != fitted.end() ? "fitted " : "frame ") + frame + "\n";
+    text += (std::find(fitted.begin(), fitted.end(), frame) != fitted.end() ? "fitted " : "frame ") + frame +
+            "\n";
   return WriteTextFile(folder + "\\expect.txt", text);
 }
 

@@ -45,8 +45,8 @@ inline std::vector<HWND> ProcessDialogs(const std::string& title = {}) {
         ::GetWindowThreadProcessId(hwnd, &pid);
         char cls[64] = {};
         ::GetClassNameA(hwnd, cls, sizeof cls);
-        if (pid == s->pid && std::string(cls) == "#32770" && ::IsWindowVisible(hwnd) && ::IsWindowEnabled(hwnd) &&
-            (s->title->empty() || *s->title == WindowText(hwnd)))
+        if (pid == s->pid && std::string(cls) == "#32770" && ::IsWindowVisible(hwnd) &&
+            ::IsWindowEnabled(hwnd) && (s->title->empty() || *s->title == WindowText(hwnd)))
           s->found.push_back(hwnd);
         return TRUE;
       },
@@ -184,7 +184,8 @@ class DialogDriver {
     HWND tree = FindDescendant(dialog, "SysTreeView32");
     if (!tree) return Fail("no folder tree");
     auto next = [tree](HTREEITEM item, UINT how) {
-      return reinterpret_cast<HTREEITEM>(::SendMessageA(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
+      return reinterpret_cast<HTREEITEM>(
+          ::SendMessageA(tree, TVM_GETNEXTITEM, how, reinterpret_cast<LPARAM>(item)));
     };
     HTREEITEM item = next(nullptr, TVGN_ROOT);
     for (const std::string& name : path) {

@@ -30,7 +30,8 @@ inline std::vector<std::string> SubfoldersOf(const std::string& folder) {
   if (!find) return names;
   do {
     const std::string name = Narrow(data.cFileName);
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..") names.push_back(name);
+    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+      names.push_back(name);
   } while (::FindNextFileW(find.get(), &data));
   return names;
 }
@@ -86,8 +87,8 @@ inline ::testing::AssertionResult ShowsDemoPane(const std::string& path, int tol
     const int b = px[0], g = px[1], r = px[2];
     if (std::abs(r - GetRValue(p.colour)) > tolerance || std::abs(g - GetGValue(p.colour)) > tolerance ||
         std::abs(b - GetBValue(p.colour)) > tolerance)
-      return ::testing::AssertionFailure() << path << " at (" << p.x << "," << p.y << ") has RGB " << r << ","
-                                           << g << "," << b;
+      return ::testing::AssertionFailure()
+             << path << " at (" << p.x << "," << p.y << ") has RGB " << r << "," << g << "," << b;
   }
   return ::testing::AssertionSuccess();
 }

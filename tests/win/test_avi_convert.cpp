@@ -29,7 +29,8 @@ namespace {
 using test::DialogDriver;
 using test::ShownMessage;
 
-const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new test::AviEnvironment);
+const ::testing::Environment* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::AviEnvironment);
 
 constexpr int kWidth = 163, kHeight = 123;
 constexpr const char* kSaveTitle = "Choose a filename to save AVI to...";
@@ -117,10 +118,10 @@ class WriteAvi : public ::testing::Test {
 // BMP file under a JPG name. Files that are not "*.jpg" are not frames.
 TEST_F(WriteAvi, WritesEveryFrameInNameOrderAndReleasesEverything) {
   const std::string folder = CheckCase("name_order");
-  const std::vector<std::string> frames = {
-      "Alice0000000.jpg", "Alice0000001.jpg", "Alice0000002.jpg", "Alice0000003.jpg",
-      "Alice0000004.jpg", "Alice0000005.jpg", "Alice0000006.jpg", "Alice0000007.jpg",
-      "ALICE0000008.jpg", "Alice0000009.jpg", "Alice0000010.jpg", "alice0000011.JPG"};
+  const std::vector<std::string> frames = {"Alice0000000.jpg", "Alice0000001.jpg", "Alice0000002.jpg",
+                                           "Alice0000003.jpg", "Alice0000004.jpg", "Alice0000005.jpg",
+                                           "Alice0000006.jpg", "Alice0000007.jpg", "ALICE0000008.jpg",
+                                           "Alice0000009.jpg", "Alice0000010.jpg", "alice0000011.JPG"};
   for (int i = static_cast<int>(frames.size()) - 1; i >= 0; --i) {
     const std::string path = folder + "\\" + frames[i];
     if (i == 4)
@@ -161,8 +162,8 @@ TEST_F(WriteAvi, WritesEveryFrameInNameOrderAndReleasesEverything) {
   EXPECT_EQ(last.Width(), kWidth);
   EXPECT_EQ(last.Height(), kHeight);
   EXPECT_EQ(last.BitCount(), 24);
-  EXPECT_EQ(test::ReadAviFrame(target, 11), std::vector<std::uint8_t>(last.PointerToBits(),
-                                                                      last.PointerToBits() + last.SizeImage()));
+  EXPECT_EQ(test::ReadAviFrame(target, 11),
+            std::vector<std::uint8_t>(last.PointerToBits(), last.PointerToBits() + last.SizeImage()));
   EXPECT_TRUE(test::WriteExpectation(folder, "name_order.avi", 3, kWidth, kHeight, frames));
 }
 
@@ -170,8 +171,7 @@ TEST_F(WriteAvi, FrameRateComesFromTheLeadingNumberOfTheRateBox) {
   const struct {
     const char* text;
     DWORD rate;
-  } cases[] = {{"3", 3},   {"45", 30}, {"12.5", 12}, {"13.5", 14},
-               {"7 fps", 7}, {"", 1},  {"0", 1},     {"-5", 1}};
+  } cases[] = {{"3", 3}, {"45", 30}, {"12.5", 12}, {"13.5", 14}, {"7 fps", 7}, {"", 1}, {"0", 1}, {"-5", 1}};
   int n = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string("rate text \"") + c.text + "\"");
@@ -418,7 +418,8 @@ TEST_P(BothOutputs, FramesOfAnotherSizeAreFittedIntoTheFirstFramesSize) {
   const auto messages = Convert(folder, target);
 
   ASSERT_EQ(messages.size(), 1u) << Messages(messages);
-  EXPECT_EQ(messages[0].text, "3 frames of another size were fitted into 163x123.\r\n" + folder + "\\" + frames[2]);
+  EXPECT_EQ(messages[0].text,
+            "3 frames of another size were fitted into 163x123.\r\n" + folder + "\\" + frames[2]);
   EXPECT_EQ(messages[0].icon, MessageIcon::Information);
   const test::AviSummary avi = test::ReadAviSummary(target);
   ASSERT_TRUE(avi.read);
@@ -431,7 +432,8 @@ TEST_P(BothOutputs, FramesOfAnotherSizeAreFittedIntoTheFirstFramesSize) {
     EXPECT_EQ(test::ReadAviFrame(target, 3), test::FileBytes(folder + "\\" + frames[3]));
     EXPECT_FALSE(test::PathIsThere(folder + "\\tmp.bmp"));
   } else {
-    for (LONG i = 0; i < 6; ++i) EXPECT_EQ(test::ReadAviFrame(target, i).size(), Bmp24RowBytes(kWidth) * kHeight);
+    for (LONG i = 0; i < 6; ++i)
+      EXPECT_EQ(test::ReadAviFrame(target, i).size(), Bmp24RowBytes(kWidth) * kHeight);
   }
   EXPECT_EQ(test::LiveAviObjects(), 0);
   EXPECT_TRUE(test::WriteExpectation(folder, name + ".avi", 3, kWidth, kHeight, frames, fitted, Copied()));
@@ -443,8 +445,8 @@ TEST_P(BothOutputs, FramesOfAnotherSizeAreFittedIntoTheFirstFramesSize) {
 TEST_P(BothOutputs, UnreadableFramesAreReplacedByTheFrameBeforeThem) {
   const std::string name = Case("unreadable");
   const std::string folder = CheckCase(name);
-  const std::vector<std::string> frames = {"Fay0000000.jpg", "Fay0000001.jpg", "Fay0000002.jpg", "Fay0000003.jpg",
-                                           "Fay0000004.jpg", "Fay0000005.jpg"};
+  const std::vector<std::string> frames = {"Fay0000000.jpg", "Fay0000001.jpg", "Fay0000002.jpg",
+                                           "Fay0000003.jpg", "Fay0000004.jpg", "Fay0000005.jpg"};
   ASSERT_TRUE(test::WriteTextFile(folder + "\\" + frames[0], ""));
   ASSERT_TRUE(test::WriteJpegFrame(folder + "\\" + frames[1], kWidth, kHeight, 31));
   ASSERT_TRUE(test::WriteJpegFrame(folder + "\\" + frames[2], kWidth, kHeight, 32));
@@ -497,12 +499,14 @@ TEST_P(BothOutputs, NoReadableFrameAtAllGivesTheFirstFrameMessage) {
 // the main window's controls (the view is the test's own).
 TEST_P(BothOutputs, FolderAndTargetInAnyScript) {
   test::TempFolder temp;
-  const std::string folder = temp.path() + "\\\xE5\xB8\xA7-\xD0\xBA\xD0\xB0\xD0\xB4\xD1\x80\xD1\x8B";  // 帧-кадры
+  const std::string folder =
+      temp.path() + "\\\xE5\xB8\xA7-\xD0\xBA\xD0\xB0\xD0\xB4\xD1\x80\xD1\x8B";  // 帧-кадры
   ASSERT_TRUE(::CreateDirectoryW(Widen(folder).c_str(), nullptr));
   for (int i = 0; i < 3; ++i) {
     const std::string ascii = temp.path() + "\\frame" + std::to_string(i) + ".jpg";
     ASSERT_TRUE(test::WriteJpegFrame(ascii, 48, 36, 50 + i));
-    const std::string name = folder + "\\\xD0\xBA\xD0\xB0\xD0\xB4\xD1\x80" + std::to_string(i) + ".jpg";  // кадр
+    const std::string name =
+        folder + "\\\xD0\xBA\xD0\xB0\xD0\xB4\xD1\x80" + std::to_string(i) + ".jpg";  // кадр
     ASSERT_TRUE(::MoveFileW(Widen(ascii).c_str(), Widen(name).c_str()));
   }
   const std::string target = folder + "\\\xE8\xA7\x86\xE9\xA2\x91.avi";  // 视频.avi
@@ -526,14 +530,17 @@ TEST_P(BothOutputs, FolderAndTargetInAnyScript) {
     return true;
   };
   test::MessageRecorder recorder;
-  DialogDriver driver(output == AviOutput::Compressed ? ChooseUncompressed : std::function<void(DialogDriver&)>());
+  DialogDriver driver(output == AviOutput::Compressed ? ChooseUncompressed
+                                                      : std::function<void(DialogDriver&)>());
   ConvertFolderToAvi(request, view, choices);
   driver.Finish();
 
   EXPECT_TRUE(driver.failures().empty());
   EXPECT_TRUE(recorder.messages().empty()) << Messages(recorder.messages());
   ASSERT_EQ(view.names.size(), 3u);
-  EXPECT_EQ(view.names[2], "\xD0\xBA\xD0\xB0\xD0\xB4\xD1\x80" "2.jpg");
+  EXPECT_EQ(view.names[2],
+            "\xD0\xBA\xD0\xB0\xD0\xB4\xD1\x80"
+            "2.jpg");
   // Wine's AVI services open only what the code page can spell: read a copy.
   const std::string copy = temp.path() + "\\copy.avi";
   ASSERT_TRUE(::CopyFileW(Widen(target).c_str(), Widen(copy).c_str(), FALSE));
@@ -547,7 +554,8 @@ TEST_P(BothOutputs, FolderAndTargetInAnyScript) {
 INSTANTIATE_TEST_SUITE_P(Outputs, BothOutputs,
                          ::testing::Values(AviOutput::Compressed, AviOutput::MotionJpegCopy),
                          [](const ::testing::TestParamInfo<AviOutput>& info) {
-                           return std::string(info.param == AviOutput::Compressed ? "Compressed" : "MotionJpeg");
+                           return std::string(info.param == AviOutput::Compressed ? "Compressed"
+                                                                                  : "MotionJpeg");
                          });
 
 // The save dialog's second type: no compression dialog (the driver reports
@@ -570,7 +578,8 @@ TEST_F(WriteAvi, SecondTypeOfTheSaveDialogCopiesTheFrames) {
   ASSERT_TRUE(avi.read);
   EXPECT_EQ(avi.handler, mmioFOURCC('M', 'J', 'P', 'G'));
   EXPECT_EQ(avi.length, 3u);
-  for (LONG i = 0; i < 3; ++i) EXPECT_EQ(test::ReadAviFrame(target, i), test::FileBytes(folder + "\\" + frames[i]));
+  for (LONG i = 0; i < 3; ++i)
+    EXPECT_EQ(test::ReadAviFrame(target, i), test::FileBytes(folder + "\\" + frames[i]));
   EXPECT_FALSE(test::PathIsThere(folder + "\\tmp.bmp"));
   EXPECT_EQ(ListSelected(form_->File1), 2);
   EXPECT_TRUE(test::WriteExpectation(folder, "copied.avi", 3, 80, 60, frames, {}, true));

@@ -28,7 +28,8 @@ namespace {
 using test::DialogDriver;
 using test::ShownMessage;
 
-const ::testing::Environment* const kEnvironment = ::testing::AddGlobalTestEnvironment(new test::AviEnvironment);
+const ::testing::Environment* const kEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::AviEnvironment);
 
 constexpr int kFrames = 40;
 constexpr int kWidth = 163, kHeight = 123;
@@ -73,7 +74,8 @@ class AviOntoFullVolume : public ::testing::TestWithParam<AviOutput> {
       std::vector<std::uint8_t> why;
       ReadWholeFile(root + "\\skip-reason.txt", why);
       GTEST_SKIP() << "no small volume at " << root << ": "
-                   << (why.empty() ? std::string("the fixture did not mount it") : std::string(why.begin(), why.end()));
+                   << (why.empty() ? std::string("the fixture did not mount it")
+                                   : std::string(why.begin(), why.end()));
     }
     volume_ = root;
     filler_ = volume_ + "\\filler.bin";
@@ -171,7 +173,8 @@ TEST_P(AviOntoFullVolume, VolumeThatFillsWhileWritingLeavesNoVideo) {
   const auto messages = Convert([this] { FillVolume(filler_, 100 * 1024); });
 
   ASSERT_EQ(messages.size(), 1u) << Messages(messages);
-  const std::string opening = "There was an error writing the file.\r\n" + target_ + "\r\nFree space on its volume: ";
+  const std::string opening =
+      "There was an error writing the file.\r\n" + target_ + "\r\nFree space on its volume: ";
   EXPECT_EQ(messages[0].text.rfind(opening, 0), 0u) << messages[0].text;
   EXPECT_NE(messages[0].text.find("\r\nThe incomplete file was removed."), std::string::npos);
   EXPECT_EQ(messages[0].icon, MessageIcon::Information);
@@ -181,7 +184,8 @@ TEST_P(AviOntoFullVolume, VolumeThatFillsWhileWritingLeavesNoVideo) {
 INSTANTIATE_TEST_SUITE_P(Outputs, AviOntoFullVolume,
                          ::testing::Values(AviOutput::Compressed, AviOutput::MotionJpegCopy),
                          [](const ::testing::TestParamInfo<AviOutput>& info) {
-                           return std::string(info.param == AviOutput::Compressed ? "Compressed" : "MotionJpeg");
+                           return std::string(info.param == AviOutput::Compressed ? "Compressed"
+                                                                                  : "MotionJpeg");
                          });
 
 }  // namespace

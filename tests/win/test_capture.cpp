@@ -13,7 +13,8 @@ namespace {
 // A topmost popup painted in four quadrants of known colours.
 class PatternWindow {
  public:
-  static constexpr COLORREF kColours[4] = {RGB(200, 30, 40), RGB(20, 180, 60), RGB(30, 60, 210), RGB(250, 240, 10)};
+  static constexpr COLORREF kColours[4] = {RGB(200, 30, 40), RGB(20, 180, 60), RGB(30, 60, 210),
+                                           RGB(250, 240, 10)};
 
   PatternWindow(int x, int y, int w, int h) {
     WNDCLASSA wc{};
@@ -21,8 +22,8 @@ class PatternWindow {
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.lpszClassName = "LumavexCapturePattern";
     ::RegisterClassA(&wc);
-    hwnd_ = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, x, y,
-                              w, h, nullptr, nullptr, wc.hInstance, nullptr);
+    hwnd_ = ::CreateWindowExA(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE,
+                              x, y, w, h, nullptr, nullptr, wc.hInstance, nullptr);
     ::UpdateWindow(hwnd_);
   }
   ~PatternWindow() { ::DestroyWindow(hwnd_); }
@@ -61,7 +62,8 @@ class Capture : public ::testing::Test {
 TEST_F(Capture, CopiesTheScreenRectangleExactly) {
   const int x = 500, y = 300, w = 40, h = 30;
   PatternWindow pattern(x, y, w, h);
-  ASSERT_TRUE(test::PumpUntil([&] { return test::ScreenPixel(x + w - 1, y + h - 1) == PatternWindow::kColours[3]; }));
+  ASSERT_TRUE(
+      test::PumpUntil([&] { return test::ScreenPixel(x + w - 1, y + h - 1) == PatternWindow::kColours[3]; }));
 
   Picture picture = CaptureWindow(nullptr, x, y, w, h);
   ASSERT_TRUE(picture);

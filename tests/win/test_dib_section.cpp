@@ -30,7 +30,8 @@ std::ostream& operator<<(std::ostream& os, const Bgr& c) {
 
 // Every pixel different from its neighbours; y counts from the top row.
 Bgr PatternAt(int x, int y) {
-  return {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y * 2), static_cast<std::uint8_t>(x * 7 + y * 13)};
+  return {static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y * 2),
+          static_cast<std::uint8_t>(x * 7 + y * 13)};
 }
 
 // A bitmap picture of w x h pixels showing PatternAt, made from a 24-bit DIB
@@ -55,12 +56,14 @@ Picture PatternPicture(int w, int h) {
 
 // The pixel at (x, y counted from the top) of a section, read from its memory.
 Bgr SectionPixel(const cDIBSection& s, int x, int y) {
-  const std::uint8_t* p = s.DIBSectionBitsPtr() + static_cast<std::size_t>(s.Height() - 1 - y) * s.BytesPerScanLine() + 3 * x;
+  const std::uint8_t* p =
+      s.DIBSectionBitsPtr() + static_cast<std::size_t>(s.Height() - 1 - y) * s.BytesPerScanLine() + 3 * x;
   return {p[0], p[1], p[2]};
 }
 
 void SetSectionPixel(cDIBSection& s, int x, int memoryRow, std::uint8_t v) {
-  std::uint8_t* p = s.DIBSectionBitsPtr() + static_cast<std::size_t>(memoryRow) * s.BytesPerScanLine() + 3 * x;
+  std::uint8_t* p =
+      s.DIBSectionBitsPtr() + static_cast<std::size_t>(memoryRow) * s.BytesPerScanLine() + 3 * x;
   p[0] = p[1] = p[2] = v;
 }
 

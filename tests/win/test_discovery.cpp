@@ -56,7 +56,8 @@ TEST_F(Discovery, ScreenDepthHasAFingerprintPair) {
 }
 
 TEST_F(Discovery, ListsTheConversationWindowWithItsExactTitleAndHandle) {
-  test::DemoWindow demo("--pos 420 40 \"--title\" \"Alice Smith - Conversation \"", "Alice Smith - Conversation ");
+  test::DemoWindow demo("--pos 420 40 \"--title\" \"Alice Smith - Conversation \"",
+                        "Alice Smith - Conversation ");
   ASSERT_TRUE(demo.ok());
   PressRefresh();
   const int row = RowOf("Alice Smith - Conversation ");  // trailing space kept
@@ -156,8 +157,8 @@ TEST_F(Discovery, RefreshArrivingDuringARefreshListsEachWindowOnce) {
   ::RegisterClassW(&wc);
   // Made after the demo, so it is met first; small and far from the demo's pane.
   UniqueWindow trigger(::CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Nested Conversation",
-                                         WS_POPUP | WS_VISIBLE, 0, 700, 60, 30, nullptr, nullptr, wc.hInstance,
-                                         nullptr));
+                                         WS_POPUP | WS_VISIBLE, 0, 700, 60, 30, nullptr, nullptr,
+                                         wc.hInstance, nullptr));
   ASSERT_TRUE(trigger);
   refreshButton = form_->Command1;
   armed = true;

@@ -55,7 +55,8 @@ std::string NulListText(const wchar_t* list) {
 std::string TextOrNone(const wchar_t* text) { return text ? Narrow(text) : "(none)"; }
 
 // Puts a chosen file into the record as the platform does.
-void Choose(OPENFILENAMEW& r, const std::string& file, const std::string& title, DWORD filterIndex, DWORD flags) {
+void Choose(OPENFILENAMEW& r, const std::string& file, const std::string& title, DWORD filterIndex,
+            DWORD flags) {
   const std::wstring wideFile = Widen(file), wideTitle = Widen(title);
   std::copy(wideFile.begin(), wideFile.end(), r.lpstrFile);
   r.lpstrFile[wideFile.size()] = L'\0';
@@ -249,7 +250,8 @@ TEST_F(FileDlg, ConfirmedSaveKeepsTheOutcomeForTheNextDialog) {
   ASSERT_TRUE(dialog.VBGetSaveFileName(name, title));
   EXPECT_EQ(name, "C:\\films\\Clip.avi");
   EXPECT_EQ(title, "Clip.avi");
-  EXPECT_EQ(dialog.Flags(), static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_EXTENSIONDIFFERENT));
+  EXPECT_EQ(dialog.Flags(),
+            static_cast<DWORD>(OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_EXTENSIONDIFFERENT));
   EXPECT_EQ(dialog.FilterIndex(), 2);
   EXPECT_EQ(dialog.Filter(), "All Files\0*.*"s);
   EXPECT_EQ(dialog.InitDirectory(), "C:\\films\\Clip.avi");
@@ -407,7 +409,7 @@ TEST_F(FileDlgOnScreen, WriteAvisSaveDialogConfirmed) {
     if (!save) return;
     owner = ::GetWindow(save, GW_OWNER);
     readOnlyShown = ::IsWindowVisible(::GetDlgItem(save, 0x410)) != 0;  // chx1
-    HWND types = ::GetDlgItem(save, 0x470);                              // cmb1
+    HWND types = ::GetDlgItem(save, 0x470);                             // cmb1
     filters = static_cast<int>(::SendMessageW(types, CB_GETCOUNT, 0, 0));
     // The dialog's thread is waiting in its loop: it answers.
     filter = ControlText(types);

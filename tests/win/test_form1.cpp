@@ -125,11 +125,14 @@ TEST_F(Form1StartUp, ControlsSitWhereTheDesignPutsThem) {
   };
   const Form1& f = *form_;
   const Expect table[] = {
-      {f.List1, 75, 75, 1575, 1200},      {f.Image1, 1800, 75, 1680, 1230},  {f.cbjpg, 3600, 150, 1275, 195},
-      {f.Command1, 45, 1350, 1590, 300},  {f.Start, 1800, 1350, 765, 300},   {f.btstop, 2550, 1350, 765, 300},
-      {f.Picture1, 3825, 1350, 255, 255}, {f.opendir, 75, 1725, 375, 300},   {f.txtPath, 450, 1725, 1860, 285},
-      {f.pause, 3525, 1950, 615, 300},    {f.reset, 4125, 1950, 615, 300},   {f.aviwrite, 3975, 2625, 930, 255},
-      {f.File1, 1485, 2685, 2415, 225},   {f.txtFPS, 4500, 600, 300, 225},   {f.Text1, 3600, 1050, 1260, 255},
+      {f.List1, 75, 75, 1575, 1200},      {f.Image1, 1800, 75, 1680, 1230},
+      {f.cbjpg, 3600, 150, 1275, 195},    {f.Command1, 45, 1350, 1590, 300},
+      {f.Start, 1800, 1350, 765, 300},    {f.btstop, 2550, 1350, 765, 300},
+      {f.Picture1, 3825, 1350, 255, 255}, {f.opendir, 75, 1725, 375, 300},
+      {f.txtPath, 450, 1725, 1860, 285},  {f.pause, 3525, 1950, 615, 300},
+      {f.reset, 4125, 1950, 615, 300},    {f.aviwrite, 3975, 2625, 930, 255},
+      {f.File1, 1485, 2685, 2415, 225},   {f.txtFPS, 4500, 600, 300, 225},
+      {f.Text1, 3600, 1050, 1260, 255},
   };
   for (const Expect& e : table) {
     const RECT r = ClientRectOf(e.control);

@@ -111,9 +111,7 @@ class JpegFrameWriter : public ::testing::Test {
 
 TEST_F(JpegFrameWriter, RecordDescribesTheSectionBottomUpWithItsPadding) {
   fake_.realWrite = false;
-  const struct {
-    int width, height, pad;
-  } cases[] = {{163, 123, 3}, {160, 120, 0}, {1, 1, 1}, {2, 5, 2}};
+  const struct { int width, height, pad; } cases[] = {{163, 123, 3}, {160, 120, 0}, {1, 1, 1}, {2, 5, 2}};
   for (const auto& c : cases) {
     cDIBSection section;
     ASSERT_TRUE(section.Create(c.width, c.height));
@@ -241,8 +239,9 @@ class TinyVolume {
     if (!FileExists(root + "\\lumavex-full-volume")) {
       std::vector<std::uint8_t> why;
       ReadWholeFile(root + "\\skip-reason.txt", why);
-      reason_ = "no small full volume at " + root + ": " +
-                (why.empty() ? std::string("the fixture did not mount it") : std::string(why.begin(), why.end()));
+      reason_ =
+          "no small full volume at " + root + ": " +
+          (why.empty() ? std::string("the fixture did not mount it") : std::string(why.begin(), why.end()));
       return;
     }
     path_ = root + "\\jpeg-writer";

@@ -114,7 +114,8 @@ TEST_F(RecordingLoop, StartThreeTicksStopThenStartAgainContinuesInALaterFolder) 
   const std::string folder = save_.path() + "\\" + first;
   EXPECT_EQ(test::FilesIn(folder),
             (std::vector<std::string>{"Alice0000000.jpg", "Alice0000001.jpg", "Alice0000002.jpg"}));
-  for (const std::string& name : test::FilesIn(folder)) EXPECT_TRUE(test::ShowsDemoPane(folder + "\\" + name, 24));
+  for (const std::string& name : test::FilesIn(folder))
+    EXPECT_TRUE(test::ShowsDemoPane(folder + "\\" + name, 24));
   EXPECT_EQ(ControlText(form_->Text1), "2");
 
   // Ticks after Stop change nothing.
@@ -181,7 +182,8 @@ TEST_F(RecordingLoop, SavePathEndingInBackslashGivesDoubledSeparators) {
   SetControlText(form_->txtPath, save_.path() + "\\");
   Press(form_->Start);
   Tick();
-  const std::string doubled = save_.path() + "\\\\" + form_->recording.RecordingFolder() + "\\Alice0000000.jpg";
+  const std::string doubled =
+      save_.path() + "\\\\" + form_->recording.RecordingFolder() + "\\Alice0000000.jpg";
   EXPECT_TRUE(FileExists(doubled)) << doubled;
   EXPECT_TRUE(test::ShowsDemoPane(doubled, 24));
   EXPECT_TRUE(messages_.messages().empty());
@@ -307,8 +309,8 @@ TEST_F(RecordingLoop, FolderThatCannotBeMadeIsReportedAndHalts) {
   SetControlText(form_->txtPath, missing);
   Press(form_->Start);
   ASSERT_EQ(messages_.messages().size(), 1u);
-  EXPECT_EQ(messages_.messages()[0].text,
-            "Could not create the recording folder:\r\n" + missing + "\\" + form_->recording.RecordingFolder());
+  EXPECT_EQ(messages_.messages()[0].text, "Could not create the recording folder:\r\n" + missing + "\\" +
+                                              form_->recording.RecordingFolder());
   EXPECT_EQ(messages_.messages()[0].icon, MessageIcon::Exclamation);
   ExpectHalted();
   EXPECT_FALSE(PathExists(missing));
@@ -375,11 +377,13 @@ TEST_F(RecordingLoop, MinimisedWindowIsRestoredBeforeTheCapture) {
   Tick();
   EXPECT_FALSE(::IsIconic(alice_->hwnd()));
   const std::string folder = Folder();
-  test::PumpUntil([&] {
-    Tick();
-    const std::vector<std::string> files = test::FilesIn(folder);
-    return !files.empty() && test::ShowsDemoPane(folder + "\\" + files.back(), 24);
-  }, 10000);
+  test::PumpUntil(
+      [&] {
+        Tick();
+        const std::vector<std::string> files = test::FilesIn(folder);
+        return !files.empty() && test::ShowsDemoPane(folder + "\\" + files.back(), 24);
+      },
+      10000);
   Press(form_->btstop);
   const std::vector<std::string> files = test::FilesIn(folder);
   ASSERT_FALSE(files.empty());

@@ -43,7 +43,8 @@ std::string FixtureVolume(const char* variable, std::string& why) {
     std::vector<std::uint8_t> reason;
     ReadWholeFile(volume + "\\skip-reason.txt", reason);
     why = "no small volume at " + volume + ": " +
-          (reason.empty() ? std::string("the fixture did not mount it") : std::string(reason.begin(), reason.end()));
+          (reason.empty() ? std::string("the fixture did not mount it")
+                          : std::string(reason.begin(), reason.end()));
     return {};
   }
   return volume;
@@ -137,8 +138,8 @@ TEST_F(RecordingDiskFull, StopsAtTheReserveWithEveryFrameWhole) {
   ASSERT_TRUE(FreeSpaceOfVolume(volume, after));
   EXPECT_LT(after, kDiskReserveBytes);
   EXPECT_GT(after, kDiskReserveBytes - 100 * 1024);
-  std::printf("%d frames, then %llu bytes free (%llu before)\n", frames, static_cast<unsigned long long>(after),
-              static_cast<unsigned long long>(before));
+  std::printf("%d frames, then %llu bytes free (%llu before)\n", frames,
+              static_cast<unsigned long long>(after), static_cast<unsigned long long>(before));
 }
 
 }  // namespace

@@ -50,11 +50,11 @@ Usage Measure() {
 }
 
 void Print(const char* when, const Usage& u) {
-  std::printf("%s: DCs %ld, bitmaps %ld, palettes %ld, window DCs %ld, files %ld, finds %ld, GDI objects %lu, "
-              "private %zu KB, commit %zu KB, working set %zu KB\n",
-              when, u.memoryDcs, u.bitmaps, u.palettes, u.windowDcs, u.files, u.finds,
-              static_cast<unsigned long>(u.gdiObjects), u.privateBytes / 1024, u.commit / 1024,
-              u.workingSet / 1024);
+  std::printf(
+      "%s: DCs %ld, bitmaps %ld, palettes %ld, window DCs %ld, files %ld, finds %ld, GDI objects %lu, "
+      "private %zu KB, commit %zu KB, working set %zu KB\n",
+      when, u.memoryDcs, u.bitmaps, u.palettes, u.windowDcs, u.files, u.finds,
+      static_cast<unsigned long>(u.gdiObjects), u.privateBytes / 1024, u.commit / 1024, u.workingSet / 1024);
 }
 
 TEST(RecordingGrowth, FiveThousandTicksLeaveHandlesGdiObjectsAndMemoryFlat) {
@@ -120,9 +120,10 @@ TEST(RecordingGrowth, FiveThousandTicksLeaveHandlesGdiObjectsAndMemoryFlat) {
     // A leaked picture (80 KB) or section (60 KB) per tick would be hundreds
     // of megabytes by now. Wine may leave some of the counters at 0.
     bool memoryMeasured = false;
-    for (const auto& [name, before, after] : {std::tuple{"private bytes", base.privateBytes, end.privateBytes},
-                                              std::tuple{"commit", base.commit, end.commit},
-                                              std::tuple{"working set", base.workingSet, end.workingSet}}) {
+    for (const auto& [name, before, after] :
+         {std::tuple{"private bytes", base.privateBytes, end.privateBytes},
+          std::tuple{"commit", base.commit, end.commit},
+          std::tuple{"working set", base.workingSet, end.workingSet}}) {
       if (before == 0) continue;
       memoryMeasured = true;
       EXPECT_LE(after, before + kMemorySlack) << name;

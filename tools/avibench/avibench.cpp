@@ -63,11 +63,11 @@ struct BenchWindow {
   HWND preview = nullptr;
 
   bool Create() {
-    frame.reset(::CreateWindowExA(0, "STATIC", "avibench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 420, 260, nullptr,
-                                  nullptr, ::GetModuleHandleA(nullptr), nullptr));
+    frame.reset(::CreateWindowExA(0, "STATIC", "avibench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 420, 260,
+                                  nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
     if (!frame) return false;
-    list = lumavex::CreateControl(frame.get(), "LISTBOX", "", LBS_NOINTEGRALHEIGHT | WS_VSCROLL, {5, 5, 200, 40}, 1,
-                                  WS_EX_CLIENTEDGE);
+    list = lumavex::CreateControl(frame.get(), "LISTBOX", "", LBS_NOINTEGRALHEIGHT | WS_VSCROLL,
+                                  {5, 5, 200, 40}, 1, WS_EX_CLIENTEDGE);
     preview = lumavex::CreatePictureView(frame.get(), 2, {210, 5, 322, 128}, lumavex::PictureFit::Stretch);
     return list && preview;
   }

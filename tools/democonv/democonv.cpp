@@ -58,7 +58,8 @@ void PaintPane(HDC dc, const RECT& pane, unsigned frame) {
   const int w = pane.right - pane.left, h = pane.bottom - pane.top;
   for (int band = 0; band < 4; ++band) {
     RECT r{pane.left, pane.top + band * h / 4, pane.right, pane.top + (band + 1) * h / 4};
-    static const COLORREF kBands[4] = {RGB(30, 150, 90), RGB(40, 120, 170), RGB(170, 120, 40), RGB(120, 40, 150)};
+    static const COLORREF kBands[4] = {RGB(30, 150, 90), RGB(40, 120, 170), RGB(170, 120, 40),
+                                       RGB(120, 40, 150)};
     Fill(dc, r, kBands[band]);
   }
   const int travel = w - 24;
@@ -181,9 +182,9 @@ int wmain(int argc, wchar_t** argv) {
   ::AppendMenuW(menu, MF_STRING, 3, L"Actions");
   ::AppendMenuW(menu, MF_STRING, 4, L"Help");
 
-  HWND hwnd = ::CreateWindowExW(0, wc.lpszClassName, Widen(g_options.title).c_str(), WS_OVERLAPPEDWINDOW,
-                                g_options.x, g_options.y, g_options.width, g_options.height, nullptr, menu,
-                                wc.hInstance, nullptr);
+  HWND hwnd =
+      ::CreateWindowExW(0, wc.lpszClassName, Widen(g_options.title).c_str(), WS_OVERLAPPEDWINDOW, g_options.x,
+                        g_options.y, g_options.width, g_options.height, nullptr, menu, wc.hInstance, nullptr);
   if (!hwnd) return 1;
   ::ShowWindow(hwnd, g_options.minimized ? SW_SHOWMINNOACTIVE : SW_SHOWNOACTIVATE);
   ::UpdateWindow(hwnd);

@@ -151,18 +151,17 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::printf("JPEG encode, quality %d, 4:2:0, bottom-up BGR input; median time per picture\n",
-              kQuality);
-  std::printf("%-10s %10s %9s %10s %9s %8s %10s %10s %12s\n", "size", "ours ms", "ours MP/s",
-              "turbo ms", "turbo MP/s", "ratio", "ours B", "turbo B", "ours+file ms");
+  std::printf("JPEG encode, quality %d, 4:2:0, bottom-up BGR input; median time per picture\n", kQuality);
+  std::printf("%-10s %10s %9s %10s %9s %8s %10s %10s %12s\n", "size", "ours ms", "ours MP/s", "turbo ms",
+              "turbo MP/s", "ratio", "ours B", "turbo B", "ours+file ms");
   const std::string outputPath = "jpegbench-output.jpg";
   for (const DibPixels& pixels : pictures) {
     Row row;
     if (!benchmark(pixels, outputPath, row)) return 1;
-    std::printf("%-10s %10.3f %9.1f %10.3f %9.1f %8.2f %10zu %10zu %12.3f   (%s)\n",
-                row.name.c_str(), row.oursMs, row.megapixels / (row.oursMs / 1e3), row.turboMs,
-                row.megapixels / (row.turboMs / 1e3), row.oursMs / row.turboMs, row.oursBytes,
-                row.turboBytes, row.oursFileMs, pixels.origin.c_str());
+    std::printf("%-10s %10.3f %9.1f %10.3f %9.1f %8.2f %10zu %10zu %12.3f   (%s)\n", row.name.c_str(),
+                row.oursMs, row.megapixels / (row.oursMs / 1e3), row.turboMs,
+                row.megapixels / (row.turboMs / 1e3), row.oursMs / row.turboMs, row.oursBytes, row.turboBytes,
+                row.oursFileMs, pixels.origin.c_str());
   }
   std::printf("ratio = ours / turbo time (lower is faster)\n");
   return 0;

@@ -29,14 +29,15 @@ int ReadAll(const std::wstring& folder, std::vector<char>& buffer) {
   } while (::FindNextFileW(find.get(), &data));
   std::sort(names.begin(), names.end());
   for (const std::wstring& name : names) {
-    lumavex::UniqueFile file(::CreateFileW((folder + L"\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    lumavex::UniqueFile file(::CreateFileW((folder + L"\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     LARGE_INTEGER size;
     if (!file || !::GetFileSizeEx(file.get(), &size)) return -1;
     buffer.resize(static_cast<std::size_t>(size.QuadPart));
     DWORD read = 0;
-    if (!buffer.empty() && (!::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read,
-                                        nullptr) || read != buffer.size()))
+    if (!buffer.empty() &&
+        (!::ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) ||
+         read != buffer.size()))
       return -1;
   }
   return static_cast<int>(names.size());

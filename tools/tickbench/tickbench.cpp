@@ -44,7 +44,8 @@ class Stopwatch {
     ::QueryPerformanceCounter(&start);
     work();
     ::QueryPerformanceCounter(&end);
-    return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency_.QuadPart);
+    return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) /
+           static_cast<double>(frequency_.QuadPart);
   }
 
  private:
@@ -190,7 +191,8 @@ int Run(int ticks) {
   for (std::size_t from = 0; from + 100 <= tickMs.size(); from += tickMs.size() / 5) {
     const std::vector<double> run(tickMs.begin() + from, tickMs.begin() + from + 100);
     char label[64];
-    std::snprintf(label, sizeof label, "  ticks %zu-%zu (folder holds %zu+ frames)", from, from + 99, from + 50);
+    std::snprintf(label, sizeof label, "  ticks %zu-%zu (folder holds %zu+ frames)", from, from + 99,
+                  from + 50);
     PrintLine(label, Summarise(run));
   }
   PrintLine("screen copy alone (CaptureWindow)", capture);
