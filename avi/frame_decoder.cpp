@@ -4,9 +4,9 @@
 #include <limits>
 #include <new>
 
-#include "avi/frame_folder.h"
 #include "avi/jpeg_frame_check.h"
 #include "imaging/bmp_writer.h"
+#include "platform/files.h"
 #include "platform/gdi.h"
 
 namespace lumavex {
@@ -55,7 +55,7 @@ FrameDecoder::FrameDecoder() {
 
 bool FrameDecoder::Decode(const std::string& path, std::vector<std::uint8_t>& bmp) {
   try {
-    if (!ReadFrameFile(path, file_)) return false;
+    if (!ReadWholeFile(path, file_)) return false;
     // A JPEG file that is cut short (or lacks its frame header) is not
     // decoded partly by another loader: it is an unreadable frame.
     if (IsJpeg(file_.data(), file_.size())) {
@@ -71,7 +71,7 @@ bool FrameDecoder::Decode(const std::string& path, std::vector<std::uint8_t>& bm
 
 bool FrameDecoder::DecodeJpeg(const std::string& path, std::vector<std::uint8_t>& bmp) {
   try {
-    return ReadFrameFile(path, file_) && DecodeJpegBytes(file_.data(), file_.size(), bmp);
+    return ReadWholeFile(path, file_) && DecodeJpegBytes(file_.data(), file_.size(), bmp);
   } catch (const std::bad_alloc&) {
     return false;
   }

@@ -33,19 +33,4 @@ std::vector<FrameFile> ListFrameFolder(const std::string& folder) {
 
 std::string FramePath(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
 
-bool ReadFrameFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-  UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return false;
-  LARGE_INTEGER size;
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF) return false;
-  bytes.resize(static_cast<std::size_t>(size.QuadPart));
-  DWORD read = 0;
-  if (!bytes.empty() &&
-      (!::ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-       read != bytes.size()))
-    return false;
-  return true;
-}
-
 }  // namespace lumavex

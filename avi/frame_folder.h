@@ -25,8 +25,4 @@ std::vector<FrameFile> ListFrameFolder(const std::string& folder);
 // `folder` + "\" + `name`.
 std::string FramePath(const std::string& folder, const std::string& name);
 
-// Makes `bytes` the whole content of the file, reusing its capacity. False
-// when the file cannot be opened or read whole, or is 2 GB or larger.
-bool ReadFrameFile(const std::string& path, std::vector<std::uint8_t>& bytes);
-
 }  // namespace lumavex

@@ -3,12 +3,11 @@
 // its own and at most kAhead files ahead, so that opening and reading the
 // next files (where Wine spends its time) overlaps writing this one. Memory
 // stays at kAhead files whatever the number of frames.
-#include <condition_variable>
 #include <cstdint>
-#include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "avi/work_ahead.h"
 
 namespace lumavex {
 
@@ -17,9 +16,6 @@ class FrameReader {
   static constexpr int kAhead = 8;
 
   explicit FrameReader(std::vector<std::string> paths);
-  ~FrameReader();  // stops the thread and waits for it
-  FrameReader(const FrameReader&) = delete;
-  FrameReader& operator=(const FrameReader&) = delete;
 
   // File `index`, taken in order 0, 1, 2, ...: waits until it is read and
   // swaps its bytes into `bytes`. False when it could not be read; `bytes`
@@ -30,21 +26,8 @@ class FrameReader {
   int count() const { return static_cast<int>(paths_.size()); }
 
  private:
-  struct Slot {
-    bool ready = false;
-    bool read = false;
-    std::vector<std::uint8_t> bytes;
-  };
-  void Run();
-
   const std::vector<std::string> paths_;
-  std::vector<Slot> slots_;
-  int taken_ = 0;
-  bool stop_ = false;
-  bool broken_ = false;  // no thread: the caller reads
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::thread thread_;
+  WorkAhead ahead_;  // last: its thread reads paths_
 };
 
 }  // namespace lumavex

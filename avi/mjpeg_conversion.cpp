@@ -74,7 +74,7 @@ void WriteMotionJpeg(const ConversionInput& in) {
   std::vector<std::uint8_t> bytes, previous;
   JpegFrameInfo first;
   for (int i = 0; i < count && !first.readable; ++i) {
-    if (ReadFrameFile(paths[i], bytes)) first = CheckJpegFrame(bytes.data(), bytes.size());
+    if (ReadWholeFile(paths[i], bytes)) first = CheckJpegFrame(bytes.data(), bytes.size());
   }
   if (!first.readable) {
     view.Message("Could not load first bitmap file in list!", MessageIcon::Exclamation);

@@ -24,7 +24,8 @@ std::vector<std::string> ListFileNames(const std::string& folder, const std::str
 // On failure nothing is left at `path` and false is returned.
 bool WriteWholeFile(const std::string& path, const std::vector<std::pair<const void*, std::size_t>>& parts);
 
-// Reads the whole file; false when it cannot be opened or read.
+// Makes `bytes` the whole content of the file, reusing its capacity. False
+// when the file cannot be opened or read whole, or is 2 GB or larger.
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
 
 // The folder that holds the program's executable, without a trailing "\"

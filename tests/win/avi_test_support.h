@@ -169,7 +169,7 @@ inline bool FileIsReleased(const std::string& path) {
 // The whole content of a file on a path in any script; empty when unreadable.
 inline std::vector<std::uint8_t> FileBytes(const std::string& path) {
   std::vector<std::uint8_t> bytes;
-  if (!ReadFrameFile(path, bytes)) bytes.clear();
+  if (!ReadWholeFile(path, bytes)) bytes.clear();
   return bytes;
 }
 
