@@ -5,6 +5,9 @@
 set -uo pipefail
 cd "$(dirname "$0")"
 root="$(pwd)"
+# The same locale wherever the tests run: UTF-8 file names under Wine, and
+# the same month names in recording folders.
+export LC_ALL=C.UTF-8
 tools/install-deps.sh || { echo "could not install the build tools"; exit 1; }
 jobs="$(nproc)"
 mkdir -p build

@@ -6,7 +6,7 @@ packages=(
   cmake make g++ g++-mingw-w64-x86-64 libgtest-dev googletest
   wine wine64 fonts-wine fonts-liberation fonts-wqy-microhei xvfb xauth xdotool x11-utils
   imagemagick ffmpeg libjpeg-turbo-progs libturbojpeg0-dev python3 python3-pil
-  clang libclang-rt-14-dev clang-format python3-skimage python3-numpy
+  clang libclang-rt-14-dev clang-format python3-skimage python3-numpy time
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,9 @@ export WINEPREFIX="${LUMAVEX_WINEPREFIX:-$lumavex_root/build/wineprefix}"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export WINEARCH=win64
+# Wine names Unix files in the locale's character set, so names in any script
+# need a UTF-8 locale; a bare machine may have none set.
+[ "$(locale charmap 2>/dev/null)" = UTF-8 ] || export LC_ALL=C.UTF-8
 
 lumavex_xvfb_pid=""
 lumavex_start_display() {
