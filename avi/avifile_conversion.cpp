@@ -12,6 +12,7 @@
 #include "avi/frame_through_disk.h"
 #include "platform/avi_handles.h"
 #include "platform/files.h"
+#include "platform/kernel.h"
 #include "platform/wide.h"
 
 namespace lumavex {
@@ -70,18 +71,32 @@ bool SpelledByCodePage(const std::string& path) {
   return n > 0 && !lost;
 }
 
-// Where the video is written. The AVI services reach their files through
-// the multimedia I/O's 8-bit file calls (Wine's do), so a target the code
-// page cannot spell is written under a temporary name that it can, and
-// moved into place once complete.
+// Where the video is written: a temporary beside the target, moved into
+// place once complete, so that the target is a whole video or stays as it
+// was. The AVI services choose the file type by the extension, so the
+// temporary ends in ".avi". They reach their files through the multimedia
+// I/O's 8-bit file calls (Wine's do), so a name the code page cannot spell
+// (or one too long) is written in the temporary folder instead.
 std::string WritingPath(const std::string& target) {
-  if (SpelledByCodePage(target)) return target;
+  const std::string beside = target + ".part.avi";
+  if (SpelledByCodePage(beside) && Widen(beside).size() < MAX_PATH) return beside;
   wchar_t folder[MAX_PATH + 1] = {};
   const DWORD n = ::GetTempPathW(MAX_PATH + 1, folder);
   if (n == 0 || n > MAX_PATH) return target;
   const std::string path = Narrow(folder) + "lumavex-" + std::to_string(::GetCurrentProcessId()) + "-" +
                            std::to_string(::GetTickCount64()) + ".avi";
   return SpelledByCodePage(path) ? path : target;
+}
+
+// A target that exists must be one this program may replace (not held open
+// by another one), as if it were opened for writing itself; the video is
+// written beside it and only moved over it at the end.
+bool TargetTakesWrites(const std::string& target) {
+  const std::wstring wide = Widen(target);
+  if (::GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+  UniqueFile probe(
+      ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return probe.valid();
 }
 
 // The pre-check of an uncompressed video, whose size is known now: false
@@ -109,7 +124,8 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
                     AviSession& avi, cDib& dib, Progress& progress) {
   ConversionView& view = in.view;
   PAVIFILE file = nullptr;
-  HRESULT last = ::AVIFileOpenW(&file, Widen(path).c_str(), kCreateForWriting, nullptr);
+  HRESULT last = TargetTakesWrites(in.target) ? 0 : AVIERR_FILEOPEN;
+  if (last == 0) last = ::AVIFileOpenW(&file, Widen(path).c_str(), kCreateForWriting, nullptr);
   avi.file.reset(file);
   if (last != 0) {
     view.Message("Can't open File to write, try to use different name to save.", MessageIcon::None);

@@ -586,7 +586,8 @@ TEST_F(WriteAvi, SecondTypeOfTheSaveDialogCopiesTheFrames) {
 }
 
 // 43 frames of 4096x4096 would make an uncompressed video of 2.0 GiB and
-// more: refused before a frame is written, and no file is left.
+// more: refused before a frame is written, and the file the user chose to
+// replace is still there as it was.
 TEST_F(WriteAvi, UncompressedVideoPastTwoGigabytesIsRefusedBeforeWriting) {
   test::TempFolder temp;
   const std::string first = temp.path() + "\\Ida0000000.jpg";
@@ -597,15 +598,22 @@ TEST_F(WriteAvi, UncompressedVideoPastTwoGigabytesIsRefusedBeforeWriting) {
     ASSERT_TRUE(::CopyFileA(first.c_str(), (temp.path() + name).c_str(), FALSE));
   }
   const std::string target = temp.path() + "\\huge.avi";
+  const std::vector<std::uint8_t> older{'o', 'l', 'd'};
+  ASSERT_TRUE(WriteWholeFile(target, {{older.data(), older.size()}}));
 
-  const auto messages = Click(temp.path(), SaveUncompressed(target));
+  const auto messages = Click(temp.path(), [&target](DialogDriver& d) {
+    if (!NameTarget(d, target)) return;
+    if (HWND question = d.Wait("")) d.Click(question, IDYES);  // replace it
+    ChooseUncompressed(d);
+  });
 
   ASSERT_EQ(messages.size(), 1u) << Messages(messages);
   EXPECT_EQ(messages[0].text.rfind("The uncompressed video would take 2.02 GB, more than the 2 GB", 0), 0u)
       << messages[0].text;
   EXPECT_NE(messages[0].text.find(target + "\r\nNothing was written."), std::string::npos);
   EXPECT_EQ(messages[0].icon, MessageIcon::Exclamation);
-  EXPECT_FALSE(test::PathIsThere(target));
+  EXPECT_EQ(test::FileBytes(target), older);
+  EXPECT_FALSE(test::PathIsThere(target + ".part.avi"));
   EXPECT_EQ(test::LiveAviObjects(), 0);
 }
 

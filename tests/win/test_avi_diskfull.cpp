@@ -93,6 +93,7 @@ class AviOntoFullVolume : public ::testing::TestWithParam<AviOutput> {
     ::DeleteFileW(Widen(filler_).c_str());
     ::DeleteFileW(Widen(target_).c_str());
     ::DeleteFileW(Widen(target_ + ".part").c_str());
+    ::DeleteFileW(Widen(target_ + ".part.avi").c_str());
   }
 
   // Every frame file with its bytes (and the temporary BMP the first type
@@ -143,6 +144,7 @@ class AviOntoFullVolume : public ::testing::TestWithParam<AviOutput> {
   void ExpectNoVideoAndSourcesUntouched() {
     EXPECT_FALSE(test::PathIsThere(target_));
     EXPECT_FALSE(test::PathIsThere(target_ + ".part"));
+    EXPECT_FALSE(test::PathIsThere(target_ + ".part.avi"));
     EXPECT_EQ(Snapshot(), sources_);
     EXPECT_EQ(test::LiveAviObjects(), 0);
   }
