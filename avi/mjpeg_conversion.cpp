@@ -4,7 +4,6 @@
 // size is decoded, fitted and encoded again.
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "avi/conversion_paths.h"
@@ -12,7 +11,6 @@
 #include "avi/encoding_display.h"
 #include "avi/fitted_frame.h"
 #include "avi/frame_decoder.h"
-#include "avi/frame_reader.h"
 #include "avi/jpeg_frame_check.h"
 #include "avi/mjpeg_avi_writer.h"
 #include "imaging/jpeg/jpeg_encoder.h"
@@ -65,16 +63,15 @@ void ShowFrame(EncodingDisplay& display, FrameDecoder& decoder, int index,
 void WriteMotionJpeg(const ConversionInput& in) {
   ConversionView& view = in.view;
   const int count = static_cast<int>(in.frames.size());
-  std::vector<std::string> paths;
-  paths.reserve(in.frames.size());
-  for (const FrameFile& frame : in.frames) paths.push_back(FramePath(in.request.folder, frame.name));
+  // Made when needed: a list of every path would grow with the frames.
+  const auto pathOf = [&in](int i) { return FramePath(in.request.folder, in.frames[i].name); };
 
   // The first frame that can be read sets the video's size; the frames
   // before it become that one.
   std::vector<std::uint8_t> bytes, previous;
   JpegFrameInfo first;
   for (int i = 0; i < count && !first.readable; ++i) {
-    if (ReadWholeFile(paths[i], bytes)) first = CheckJpegFrame(bytes.data(), bytes.size());
+    if (ReadWholeFile(pathOf(i), bytes)) first = CheckJpegFrame(bytes.data(), bytes.size());
   }
   if (!first.readable) {
     view.Message("Could not load first bitmap file in list!", MessageIcon::Exclamation);
@@ -110,22 +107,24 @@ void WriteMotionJpeg(const ConversionInput& in) {
     FrameDecoder decoder;
     Refitter refitter(decoder, first.width, first.height);
     EncodingDisplay display(view);
-    FrameReader reader(std::move(paths));
     std::vector<std::uint8_t> refitted, preview;
     written = true;
     for (int i = 0; i < count && written; ++i) {
       std::vector<std::uint8_t>* frame = &previous;
+      // Read here, not on a second thread: under Wine the hand-over between
+      // threads cost more than the overlap gained (bench-avi.sh).
+      const std::string path = pathOf(i);
       const JpegFrameInfo info =
-          reader.Take(i, bytes) ? CheckJpegFrame(bytes.data(), bytes.size()) : JpegFrameInfo{};
+          ReadWholeFile(path, bytes) ? CheckJpegFrame(bytes.data(), bytes.size()) : JpegFrameInfo{};
       if (!info.readable) {
-        summary.Replaced(reader.path(i));
+        summary.Replaced(path);
       } else if (info.width == first.width && info.height == first.height) {
         frame = &bytes;
       } else if (refitter.Refit(bytes, refitted)) {
         frame = &refitted;
-        summary.Fitted(reader.path(i));
+        summary.Fitted(path);
       } else {
-        summary.Replaced(reader.path(i));
+        summary.Replaced(path);
       }
       if (display.Due(i)) ShowFrame(display, decoder, i, *frame, preview);
       written = writer.AddFrame(frame->data(), frame->size());
