@@ -65,15 +65,6 @@ std::uint32_t PaddedChunkSize(std::size_t dataSize) {
   return static_cast<std::uint32_t>(kChunkHeaderSize + dataSize + (dataSize & 1));
 }
 
-bool MoveIntoPlace(const std::string& from, const std::string& to) {
-  bool moved = RenameFileUtf8(from, to) == 0;
-#if defined(_WIN32)
-  // The C runtime's rename does not replace an existing file there.
-  if (!moved && RemoveFileUtf8(to) == 0) moved = RenameFileUtf8(from, to) == 0;
-#endif
-  return moved;
-}
-
 }  // namespace
 
 MjpegAviWriter::MjpegAviWriter(std::string targetPath, MjpegAviLayout layout)
@@ -292,7 +283,7 @@ bool MjpegAviWriter::Finish() {
   }
   ok = file_.Close() && ok;
   open_ = false;
-  if (!ok || !MoveIntoPlace(TemporaryPath(), target_)) {
+  if (!ok || !ReplaceFileUtf8(TemporaryPath(), target_)) {
     failed_ = true;
     RemoveFileUtf8(TemporaryPath());
     return false;

@@ -43,4 +43,14 @@ bool FileExistsUtf8(const std::string& path) {
 }
 #endif
 
+bool ReplaceFileUtf8(const std::string& from, const std::string& to) {
+  bool moved = RenameFileUtf8(from, to) == 0;
+#if defined(_WIN32)
+  // The C runtime's rename there does not replace an existing file. (POSIX
+  // rename replaces it atomically, so nothing is removed there.)
+  if (!moved && RemoveFileUtf8(to) == 0) moved = RenameFileUtf8(from, to) == 0;
+#endif
+  return moved;
+}
+
 }  // namespace lumavex

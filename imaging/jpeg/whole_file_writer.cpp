@@ -45,14 +45,7 @@ bool WholeFileWriter::commit() {
     RemoveFileUtf8(temporary_);
     return false;
   }
-  bool moved = RenameFileUtf8(temporary_, target_) == 0;
-#if defined(_WIN32)
-  // The C runtime's rename there does not replace an existing file. (POSIX
-  // rename replaces it atomically, so nothing is removed there.)
-  if (!moved && RemoveFileUtf8(target_) == 0) {
-    moved = RenameFileUtf8(temporary_, target_) == 0;
-  }
-#endif
+  const bool moved = ReplaceFileUtf8(temporary_, target_);
   if (!moved) {
     failed_ = true;
     RemoveFileUtf8(temporary_);

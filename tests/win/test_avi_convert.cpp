@@ -367,6 +367,18 @@ TEST_F(WriteAvi, RepeatedConversionsLeaveNothingBehind) {
 
 // --- Both output types on the same folders ---
 
+// The save dialog answered in advance with `target` and `output`; the
+// compression dialog stays the user's.
+AviChoices AnsweredChoices(const std::string& target, AviOutput output) {
+  AviChoices choices = UserAviChoices();
+  choices.target = [target, output](HWND, std::string& chosen, AviOutput& type) {
+    chosen = target;
+    type = output;
+    return true;
+  };
+  return choices;
+}
+
 const char* OutputName(AviOutput output) { return output == AviOutput::MotionJpegCopy ? "mjpeg" : "avi"; }
 
 class BothOutputs : public WriteAvi, public ::testing::WithParamInterface<AviOutput> {
@@ -377,13 +389,8 @@ class BothOutputs : public WriteAvi, public ::testing::WithParamInterface<AviOut
   std::vector<ShownMessage> Convert(const std::string& folder, const std::string& target,
                                     bool compressionDialog = true) {
     SetControlText(form_->txtPath, folder);
-    AviChoices choices = UserAviChoices();
     const AviOutput output = GetParam();
-    choices.target = [target, output](HWND, std::string& chosen, AviOutput& type) {
-      chosen = target;
-      type = output;
-      return true;
-    };
+    const AviChoices choices = AnsweredChoices(target, output);
     test::MessageRecorder recorder;
     const bool asked = compressionDialog && output == AviOutput::Compressed;
     DialogDriver driver(asked ? ChooseUncompressed : std::function<void(DialogDriver&)>());
@@ -522,13 +529,8 @@ TEST_P(BothOutputs, FolderAndTargetInAnyScript) {
   request.folder = folder;
   request.frameRate = 5;
   request.owner = form_->hwnd();
-  AviChoices choices = UserAviChoices();
   const AviOutput output = GetParam();
-  choices.target = [target, output](HWND, std::string& chosen, AviOutput& type) {
-    chosen = target;
-    type = output;
-    return true;
-  };
+  const AviChoices choices = AnsweredChoices(target, output);
   test::MessageRecorder recorder;
   DialogDriver driver(output == AviOutput::Compressed ? ChooseUncompressed
                                                       : std::function<void(DialogDriver&)>());

@@ -64,20 +64,9 @@ bool FillVolume(const std::string& filler, std::uint64_t leave) {
 class AviOntoFullVolume : public ::testing::TestWithParam<AviOutput> {
  protected:
   void SetUp() override {
-    const char* env = std::getenv("LUMAVEX_AVI_VOLUME");
-    if (!env || !*env) GTEST_SKIP() << "LUMAVEX_AVI_VOLUME is not set (the ctest fixture mounts the volume)";
-    std::string root = env;
-    for (char& c : root)
-      if (c == '/') c = '\\';
-    root = "Z:" + root;
-    if (!FileExists(root + "\\lumavex-full-volume")) {
-      std::vector<std::uint8_t> why;
-      ReadWholeFile(root + "\\skip-reason.txt", why);
-      GTEST_SKIP() << "no small volume at " << root << ": "
-                   << (why.empty() ? std::string("the fixture did not mount it")
-                                   : std::string(why.begin(), why.end()));
-    }
-    volume_ = root;
+    std::string why;
+    volume_ = test::FixtureVolume("LUMAVEX_AVI_VOLUME", why);
+    if (volume_.empty()) GTEST_SKIP() << why;
     filler_ = volume_ + "\\filler.bin";
     target_ = volume_ + "\\video.avi";
     for (int i = 0; i < kFrames; ++i) {

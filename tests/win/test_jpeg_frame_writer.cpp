@@ -227,23 +227,8 @@ TEST_F(JpegFrameWriter, SectionWithoutPixelsIsAFailedWriteThatReadsNothing) {
 class TinyVolume {
  public:
   TinyVolume() {
-    const char* env = std::getenv("LUMAVEX_FULL_VOLUME");
-    if (!env || !*env) {
-      reason_ = "LUMAVEX_FULL_VOLUME is not set (the ctest fixture mounts the volume)";
-      return;
-    }
-    std::string root = env;
-    for (char& c : root)
-      if (c == '/') c = '\\';
-    root = "Z:" + root;
-    if (!FileExists(root + "\\lumavex-full-volume")) {
-      std::vector<std::uint8_t> why;
-      ReadWholeFile(root + "\\skip-reason.txt", why);
-      reason_ =
-          "no small full volume at " + root + ": " +
-          (why.empty() ? std::string("the fixture did not mount it") : std::string(why.begin(), why.end()));
-      return;
-    }
+    const std::string root = test::FixtureVolume("LUMAVEX_FULL_VOLUME", reason_);
+    if (root.empty()) return;
     path_ = root + "\\jpeg-writer";
     if (!MakeDirectory(path_)) reason_ = "cannot make a folder on the full volume";
   }

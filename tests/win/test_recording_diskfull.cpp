@@ -24,32 +24,6 @@
 namespace lumavex {
 namespace {
 
-// The fixture gives the volume's Unix path; Wine shows the Unix root as Z:.
-std::string WindowsPathOf(std::string unixPath) {
-  for (char& c : unixPath)
-    if (c == '/') c = '\\';
-  return "Z:" + unixPath;
-}
-
-// The volume the fixture named in `variable`; empty (with `why`) when there is none.
-std::string FixtureVolume(const char* variable, std::string& why) {
-  const char* env = std::getenv(variable);
-  if (!env || !*env) {
-    why = std::string(variable) + " is not set (a ctest fixture mounts the volume)";
-    return {};
-  }
-  const std::string volume = WindowsPathOf(env);
-  if (!FileExists(volume + "\\lumavex-full-volume")) {
-    std::vector<std::uint8_t> reason;
-    ReadWholeFile(volume + "\\skip-reason.txt", reason);
-    why = "no small volume at " + volume + ": " +
-          (reason.empty() ? std::string("the fixture did not mount it")
-                          : std::string(reason.begin(), reason.end()));
-    return {};
-  }
-  return volume;
-}
-
 class RecordingDiskFull : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -78,7 +52,7 @@ class RecordingDiskFull : public ::testing::Test {
 
 TEST_F(RecordingDiskFull, StartRefusesOnAFullVolume) {
   std::string why;
-  const std::string volume = FixtureVolume("LUMAVEX_FULL_VOLUME", why);
+  const std::string volume = test::FixtureVolume("LUMAVEX_FULL_VOLUME", why);
   if (volume.empty()) GTEST_SKIP() << why;
   OpenFormSavingTo(volume);
 
@@ -94,7 +68,7 @@ TEST_F(RecordingDiskFull, StartRefusesOnAFullVolume) {
 
 TEST_F(RecordingDiskFull, StopsAtTheReserveWithEveryFrameWhole) {
   std::string why;
-  const std::string volume = FixtureVolume("LUMAVEX_RESERVE_VOLUME", why);
+  const std::string volume = test::FixtureVolume("LUMAVEX_RESERVE_VOLUME", why);
   if (volume.empty()) GTEST_SKIP() << why;
   OpenFormSavingTo(volume);
   SetChecked(form_->cbbmp, true);  // and JPG, checked from start-up

@@ -1,6 +1,7 @@
 #include "support/win_test_support.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/files.h"
 #include "platform/gdi.h"
@@ -65,6 +66,27 @@ std::vector<std::string> FilesIn(const std::string& folder, const std::string& p
   std::vector<std::string> names = ListFileNames(folder, pattern);
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::string FixtureVolume(const char* variable, std::string& why) {
+  const char* env = std::getenv(variable);
+  if (!env || !*env) {
+    why = std::string(variable) + " is not set (a ctest fixture mounts the volume)";
+    return {};
+  }
+  std::string volume = env;
+  for (char& c : volume)
+    if (c == '/') c = '\\';
+  volume = "Z:" + volume;
+  if (!FileExists(volume + "\\lumavex-full-volume")) {
+    std::vector<std::uint8_t> reason;
+    ReadWholeFile(volume + "\\skip-reason.txt", reason);
+    why = "no small volume at " + volume + ": " +
+          (reason.empty() ? std::string("the fixture did not mount it")
+                          : std::string(reason.begin(), reason.end()));
+    return {};
+  }
+  return volume;
 }
 
 }  // namespace lumavex::test

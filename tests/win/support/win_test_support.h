@@ -67,6 +67,11 @@ class TempFolder {
 // deleted stays).
 void RemoveTree(const std::string& folder);
 
+// The small volume a ctest fixture mounted and named in the environment
+// variable `variable` (a Unix path; Wine shows the Unix root as Z:). Empty,
+// with the reason in `why`, when there is none, so the test can skip.
+std::string FixtureVolume(const char* variable, std::string& why);
+
 // Names of the files directly in a folder, sorted.
 std::vector<std::string> FilesIn(const std::string& folder, const std::string& pattern = "*");
 
