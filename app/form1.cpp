@@ -4,17 +4,17 @@
 #include <string>
 
 #include "app/recording_loop.h"
-#include "avi/control_view.h"
-#include "avi/convert_folder.h"
-#include "avi/frame_rate.h"
-#include "dialogs/folder_browser.h"
-#include "discovery/discovery.h"
+#include "app/control_view.h"
+#include "writeavi/win32/convert_folder.h"
+#include "writeavi/frame_rate.h"
+#include "dialogs/win32/folder_browser.h"
+#include "discovery/win32/discovery.h"
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
-#include "platform/floppy_icon.h"
+#include "app/floppy_icon.h"
 #include "platform/picture_view.h"
-#include "platform/wide.h"
+#include "base/utf8.h"
 
 namespace lumavex {
 namespace {

@@ -7,8 +7,8 @@
 #include <optional>
 #include <string>
 
-#include "app/recording_state.h"
-#include "avi/convert_folder.h"
+#include "recording/recording_state.h"
+#include "writeavi/win32/convert_folder.h"
 #include "platform/avi_handles.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"

@@ -3,7 +3,7 @@
 
 #include "app/form1.h"
 #include "platform/com_scope.h"
-#include "platform/message.h"
+#include "base/message.h"
 #include "platform/message_box.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {

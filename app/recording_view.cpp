@@ -1,7 +1,7 @@
 #include "app/recording_view.h"
 
 #include "app/form1.h"
-#include "discovery/system_frame_metrics.h"
+#include "discovery/win32/system_frame_metrics.h"
 #include "platform/controls.h"
 
 namespace lumavex {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "app/recording_state.h"
+#include "recording/recording_state.h"
 #include "discovery/pane_geometry.h"
 
 namespace lumavex {

@@ -67,21 +67,9 @@ std::uint32_t PaddedChunkSize(std::size_t dataSize) {
 
 }  // namespace
 
-MjpegAviWriter::MjpegAviWriter(std::string targetPath, MjpegAviLayout layout)
-    : target_(std::move(targetPath)), layout_(layout), partLimit_(PartLimit(layout.partSize)) {
-  if (layout_.framesPerSecond == 0) layout_.framesPerSecond = 1;
-}
-
-MjpegAviWriter::~MjpegAviWriter() {
-  if (!finished_) Abandon();
-}
-
-void MjpegAviWriter::Abandon() {
-  if (file_.IsOpen()) {
-    file_.Close();
-    RemoveFileUtf8(TemporaryPath());
-  }
-  open_ = false;
+MjpegAviWriter::MjpegAviWriter(OutputFile& out, MjpegAviSettings settings)
+    : settings_(settings), file_(out), partLimit_(PartLimit(settings.partSize)) {
+  if (settings_.framesPerSecond == 0) settings_.framesPerSecond = 1;
 }
 
 bool MjpegAviWriter::Fail() {
@@ -90,7 +78,7 @@ bool MjpegAviWriter::Fail() {
 }
 
 std::vector<std::uint8_t> MjpegAviWriter::FirstHeader() const {
-  const std::uint32_t fps = layout_.framesPerSecond;
+  const std::uint32_t fps = settings_.framesPerSecond;
   const std::uint32_t largestChunk = largestFrame_ == 0 ? 0 : PaddedChunkSize(largestFrame_);
   const Part* first = parts_.empty() ? nullptr : &parts_.front();
   std::vector<std::uint8_t> header;
@@ -108,7 +96,7 @@ std::vector<std::uint8_t> MjpegAviWriter::FirstHeader() const {
   out.U32(0);                 // initial frames
   out.U32(1);                 // streams
   out.U32(largestChunk);      // suggested buffer size
-  out.U32(layout_.width).U32(layout_.height);
+  out.U32(settings_.width).U32(settings_.height);
   out.Zeros(16);
 
   out.Code("LIST").U32(kStrlSize).Code("strl");
@@ -124,13 +112,13 @@ std::vector<std::uint8_t> MjpegAviWriter::FirstHeader() const {
   out.U32(0xFFFFFFFF);    // quality: the default
   out.U32(0);             // sample size: varies
   // rcFrame, in 16-bit fields
-  out.U16(0).U16(0).U16(std::min<std::uint32_t>(layout_.width, 0x7FFF));
-  out.U16(std::min<std::uint32_t>(layout_.height, 0x7FFF));
+  out.U16(0).U16(0).U16(std::min<std::uint32_t>(settings_.width, 0x7FFF));
+  out.U16(std::min<std::uint32_t>(settings_.height, 0x7FFF));
 
   out.Code("strf").U32(kBitmapInfoSize);
-  out.U32(kBitmapInfoSize).U32(layout_.width).U32(layout_.height);
+  out.U32(kBitmapInfoSize).U32(settings_.width).U32(settings_.height);
   out.U16(1).U16(24).Code("MJPG");
-  out.U32(Clamp32(std::uint64_t{layout_.width} * layout_.height * 3));
+  out.U32(Clamp32(std::uint64_t{settings_.width} * settings_.height * 3));
   out.Zeros(16);
 
   out.Code("indx").U32(kSuperIndexSize);
@@ -147,11 +135,11 @@ std::vector<std::uint8_t> MjpegAviWriter::FirstHeader() const {
   return header;
 }
 
-bool MjpegAviWriter::Open() {
+bool MjpegAviWriter::Start() {
   if (open_ || finished_ || failed_) return false;
-  if (layout_.width == 0 || layout_.height == 0 || layout_.width > 0xFFFF || layout_.height > 0xFFFF)
+  if (settings_.width == 0 || settings_.height == 0 || settings_.width > 0xFFFF ||
+      settings_.height > 0xFFFF || file_.Failed() || file_.Position() != 0)
     return Fail();
-  if (!file_.Open(TemporaryPath())) return Fail();
   open_ = true;
   const std::vector<std::uint8_t> header = FirstHeader();
   if (!file_.Write(header.data(), header.size())) return Fail();
@@ -260,9 +248,8 @@ bool MjpegAviWriter::AddFrame(const std::uint8_t* data, std::size_t size) {
 bool MjpegAviWriter::Finish() {
   if (finished_) return false;
   if (failed_ || !open_ || frames_ == 0) {
-    failed_ = true;
-    Abandon();
-    return false;
+    open_ = false;
+    return Fail();
   }
   bool ok = ClosePart();
   // The first part's sizes, counts and super index live in its headers;
@@ -281,13 +268,9 @@ bool MjpegAviWriter::Finish() {
         .U32(static_cast<std::uint32_t>(part.moviEnd - part.moviCode));
     ok = file_.WriteAt(part.riffStart + 4, sizes.data(), sizes.size());
   }
-  ok = file_.Close() && ok;
+  ok = ok && file_.Flush();
   open_ = false;
-  if (!ok || !ReplaceFileUtf8(TemporaryPath(), target_)) {
-    failed_ = true;
-    RemoveFileUtf8(TemporaryPath());
-    return false;
-  }
+  if (!ok) return Fail();
   finished_ = true;
   return true;
 }

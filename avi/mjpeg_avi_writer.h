@@ -7,25 +7,22 @@
 // OpenDML super and standard indexes make every frame reachable past 1 GB
 // and 2 GB.
 //
-// The file is written to `<target>.part` beside the target and renamed into
-// place by Finish() only when it is complete: the target is either a whole
-// video or absent (an earlier file of that name stays until the rename; on
-// Windows it is removed just before it, as the C runtime's rename does not
-// replace).
+// The writer only writes into the output it is given: where the file goes,
+// and whether it is put in place once Finish() has succeeded, is its
+// caller's (a PartFile's, in the program).
 //
 // Memory stays flat: frames are never held, only 8 bytes of index a frame
 // of the part being written. The super index has room for 256 parts (256 GB
 // at the default part size); a frame that would need more fails.
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "avi/output_file.h"
 
 namespace lumavex {
 
-struct MjpegAviLayout {
+struct MjpegAviSettings {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   std::uint32_t framesPerSecond = 1;
@@ -37,30 +34,24 @@ struct MjpegAviLayout {
 
 class MjpegAviWriter {
  public:
-  static constexpr const char* kTemporarySuffix = ".part";
-
-  MjpegAviWriter(std::string targetPath, MjpegAviLayout layout);
-  // Without Finish(), the temporary is closed and removed.
-  ~MjpegAviWriter();
+  MjpegAviWriter(OutputFile& out, MjpegAviSettings settings);
   MjpegAviWriter(const MjpegAviWriter&) = delete;
   MjpegAviWriter& operator=(const MjpegAviWriter&) = delete;
 
-  // Creates the temporary and writes the headers. False when it cannot, or
-  // when the size is 0 or beyond 65535 either way.
-  bool Open();
+  // Writes the headers. False when the output fails, or when the size is 0
+  // or beyond 65535 either way.
+  bool Start();
   // Appends one frame (a whole JPEG file). False once any write failed; the
   // writer then stays failed. A frame too large for one part (about 2 GB)
   // fails the writer the same way; an empty frame is refused and changes
   // nothing.
   bool AddFrame(const std::uint8_t* data, std::size_t size);
-  // Writes the indexes, completes the headers, closes and renames into
-  // place. False on any failure, after which neither the temporary nor a
-  // new target is left. A video without frames is refused the same way.
+  // Writes the indexes, completes the headers and flushes the output. False
+  // on any failure; the caller then drops what was written. A video without
+  // frames is refused the same way.
   bool Finish();
 
   std::uint32_t FrameCount() const { return frames_; }
-  const std::string& TargetPath() const { return target_; }
-  std::string TemporaryPath() const { return target_ + kTemporarySuffix; }
   // True once a write failed (Finish will then refuse).
   bool Failed() const { return failed_; }
   // Bytes written so far; after a successful Finish, the size of the file.
@@ -71,11 +62,10 @@ class MjpegAviWriter {
   // An upper bound of the finished file's size for `frameCount` frames whose
   // sizes add up to `frameBytes`, for checking the free space beforehand.
   static std::uint64_t ExpectedFileSize(std::uint64_t frameBytes, std::uint32_t frameCount,
-                                        std::uint64_t partSize = MjpegAviLayout{}.partSize);
+                                        std::uint64_t partSize = MjpegAviSettings{}.partSize);
 
  private:
-  std::string target_;
-  MjpegAviLayout layout_;
+  MjpegAviSettings settings_;
   std::uint32_t frames_ = 0;
   // The rest is the implementation's.
 
@@ -99,10 +89,9 @@ class MjpegAviWriter {
   bool StartPart();
   bool ClosePart();
   bool Fail();
-  void Abandon();
   std::vector<std::uint8_t> FirstHeader() const;
 
-  OutputFile file_;
+  OutputFile& file_;
   std::uint64_t partLimit_ = 0;
   std::uint64_t riffStart_ = 0;
   std::uint64_t moviCode_ = 0;

@@ -8,7 +8,7 @@
 
 #include <atomic>
 
-#include "platform/unique_handle.h"
+#include "base/unique_handle.h"
 
 namespace lumavex {
 

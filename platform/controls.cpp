@@ -1,6 +1,6 @@
 #include "platform/controls.h"
 
-#include "platform/wide.h"
+#include "base/utf8.h"
 
 namespace lumavex {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "platform/file_write.h"
 #include "platform/kernel.h"
-#include "platform/utf8_file.h"
-#include "platform/wide.h"
+#include "base/file.h"
+#include "base/utf8.h"
 
 namespace lumavex {
 

@@ -7,7 +7,7 @@
 #include <atomic>
 #include <utility>
 
-#include "platform/unique_handle.h"
+#include "base/unique_handle.h"
 
 namespace lumavex {
 

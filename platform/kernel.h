@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
-#include "platform/unique_handle.h"
+#include "base/unique_handle.h"
 
 namespace lumavex {
 

@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-#include "platform/message.h"
-#include "platform/wide.h"
+#include "base/message.h"
+#include "base/utf8.h"
 
 namespace lumavex {
 namespace {

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "platform/gdi.h"
-#include "platform/wide.h"
+#include "base/utf8.h"
 
 namespace lumavex {
 namespace {

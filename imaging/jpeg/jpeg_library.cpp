@@ -4,19 +4,20 @@
 #include <cstdint>
 #include <new>
 
+#include "base/part_file.h"
+
 #include "imaging/jpeg/jpeg_encoder.h"
 #include "imaging/jpeg/jpeg_output_buffer.h"
-#include "imaging/jpeg/whole_file_writer.h"
 
 namespace {
 
+using lumavex::PartFile;
 using lumavex::jpeg::EncodeResult;
 using lumavex::jpeg::EncodeSettings;
 using lumavex::jpeg::JpegOutputBuffer;
 using lumavex::jpeg::PixelOrder;
 using lumavex::jpeg::SourceImage;
 using lumavex::jpeg::Subsampling;
-using lumavex::jpeg::WholeFileWriter;
 
 // Encoded data beyond this goes to the file while encoding goes on, so huge
 // pictures need no buffer of their whole size; ordinary frames are written
@@ -63,7 +64,7 @@ Subsampling subsamplingOf(int value) {
 }
 
 bool writeToFile(void* context, const unsigned char* data, std::size_t size) {
-  return static_cast<WholeFileWriter*>(context)->write(data, size);
+  return static_cast<PartFile*>(context)->Write(data, size);
 }
 
 int writeWholeImage(const JpegCoreProperties& p) {
@@ -80,8 +81,8 @@ int writeWholeImage(const JpegCoreProperties& p) {
   settings.grayscale = p.JPGChannels == 1;
   settings.subsampling = subsamplingOf(p.JPGSubsampling);
 
-  WholeFileWriter file(p.JPGFile);
-  if (!file.open()) return JPEG_ERR_FILE_OPEN;
+  PartFile file(p.JPGFile);
+  if (!file.Open()) return JPEG_ERR_FILE_OPEN;
 
   // A guess that holds most photographs at ordinary qualities; the buffer
   // grows when it does not. Beyond the sink threshold the data goes to the
@@ -99,7 +100,7 @@ int writeWholeImage(const JpegCoreProperties& p) {
     case EncodeResult::OutputFailed:
       return JPEG_ERR_FILE_WRITE;
   }
-  if (!file.write(buffer.data(), buffer.size()) || !file.commit()) return JPEG_ERR_FILE_WRITE;
+  if (!file.Write(buffer.data(), buffer.size()) || !file.Commit()) return JPEG_ERR_FILE_WRITE;
   return JPEG_OK;
 }
 

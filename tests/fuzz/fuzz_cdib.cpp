@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "avi/cdib.h"
+#include "imaging/cdib.h"
 
 namespace {
 

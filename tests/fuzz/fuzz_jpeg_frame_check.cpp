@@ -9,7 +9,7 @@
 #include <cstring>
 #include <memory>
 
-#include "avi/jpeg_frame_check.h"
+#include "imaging/jpeg_frame_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[size > 0 ? size : 1]);

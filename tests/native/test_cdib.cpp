@@ -1,5 +1,5 @@
-#include "avi/cdib.h"
-#include "platform/message.h"
+#include "imaging/cdib.h"
+#include "base/message.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>

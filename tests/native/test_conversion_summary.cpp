@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "avi/avi_size.h"
-#include "avi/conversion_summary.h"
+#include "writeavi/conversion_summary.h"
 
 namespace lumavex {
 namespace {

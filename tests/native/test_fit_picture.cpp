@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "avi/fitted_frame.h"
+#include "imaging/fitted_frame.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/fit_picture.h"
 

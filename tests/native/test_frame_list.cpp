@@ -1,4 +1,4 @@
-#include "avi/frame_list.h"
+#include "writeavi/frame_list.h"
 
 #include <string>
 #include <vector>

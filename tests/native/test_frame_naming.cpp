@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "app/frame_naming.h"
-#include "platform/timestamp.h"
+#include "recording/frame_naming.h"
+#include "recording/timestamp.h"
 
 namespace lumavex {
 namespace {

@@ -1,4 +1,4 @@
-#include "avi/frame_rate.h"
+#include "writeavi/frame_rate.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 // Frames are checked before they are copied into a video as they are: a
 // file that is cut short, is not a JPEG or has no frame header must be told
 // from a whole one, without reading past its end.
-#include "avi/jpeg_frame_check.h"
+#include "imaging/jpeg_frame_check.h"
 
 #include <gtest/gtest.h>
 

@@ -14,8 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "base/file.h"
+#include "base/part_file.h"
 #include "native/jpeg_test_support.h"
-#include "platform/utf8_file.h"
 #include "native/mjpeg_test_frames.h"
 
 namespace lumavex::testing {
@@ -97,12 +98,28 @@ Frames FirstFrames(std::size_t count) {
   return Frames(VaryingFrames().begin(), VaryingFrames().begin() + count);
 }
 
+// The writer as the program drives it: into a part file that is put in
+// place only when the video is finished.
+class AviOnDisk {
+ public:
+  AviOnDisk(const std::string& path, const MjpegAviSettings& settings)
+      : part_(path), out_((part_.Open(), part_.stream())), writer_(out_, settings) {}
+  bool Start() { return writer_.Start(); }
+  bool AddFrame(const Bytes& frame) { return writer_.AddFrame(frame.data(), frame.size()); }
+  bool Finish() { return part_.Commit(!writer_.Finish()); }
+  std::size_t PartCount() const { return writer_.PartCount(); }
+
+ private:
+  PartFile part_;
+  OutputFile out_;
+  MjpegAviWriter writer_;
+};
+
 bool WriteAvi(const std::string& path, std::size_t count, std::uint64_t partSize = kMiB,
               std::size_t* parts = nullptr) {
-  MjpegAviWriter writer(path, MjpegAviLayout{163, 123, 3, partSize});
-  bool ok = writer.Open();
-  for (std::size_t i = 0; ok && i < count; ++i)
-    ok = writer.AddFrame(VaryingFrames()[i].data(), VaryingFrames()[i].size());
+  AviOnDisk writer(path, MjpegAviSettings{163, 123, 3, partSize});
+  bool ok = writer.Start();
+  for (std::size_t i = 0; ok && i < count; ++i) ok = writer.AddFrame(VaryingFrames()[i]);
   if (parts != nullptr) *parts = writer.PartCount();
   return writer.Finish() && ok;
 }
@@ -189,10 +206,10 @@ int WriteWithFileSizeLimit(const std::string& path, std::size_t count, rlim_t li
     signal(SIGXFSZ, SIG_IGN);  // a failing write instead of a killed process
     const rlimit fileSize = {limit, limit};
     if (setrlimit(RLIMIT_FSIZE, &fileSize) != 0) _exit(100);
-    MjpegAviWriter writer(path, MjpegAviLayout{163, 123, 3, kMiB});
-    if (!writer.Open()) _exit(1);
+    AviOnDisk writer(path, MjpegAviSettings{163, 123, 3, kMiB});
+    if (!writer.Start()) _exit(1);
     for (std::size_t i = 0; i < count; ++i)
-      if (!writer.AddFrame(VaryingFrames()[i].data(), VaryingFrames()[i].size())) _exit(1);
+      if (!writer.AddFrame(VaryingFrames()[i])) _exit(1);
     _exit(writer.Finish() ? 0 : 2);
   }
   int status = 0;
@@ -210,8 +227,8 @@ TEST(MjpegAviWriter, FailedWriteLeavesOnlyTheEarlierFile) {
   EXPECT_EQ(WriteWithFileSizeLimit(path, 40, 64 * 1024), 2);
   EXPECT_EQ(readFile(path), earlier);
   // No frames at all is refused too.
-  MjpegAviWriter empty(path, MjpegAviLayout{163, 123, 3});
-  ASSERT_TRUE(empty.Open());
+  AviOnDisk empty(path, MjpegAviSettings{163, 123, 3});
+  ASSERT_TRUE(empty.Start());
   EXPECT_FALSE(empty.Finish());
   EXPECT_EQ(readFile(path), earlier);
   EXPECT_EQ(folder.entries(), std::vector<std::string>{"video.avi"});
@@ -225,15 +242,14 @@ TEST(MjpegAviWriter, VanishedOrMissingFolderLeavesNothing) {
   ScratchFolder folder;
   const std::string stick = folder.file("stick");
   std::filesystem::create_directory(stick);
-  MjpegAviWriter writer(stick + "/video.avi", MjpegAviLayout{163, 123, 3});
-  ASSERT_TRUE(writer.Open());
-  for (int i = 0; i < 10; ++i)
-    ASSERT_TRUE(writer.AddFrame(VaryingFrames()[i].data(), VaryingFrames()[i].size()));
+  AviOnDisk writer(stick + "/video.avi", MjpegAviSettings{163, 123, 3});
+  ASSERT_TRUE(writer.Start());
+  for (int i = 0; i < 10; ++i) ASSERT_TRUE(writer.AddFrame(VaryingFrames()[i]));
   std::filesystem::remove_all(stick);
   EXPECT_FALSE(writer.Finish());
-  MjpegAviWriter missing(folder.file("no such folder/x.avi"), MjpegAviLayout{163, 123, 3});
-  EXPECT_FALSE(missing.Open());
-  EXPECT_FALSE(missing.AddFrame(VaryingFrames()[0].data(), VaryingFrames()[0].size()));
+  AviOnDisk missing(folder.file("no such folder/x.avi"), MjpegAviSettings{163, 123, 3});
+  EXPECT_FALSE(missing.Start());
+  EXPECT_FALSE(missing.AddFrame(VaryingFrames()[0]));
   EXPECT_FALSE(missing.Finish());
   EXPECT_TRUE(folder.entries().empty());
 }

@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "app/frame_naming.h"
-#include "app/path_limits.h"
-#include "app/recording_state.h"
-#include "platform/utf8.h"
+#include "recording/frame_naming.h"
+#include "recording/path_limits.h"
+#include "recording/recording_state.h"
+#include "base/utf8.h"
 
 namespace lumavex {
 namespace {

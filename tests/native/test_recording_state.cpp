@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/recording_state.h"
+#include "recording/recording_state.h"
 
 namespace lumavex {
 namespace {

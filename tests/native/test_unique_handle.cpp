@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/unique_handle.h"
+#include "base/unique_handle.h"
 
 namespace lumavex {
 namespace {

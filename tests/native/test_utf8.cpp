@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/utf8.h"
-#include "platform/utf8_file.h"
+#include "base/utf8.h"
+#include "base/file.h"
 
 namespace lumavex {
 namespace {
@@ -80,7 +80,7 @@ TEST(Utf8PrefixWithinUtf16, CutsBetweenCharactersOnly) {
   EXPECT_EQ(Utf8PrefixWithinUtf16("😀😀", 3), "😀");
 }
 
-TEST(Utf8Files, OpenRenameRemoveAndExistOnNamesInAnyScript) {
+TEST(Utf8Files, OpenReplaceRemoveAndExistOnNamesInAnyScript) {
   const std::string dir = ::testing::TempDir();
   const std::string name = dir + "王伟 Łukasz Ана 😀.bin";
   const std::string renamed = dir + "李娜.bin";
@@ -92,7 +92,7 @@ TEST(Utf8Files, OpenRenameRemoveAndExistOnNamesInAnyScript) {
   }
   EXPECT_TRUE(FileExistsUtf8(name));
   EXPECT_FALSE(FileExistsUtf8(dir));  // a folder is no file
-  ASSERT_EQ(RenameFileUtf8(name, renamed), 0);
+  ASSERT_TRUE(ReplaceWithFinished(name, renamed));
   EXPECT_FALSE(FileExistsUtf8(name));
   EXPECT_TRUE(FileExistsUtf8(renamed));
   EXPECT_EQ(RemoveFileUtf8(renamed), 0);

@@ -1,7 +1,7 @@
 // The second-thread reading and decoding ahead of a conversion: every item
 // comes back in order exactly once, failures and a dead thread hand the
 // work back to the caller, and stopping early neither hangs nor leaks.
-#include "avi/work_ahead.h"
+#include "writeavi/work_ahead.h"
 
 #include <gtest/gtest.h>
 

@@ -16,9 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "avi/frame_folder.h"
+#include "writeavi/win32/frame_folder.h"
 #include "platform/avi_handles.h"
-#include "platform/wide.h"
+#include "base/utf8.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/jpeg/jpeg_library.h"
 #include "platform/files.h"

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/wide.h"
+#include "base/utf8.h"
 
 namespace lumavex::test {
 

@@ -15,7 +15,7 @@
 #include "platform/controls.h"
 #include "platform/kernel.h"
 #include "platform/picture.h"
-#include "platform/wide.h"
+#include "base/utf8.h"
 
 namespace lumavex::test {
 

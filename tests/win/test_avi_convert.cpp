@@ -13,14 +13,14 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "avi/cdib.h"
-#include "avi/convert_folder.h"
+#include "imaging/cdib.h"
+#include "writeavi/win32/convert_folder.h"
 #include "avi_test_support.h"
 #include "dialog_driver.h"
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/picture_view.h"
-#include "platform/wide.h"
+#include "base/utf8.h"
 #include "support/win_test_support.h"
 
 namespace lumavex {

@@ -14,12 +14,12 @@
 #include <utility>
 #include <vector>
 
-#include "avi/convert_folder.h"
+#include "writeavi/win32/convert_folder.h"
 #include "avi_test_support.h"
 #include "dialog_driver.h"
 #include "platform/files.h"
 #include "platform/kernel.h"
-#include "platform/wide.h"
+#include "base/utf8.h"
 #include "support/win_test_support.h"
 
 namespace lumavex {

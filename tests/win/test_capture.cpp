@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <ole2.h>
 
-#include "imaging/capture.h"
+#include "imaging/win32/capture.h"
 #include "platform/gdi.h"
 #include "platform/picture.h"
 #include "support/win_test_support.h"

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/capture.h"
-#include "imaging/dib_section.h"
+#include "imaging/win32/capture.h"
+#include "imaging/win32/dib_section.h"
 #include "platform/gdi.h"
 #include "platform/picture.h"
 #include "support/win_test_support.h"

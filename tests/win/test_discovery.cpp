@@ -4,7 +4,7 @@
 #include <ole2.h>
 
 #include "app/form1.h"
-#include "discovery/discovery.h"
+#include "discovery/win32/discovery.h"
 #include "discovery/fingerprints.h"
 #include "discovery/pane_geometry.h"
 #include "platform/controls.h"

@@ -12,10 +12,10 @@
 
 #include "app/form1.h"
 #include "dialog_driver.h"
-#include "dialogs/file_dlg.h"
+#include "dialogs/win32/file_dlg.h"
 #include "platform/controls.h"
 #include "platform/files.h"
-#include "platform/wide.h"
+#include "base/utf8.h"
 #include "support/win_test_support.h"
 
 namespace lumavex {

@@ -11,7 +11,7 @@
 #include "dialog_driver.h"
 #include "platform/controls.h"
 #include "platform/files.h"
-#include "platform/wide.h"
+#include "base/utf8.h"
 #include "support/win_test_support.h"
 
 namespace lumavex {

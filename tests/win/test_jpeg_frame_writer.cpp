@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "imaging/capture.h"
-#include "imaging/jpeg_frame_writer.h"
+#include "imaging/win32/capture.h"
+#include "imaging/win32/jpeg_frame_writer.h"
 #include "platform/files.h"
 #include "platform/picture.h"
 #include "support/win_test_support.h"

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "app/frame_naming.h"
-#include "discovery/discovery.h"
+#include "recording/frame_naming.h"
+#include "discovery/win32/discovery.h"
 #include "platform/controls.h"
 #include "platform/files.h"
-#include "platform/locale_clock.h"
+#include "recording/win32/locale_clock.h"
 #include "platform/picture.h"
 #include "platform/picture_view.h"
 #include "recording_test_support.h"

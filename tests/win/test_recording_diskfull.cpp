@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "app/frame_naming.h"
-#include "app/recording_state.h"
-#include "discovery/discovery.h"
+#include "recording/frame_naming.h"
+#include "recording/recording_state.h"
+#include "discovery/win32/discovery.h"
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "recording_test_support.h"

@@ -12,8 +12,8 @@
 #include <tuple>
 
 #include "app/form1.h"
-#include "app/frame_naming.h"
-#include "discovery/discovery.h"
+#include "recording/frame_naming.h"
+#include "discovery/win32/discovery.h"
 #include "platform/controls.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"

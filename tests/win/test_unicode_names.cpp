@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "app/frame_naming.h"
-#include "app/path_limits.h"
-#include "discovery/discovery.h"
+#include "recording/frame_naming.h"
+#include "recording/path_limits.h"
+#include "discovery/win32/discovery.h"
 #include "platform/controls.h"
 #include "platform/files.h"
-#include "platform/utf8.h"
+#include "base/utf8.h"
 #include "recording_test_support.h"
 #include "support/win_test_support.h"
 

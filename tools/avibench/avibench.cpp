@@ -19,13 +19,13 @@
 #include <cstring>
 #include <string>
 
-#include "avi/control_view.h"
-#include "avi/convert_folder.h"
-#include "avi/frame_rate.h"
+#include "app/control_view.h"
+#include "writeavi/win32/convert_folder.h"
+#include "writeavi/frame_rate.h"
 #include "platform/avi_handles.h"
 #include "platform/controls.h"
 #include "platform/kernel.h"
-#include "platform/message.h"
+#include "base/message.h"
 #include "platform/picture_view.h"
 
 namespace {

@@ -5,11 +5,11 @@
 
 #include "discovery/fingerprints.h"
 #include "discovery/pane_geometry.h"
-#include "discovery/system_frame_metrics.h"
+#include "discovery/win32/system_frame_metrics.h"
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/gdi.h"
-#include "platform/wide.h"
+#include "base/utf8.h"
 
 namespace lumavex {
 namespace {

@@ -13,8 +13,8 @@
 
 #include "app/form1.h"
 #include "platform/controls.h"
-#include "platform/message.h"
-#include "platform/wide.h"
+#include "base/message.h"
+#include "base/utf8.h"
 
 namespace {
 

@@ -20,10 +20,11 @@
 #include <utility>
 #include <vector>
 
-#include "avi/frame_list.h"
-#include "avi/jpeg_frame_check.h"
+#include "writeavi/frame_list.h"
+#include "imaging/jpeg_frame_check.h"
 #include "avi/mjpeg_avi_writer.h"
-#include "platform/utf8_file.h"
+#include "base/file.h"
+#include "base/part_file.h"
 
 namespace {
 
@@ -80,6 +81,9 @@ int main(int argc, char** argv) {
   // The current file and the last good frame, swapped rather than copied.
   std::vector<std::uint8_t> current, previous;
   std::size_t currentSize = 0, previousSize = 0;
+  // The writer goes into a part file that is put in place when finished.
+  lumavex::PartFile part(target);
+  std::unique_ptr<lumavex::OutputFile> out;
   std::unique_ptr<lumavex::MjpegAviWriter> writer;
   std::size_t waiting = 0;  // unreadable frames before the first readable one
   std::size_t replaced = 0;
@@ -102,18 +106,20 @@ int main(int argc, char** argv) {
         continue;
       }
       first = info;
-      lumavex::MjpegAviLayout layout;
-      layout.width = static_cast<std::uint32_t>(info.width);
-      layout.height = static_cast<std::uint32_t>(info.height);
-      layout.framesPerSecond = fps;
-      writer = std::make_unique<lumavex::MjpegAviWriter>(target, layout);
-      if (!writer->Open()) return Fail("cannot create " + writer->TemporaryPath());
+      lumavex::MjpegAviSettings settings;
+      settings.width = static_cast<std::uint32_t>(info.width);
+      settings.height = static_cast<std::uint32_t>(info.height);
+      settings.framesPerSecond = fps;
+      if (!part.Open()) return Fail("cannot create " + part.PartPath());
+      out = std::make_unique<lumavex::OutputFile>(part.stream());
+      writer = std::make_unique<lumavex::MjpegAviWriter>(*out, settings);
+      if (!writer->Start()) return Fail("writing " + target + " failed");
       for (; waiting > 0; --waiting) writer->AddFrame(previous.data(), previousSize);
     }
     if (!writer->AddFrame(previous.data(), previousSize)) return Fail("writing " + target + " failed");
   }
   if (writer == nullptr) return Fail("no readable frame in " + folder.string());
-  if (!writer->Finish()) return Fail("writing " + target + " failed");
+  if (!part.Commit(!writer->Finish())) return Fail("writing " + target + " failed");
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
 
   if (replaced > 0) std::fprintf(stderr, "mjpegbench: %zu frames replaced by the one before\n", replaced);

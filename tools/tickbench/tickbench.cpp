@@ -16,20 +16,20 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "app/frame_naming.h"
+#include "recording/frame_naming.h"
 #include "app/recording_view.h"
-#include "discovery/discovery.h"
-#include "imaging/capture.h"
-#include "imaging/dib_section.h"
+#include "discovery/win32/discovery.h"
+#include "imaging/win32/capture.h"
+#include "imaging/win32/dib_section.h"
 #include "imaging/jpeg/jpeg_encoder.h"
-#include "imaging/jpeg_frame_writer.h"
+#include "imaging/win32/jpeg_frame_writer.h"
 #include "platform/com_scope.h"
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/gdi.h"
-#include "platform/message.h"
+#include "base/message.h"
 #include "platform/picture_view.h"
-#include "platform/wide.h"
+#include "base/utf8.h"
 #include "tools/democonv/demo_process.h"
 
 namespace lumavex::bench {

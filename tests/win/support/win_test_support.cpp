@@ -6,7 +6,7 @@
 #include "platform/files.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
-#include "platform/wide.h"
+#include "base/utf8.h"
 
 namespace lumavex::test {
 

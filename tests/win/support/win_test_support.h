@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/message.h"
+#include "base/message.h"
 #include "tools/democonv/demo_process.h"
 
 namespace lumavex::test {

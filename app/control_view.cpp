@@ -1,0 +1,34 @@
+#include "app/control_view.h"
+
+#include "imaging/win32/frame_decoder.h"
+#include "platform/controls.h"
+#include "platform/picture_view.h"
+
+namespace lumavex {
+
+void ControlConversionView::Frames(const std::vector<std::string>& names) {
+  ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+  ListClear(list_);
+  // Room for every name at once, instead of growing the list's storage a
+  // few items at a time through tens of thousands of frames.
+  std::size_t characters = 0;
+  for (const std::string& name : names) characters += name.size() + 1;
+  ::SendMessageW(list_, LB_INITSTORAGE, names.size(), static_cast<LPARAM>(characters * sizeof(wchar_t)));
+  for (const std::string& name : names) ListAdd(list_, name);
+  ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+  ::InvalidateRect(list_, nullptr, TRUE);
+}
+
+void ControlConversionView::Current(int index) {
+  ListSelect(list_, index);
+  // Repaints at once: the conversion does not return to the message loop.
+  ::UpdateWindow(list_);
+}
+
+void ControlConversionView::Preview(const std::vector<std::uint8_t>& bmp) {
+  SetViewPicture(preview_, PictureFromBmp24(bmp));
+}
+
+void ControlConversionView::Message(const std::string& text, MessageIcon icon) { ShowMessage(text, icon); }
+
+}  // namespace lumavex

@@ -1,0 +1,21 @@
+#include "writeavi/encoding_display.h"
+
+#include "writeavi/conversion_view.h"
+
+namespace lumavex {
+
+bool EncodingDisplay::Due(int index) {
+  latest_ = index;
+  return shown_ < 0 || Clock::now() - lastShown_ >= kInterval;
+}
+
+void EncodingDisplay::Show(int index, const std::vector<std::uint8_t>& bmp) {
+  view_.Current(index);
+  view_.Preview(bmp);
+  shown_ = index;
+  lastShown_ = Clock::now();
+}
+
+void EncodingDisplay::Select(int index) { view_.Current(index); }
+
+}  // namespace lumavex

@@ -1,0 +1,52 @@
+#include "writeavi/frame_list.h"
+
+#include <algorithm>
+
+namespace lumavex {
+namespace {
+
+char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+bool MatchesFilePattern(const std::string& name, const std::string& pattern) {
+  // Greedy match that backs up to the last '*': linear in practice, never
+  // worse than name length times pattern length.
+  std::size_t n = 0, p = 0;
+  std::size_t starPattern = std::string::npos, starName = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starPattern = p++;
+      starName = n;
+    } else if (p < pattern.size() && (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+      ++p;
+      ++n;
+    } else if (starPattern != std::string::npos) {
+      p = starPattern + 1;
+      n = ++starName;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+bool FileNameLess(const std::string& a, const std::string& b) {
+  const auto foldedCharLess = [](char x, char y) {
+    return static_cast<unsigned char>(FoldCase(x)) < static_cast<unsigned char>(FoldCase(y));
+  };
+  if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), foldedCharLess)) return true;
+  if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), foldedCharLess)) return false;
+  return a < b;
+}
+
+std::vector<std::string> ListFrameFiles(const std::vector<std::string>& names, const std::string& pattern) {
+  std::vector<std::string> listed;
+  for (const std::string& name : names)
+    if (MatchesFilePattern(name, pattern)) listed.push_back(name);
+  std::sort(listed.begin(), listed.end(), FileNameLess);
+  return listed;
+}
+
+}  // namespace lumavex

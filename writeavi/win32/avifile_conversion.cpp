@@ -1,0 +1,317 @@
+// The first output type: every frame decoded, saved as the temporary BMP
+// file, read back by the BMP reader and written through the platform's AVI
+// services with the compressor the user picked.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "avi/avi_size.h"
+#include "imaging/cdib.h"
+#include "writeavi/win32/conversion_paths.h"
+#include "writeavi/conversion_summary.h"
+#include "writeavi/win32/frame_through_disk.h"
+#include "platform/avi_handles.h"
+#include "platform/files.h"
+#include "platform/kernel.h"
+#include "base/utf8.h"
+
+namespace lumavex {
+namespace {
+
+constexpr const char* kTempName = "tmp.bmp";
+// OF_CREATE | OF_WRITE: creates the file or truncates an existing one.
+constexpr UINT kCreateForWriting = 0x1001;
+
+// What the AVI file services handed out. The clean-up releases them in this
+// order: uncompressed stream, compressed stream, file (which completes and
+// closes it), then what the compression dialog allocated.
+struct AviSession {
+  UniqueAviFile file;
+  UniqueAviStream uncompressed;
+  UniqueAviStream compressed;
+  AviCompressOptions options;
+
+  AviSession() = default;
+  AviSession(const AviSession&) = delete;
+  AviSession& operator=(const AviSession&) = delete;
+  ~AviSession() {
+    uncompressed.reset();
+    compressed.reset();
+    file.reset();
+    options.Free();
+  }
+};
+
+enum class Outcome {
+  Written,     // every listed file became a frame
+  CutShort,    // ended before the size limit; the file plays as far as it goes
+  Stopped,     // stopped with its own message; nothing more to say
+  OpenFailed,  // the target could not be opened: the closing message follows
+  Failed,      // an AVI call or the temporary file failed: the file is broken
+  Refused,     // the pre-check said no (its message shown): the file is empty
+};
+
+struct Progress {
+  LONG frames = 0;            // samples written
+  std::uint64_t bytes = 0;    // data bytes written
+  int width = 0, height = 0;  // of the video
+  ConversionSummary summary;
+};
+
+bool IsUncompressed(const AVICOMPRESSOPTIONS& options) {
+  return options.fccHandler == 0 || options.fccHandler == comptypeDIB ||
+         options.fccHandler == mmioFOURCC('d', 'i', 'b', ' ');
+}
+
+bool SpelledByCodePage(const std::string& path) {
+  const std::wstring wide = Widen(path);
+  BOOL lost = FALSE;
+  const int n =
+      ::WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), -1, nullptr, 0, nullptr, &lost);
+  return n > 0 && !lost;
+}
+
+// Where the video is written: a temporary beside the target, moved into
+// place once complete, so that the target is a whole video or stays as it
+// was. The AVI services choose the file type by the extension, so the
+// temporary ends in ".avi". They reach their files through the multimedia
+// I/O's 8-bit file calls (Wine's do), so a name the code page cannot spell
+// (or one too long) is written in the temporary folder instead.
+std::string WritingPath(const std::string& target) {
+  const std::string beside = target + ".part.avi";
+  if (SpelledByCodePage(beside) && Widen(beside).size() < MAX_PATH) return beside;
+  wchar_t folder[MAX_PATH + 1] = {};
+  const DWORD n = ::GetTempPathW(MAX_PATH + 1, folder);
+  if (n == 0 || n > MAX_PATH) return target;
+  const std::string path = Narrow(folder) + "lumavex-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                           std::to_string(::GetTickCount64()) + ".avi";
+  return SpelledByCodePage(path) ? path : target;
+}
+
+// A target that exists must be one this program may replace (not held open
+// by another one), as if it were opened for writing itself; the video is
+// written beside it and only moved over it at the end.
+bool TargetTakesWrites(const std::string& target) {
+  const std::wstring wide = Widen(target);
+  if (::GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+  UniqueFile probe(
+      ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return probe.valid();
+}
+
+// The pre-check of an uncompressed video, whose size is known now: false
+// (after saying why) when it would pass the format's limit or not fit.
+bool FitsBeforehand(const ConversionInput& in, const std::string& path, std::uint64_t frameBytes) {
+  const std::uint64_t needed = UncompressedAviSize(in.frames.size(), frameBytes);
+  if (needed > kAvi1SizeLimit) {
+    in.view.Message(TooLargeText(in.target, needed, kAvi1SizeLimit), MessageIcon::Exclamation);
+    return false;
+  }
+  // The file made so far is tiny; the volume's free space is what counts
+  // (on both volumes when the video is written elsewhere first).
+  for (const std::string& folder : {TargetFolder(in.target), TargetFolder(path)}) {
+    std::uint64_t free = 0;
+    if (FreeSpaceOfVolume(folder, free) && needed > free) {
+      in.view.Message(NoRoomText(in.target, needed, free), MessageIcon::Exclamation);
+      return false;
+    }
+  }
+  return true;
+}
+
+// Steps from opening the target to the last frame.
+Outcome WriteFrames(const ConversionInput& in, const std::string& path, const AviChoices& choices,
+                    AviSession& avi, cDib& dib, Progress& progress) {
+  ConversionView& view = in.view;
+  PAVIFILE file = nullptr;
+  HRESULT last = TargetTakesWrites(in.target) ? 0 : AVIERR_FILEOPEN;
+  if (last == 0) last = ::AVIFileOpenW(&file, Widen(path).c_str(), kCreateForWriting, nullptr);
+  avi.file.reset(file);
+  if (last != 0) {
+    view.Message("Can't open File to write, try to use different name to save.", MessageIcon::None);
+    return Outcome::OpenFailed;
+  }
+
+  // The first frame that can be read sets the video's size.
+  const int count = static_cast<int>(in.frames.size());
+  // Paths are made when needed: one copy of them per frame is what the
+  // decoding thread holds.
+  const auto pathOf = [&in](int i) { return FramePath(in.request.folder, in.frames[i].name); };
+  FrameThroughDisk frames(view, FramePath(in.request.folder, kTempName));
+  FrameLoad first = FrameLoad::Unreadable;
+  // Shown when the loop below comes to it: the frames are shown as they are written.
+  for (int i = 0; i < count && first == FrameLoad::Unreadable; ++i)
+    first = frames.Load(i, pathOf(i), dib, false);
+  if (first != FrameLoad::Loaded) {
+    view.Message("Could not load first bitmap file in list!", MessageIcon::Exclamation);
+    return Outcome::Stopped;
+  }
+  progress.width = dib.Width();
+  progress.height = dib.Height();
+  frames.FitInto(progress.width, progress.height);
+
+  AVISTREAMINFOW header{};
+  header.fccType = ::mmioStringToFOURCCA("vids", 0);
+  header.fccHandler = 0;
+  header.dwScale = 1;
+  header.dwRate = static_cast<DWORD>(in.request.frameRate);
+  header.dwSuggestedBufferSize = static_cast<DWORD>(dib.SizeImage());
+  ::SetRect(&header.rcFrame, 0, 0, dib.Width(), dib.Height());
+
+  PAVISTREAM stream = nullptr;
+  last = ::AVIFileCreateStreamW(avi.file.get(), &stream, &header);
+  avi.uncompressed.reset(stream);
+  if (last != 0) {
+    view.Message("Error in Creating  Avi file Stream", MessageIcon::None);
+    return Outcome::Failed;
+  }
+
+  const INT_PTR chosen =
+      choices.compression ? choices.compression(in.request.owner, &stream, avi.options) : 0;
+  if (chosen != 1) {
+    avi.options.Free();
+    view.Message("Error in getting Avi Save options", MessageIcon::None);
+    return chosen != 0 ? Outcome::Failed : Outcome::Stopped;
+  }
+
+  PAVISTREAM compressed = nullptr;
+  last = ::AVIMakeCompressedStream(&compressed, avi.uncompressed.get(), avi.options.record(), nullptr);
+  avi.compressed.reset(compressed);
+  if (last != 0) {
+    view.Message("Error in making Compressed Avi, Try with uncompressed avi", MessageIcon::None);
+    return Outcome::Failed;
+  }
+  last = ::AVIStreamSetFormat(avi.compressed.get(), 0, dib.PointerToBitmapInfo(), dib.SizeBitmapInfo());
+  if (last != 0) {
+    view.Message("Error setting Avi stream format", MessageIcon::None);
+    return Outcome::Failed;
+  }
+
+  const bool uncompressed = IsUncompressed(*avi.options.record());
+  if (uncompressed && !FitsBeforehand(in, path, static_cast<std::uint64_t>(dib.SizeImage())))
+    return Outcome::Refused;
+
+  {
+    std::vector<std::string> paths;
+    paths.reserve(in.frames.size());
+    for (int i = 0; i < count; ++i) paths.push_back(pathOf(i));
+    frames.DecodeAhead(std::move(paths));
+  }
+  for (int i = 0; i < count; ++i) {
+    const std::string framePath = pathOf(i);
+    // An unreadable frame leaves the reader holding the frame before it
+    // (before the first readable frame: that one), which is written again.
+    switch (frames.Load(i, framePath, dib)) {
+      case FrameLoad::Unreadable:
+        progress.summary.Replaced(framePath);
+        break;
+      case FrameLoad::Fitted:
+        progress.summary.Fitted(framePath);
+        break;
+      case FrameLoad::Failed:
+        frames.Select(i);
+        return Outcome::Failed;
+      case FrameLoad::Loaded:
+        break;
+    }
+    // A compressor's output is not known in advance; the uncompressed frame
+    // bounds it.
+    if (!uncompressed && NextFramePassesLimit(progress.bytes, progress.frames,
+                                              static_cast<std::uint64_t>(dib.SizeImage()), kAvi1SizeLimit)) {
+      frames.ShowLatest();
+      return Outcome::CutShort;
+    }
+    LONG bytes = 0;
+    last = ::AVIStreamWrite(avi.compressed.get(), i, 1, dib.PointerToBits(), dib.SizeImage(), AVIIF_KEYFRAME,
+                            nullptr, &bytes);
+    if (last != 0) {
+      frames.ShowLatest();
+      view.Message("Error writing Avi stream", MessageIcon::None);
+      return Outcome::Failed;
+    }
+    ++progress.frames;
+    progress.bytes += static_cast<std::uint64_t>(bytes > 0 ? bytes : dib.SizeImage());
+  }
+  frames.ShowLatest();
+  return Outcome::Written;
+}
+
+// The closed file read back: its size holds the frames' data, and the AVI
+// services find every frame, the last one readable. Under Wine the writes
+// report success even when nothing reached a full disk.
+bool WrittenFileHolds(const std::string& path, const Progress& progress) {
+  WIN32_FILE_ATTRIBUTE_DATA attributes;
+  if (!::GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &attributes)) return false;
+  const std::uint64_t size =
+      (static_cast<std::uint64_t>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
+  if (size < progress.bytes) return false;
+  PAVIFILE raw = nullptr;
+  if (::AVIFileOpenW(&raw, Widen(path).c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr) != 0) return false;
+  UniqueAviFile file(raw);
+  PAVISTREAM rawStream = nullptr;
+  if (::AVIFileGetStream(file.get(), &rawStream, streamtypeVIDEO, 0) != 0) return false;
+  UniqueAviStream stream(rawStream);
+  if (::AVIStreamLength(stream.get()) != progress.frames) return false;
+  LONG bytes = 0;
+  return progress.frames == 0 ||
+         (::AVIStreamRead(stream.get(), progress.frames - 1, 1, nullptr, 0, &bytes, nullptr) == 0 &&
+          bytes > 0);
+}
+
+// Moves the video written elsewhere to its target.
+bool PutInPlace(const std::string& path, const std::string& target) {
+  return path == target || ::MoveFileExW(Widen(path).c_str(), Widen(target).c_str(),
+                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+}
+
+void RemoveBrokenFile(const ConversionInput& in, const std::string& path) {
+  ::DeleteFileW(Widen(path).c_str());
+  std::uint64_t free = 0;
+  const bool known = FreeSpaceOfVolume(TargetFolder(in.target), free);
+  in.view.Message(WriteFailureText(in.target, known, free), MessageIcon::Information);
+}
+
+}  // namespace
+
+void WriteThroughAviServices(const ConversionInput& in, const AviChoices& choices) {
+  const std::string path = WritingPath(in.target);
+  Progress progress;
+  Outcome outcome;
+  {
+    AviSession avi;
+    cDib dib;  // dropped before the session releases anything
+    outcome = WriteFrames(in, path, choices, avi, dib, progress);
+  }
+  // Everything is released here: the file is complete and closed.
+  switch (outcome) {
+    case Outcome::Stopped:
+      // The file made before stopping stays, as the target.
+      if (!PutInPlace(path, in.target)) ::DeleteFileW(Widen(path).c_str());
+      return;
+    case Outcome::Refused:
+      ::DeleteFileW(Widen(path).c_str());
+      return;
+    case Outcome::OpenFailed:
+      in.view.Message("There was an error writing the file.", MessageIcon::Information);
+      return;
+    case Outcome::Failed:
+      RemoveBrokenFile(in, path);
+      return;
+    case Outcome::Written:
+    case Outcome::CutShort:
+      break;
+  }
+  if (!WrittenFileHolds(path, progress) || !PutInPlace(path, in.target)) {
+    RemoveBrokenFile(in, path);
+    return;
+  }
+  std::string text;
+  if (outcome == Outcome::CutShort)
+    text = CutShortText(in.target, kAvi1SizeLimit, static_cast<std::uint32_t>(progress.frames),
+                        static_cast<std::uint32_t>(in.frames.size()));
+  const std::string changes = progress.summary.Text(progress.width, progress.height);
+  if (!changes.empty()) text += (text.empty() ? "" : "\r\n\r\n") + changes;
+  if (!text.empty()) in.view.Message(text, MessageIcon::Information);
+}
+
+}  // namespace lumavex

@@ -1,0 +1,48 @@
+#include "writeavi/win32/convert_folder.h"
+
+#include <string>
+#include <vector>
+
+#include "writeavi/win32/conversion_paths.h"
+#include "writeavi/win32/frame_folder.h"
+
+namespace lumavex {
+namespace {
+
+constexpr const char* kProposedName = "MyAVI.avi";
+
+}  // namespace
+
+std::string TargetFolder(const std::string& target) {
+  const std::size_t slash = target.find_last_of("\\/");
+  if (slash == std::string::npos) return ".";
+  // "C:\x.avi" lives in the root folder "C:\".
+  if (slash == 2 && target[1] == ':') return target.substr(0, 3);
+  return target.substr(0, slash);
+}
+
+void ConvertFolderToAvi(const ConversionRequest& request, ConversionView& view, const AviChoices& choices) {
+  const std::vector<FrameFile> frames = ListFrameFolder(request.folder);
+  {
+    std::vector<std::string> names;
+    names.reserve(frames.size());
+    for (const FrameFile& frame : frames) names.push_back(frame.name);
+    view.Frames(names);
+  }
+  if (frames.empty()) {
+    view.Message("No files to convert, Please choose the correct folder.", MessageIcon::None);
+    return;
+  }
+
+  std::string target = kProposedName;
+  AviOutput output = request.output;
+  if (!choices.target || !choices.target(request.owner, target, output)) return;
+
+  const ConversionInput input{request, frames, target, view};
+  if (output == AviOutput::MotionJpegCopy)
+    WriteMotionJpeg(input);
+  else
+    WriteThroughAviServices(input, choices);
+}
+
+}  // namespace lumavex
