@@ -1,6 +1,6 @@
 #include "app/control_view.h"
 
-#include "imaging/win32/frame_decoder.h"
+#include "imaging/win32/image_picture.h"
 #include "platform/controls.h"
 #include "platform/picture_view.h"
 
@@ -25,8 +25,8 @@ void ControlConversionView::Current(int index) {
   ::UpdateWindow(list_);
 }
 
-void ControlConversionView::Preview(const std::vector<std::uint8_t>& bmp) {
-  SetViewPicture(preview_, PictureFromBmp24(bmp));
+void ControlConversionView::Preview(const Image& picture) {
+  SetViewPicture(preview_, PictureOfImage(picture));
 }
 
 void ControlConversionView::Message(const std::string& text, MessageIcon icon) { ShowMessage(text, icon); }

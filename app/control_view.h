@@ -15,7 +15,7 @@ class ControlConversionView : public ConversionView {
 
   void Frames(const std::vector<std::string>& names) override;
   void Current(int index) override;
-  void Preview(const std::vector<std::uint8_t>& bmp) override;
+  void Preview(const Image& picture) override;
   void Message(const std::string& text, MessageIcon icon) override;
 
  private:

@@ -23,9 +23,7 @@ void StoreBmpFileHeader(const BmpFileHeader& header, std::uint8_t* bytes) {
 }
 
 std::uint32_t Bmp24RowBytes(std::int64_t width) {
-  if (width <= 0) return 0;
-  const std::int64_t bytes = (width * 3 + 3) & ~std::int64_t{3};
-  return bytes > 0x7FFFFFFF ? 0 : static_cast<std::uint32_t>(bytes);
+  return static_cast<std::uint32_t>(Image::StrideFor(width));
 }
 
 std::vector<std::uint8_t> Bmp24Headers(std::int32_t width, std::int32_t height) {
@@ -60,6 +58,16 @@ std::vector<std::uint8_t> EncodeBmp24(std::int32_t width, std::int32_t height, c
     std::memcpy(&file[kBmpHeadersSize + row * static_cast<std::size_t>(y)],
                 rows + stride * static_cast<std::size_t>(y), pixels);
   }
+  return file;
+}
+
+}  // namespace lumavex
+
+namespace lumavex {
+
+std::vector<std::uint8_t> BmpFileOf(const Image& image) {
+  std::vector<std::uint8_t> file = Bmp24Headers(image.width(), image.height());
+  if (!file.empty()) file.insert(file.end(), image.pixels().begin(), image.pixels().end());
   return file;
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "imaging/image.h"
+
 namespace lumavex {
 
 inline constexpr std::size_t kBmpHeadersSize = 54;
@@ -40,5 +42,8 @@ std::vector<std::uint8_t> Bmp24Headers(std::int32_t width, std::int32_t height);
 // of the file are always written as zero.
 std::vector<std::uint8_t> EncodeBmp24(std::int32_t width, std::int32_t height, const std::uint8_t* rows,
                                       std::size_t stride);
+
+// The whole BMP file of a picture; empty for an empty picture.
+std::vector<std::uint8_t> BmpFileOf(const Image& image);
 
 }  // namespace lumavex

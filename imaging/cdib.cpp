@@ -6,6 +6,7 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <optional>
 
 #include "imaging/bmp_writer.h"
 #include "base/message.h"
@@ -28,31 +29,8 @@ std::uint32_t Get32(const std::uint8_t* p) {
 }
 std::int32_t GetSigned32(const std::uint8_t* p) { return static_cast<std::int32_t>(Get32(p)); }
 
-// Large offsets need the 64-bit calls where long is 32 bits.
-bool SeekTo(std::FILE* file, std::uint64_t position) {
-#ifdef _WIN32
-  return _fseeki64(file, static_cast<long long>(position), SEEK_SET) == 0;
-#else
-  if (position > static_cast<std::uint64_t>(std::numeric_limits<long>::max())) return false;
-  return std::fseek(file, static_cast<long>(position), SEEK_SET) == 0;
-#endif
-}
-
-bool LengthOf(std::FILE* file, std::uint64_t& length) {
-#ifdef _WIN32
-  if (_fseeki64(file, 0, SEEK_END) != 0) return false;
-  const long long end = _ftelli64(file);
-#else
-  if (std::fseek(file, 0, SEEK_END) != 0) return false;
-  const long end = std::ftell(file);
-#endif
-  if (end < 0) return false;
-  length = static_cast<std::uint64_t>(end);
-  return SeekTo(file, 0);
-}
-
 bool ReadAt(std::FILE* file, std::uint64_t position, std::vector<std::uint8_t>& into) {
-  return SeekTo(file, position) && std::fread(into.data(), 1, into.size(), file) == into.size();
+  return SeekFile(file, position) && std::fread(into.data(), 1, into.size(), file) == into.size();
 }
 
 // Bytes of uncompressed pixel data, rows padded to 4 bytes; 0 when the
@@ -71,7 +49,7 @@ std::uint64_t UncompressedImageBytes(std::int32_t width, std::int32_t height, st
 
 bool cDib::CreateFromFile(const std::string& filename) {
   if (!FileExistsUtf8(filename)) {
-    ShowMessage("File does not exist:\r\n" + filename, MessageIcon::Error);
+    Report("File does not exist:\r\n" + filename, MessageIcon::Error);
     return false;
   }
   errno = 0;
@@ -79,14 +57,15 @@ bool cDib::CreateFromFile(const std::string& filename) {
   if (!file) {
     const int error = errno != 0 ? errno : EIO;
     if (error == EACCES)
-      ShowMessage("File is locked - cannot access:\r\n" + filename, MessageIcon::Error);
+      Report("File is locked - cannot access:\r\n" + filename, MessageIcon::Error);
     else
-      ShowMessage(std::strerror(error), MessageIcon::Information);
+      Report(std::strerror(error), MessageIcon::Information);
     return false;
   }
 
-  std::uint64_t fileSize = 0;
-  if (!LengthOf(file.get(), fileSize)) return RejectUnsupported(filename);
+  const std::optional<std::uint64_t> length = FileLength(file.get());
+  if (!length) return RejectUnsupported(filename);
+  const std::uint64_t fileSize = *length;
 
   std::uint8_t headers[kFileHeaderBytes + kInfoHeaderBytes] = {};
   const std::size_t got = std::fread(headers, 1, sizeof headers, file.get());
@@ -221,8 +200,15 @@ cDib::InfoHeader cDib::ParseInfoHeader(const std::uint8_t* bytes) {
   return header;
 }
 
-bool cDib::RejectUnsupported(const std::string& filename) {
-  ShowMessage("File is not a supported bitmap format:\r\n" + filename, MessageIcon::Information);
+void cDib::Report(const std::string& text, MessageIcon icon) const {
+  if (report_)
+    report_(text, icon);
+  else
+    ShowMessage(text, icon);
+}
+
+bool cDib::RejectUnsupported(const std::string& filename) const {
+  Report("File is not a supported bitmap format:\r\n" + filename, MessageIcon::Information);
   return false;
 }
 

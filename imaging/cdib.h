@@ -7,15 +7,21 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "base/message.h"
 #include "imaging/bmp_writer.h"
 
 namespace lumavex {
 
 class cDib {
  public:
-  // Reads a BMP file; why it failed is shown through ShowMessage. Taken are
+  // Where the reader's messages go: the program's message boxes, unless its
+  // owner sends them elsewhere (a conversion sends them to its view).
+  void ReportTo(MessageHandler report) { report_ = std::move(report); }
+
+  // Reads a BMP file; why it failed is reported (see ReportTo). Taken are
   // files whose info header has at least 40 bytes and ends before the pixel
   // data, and whose pixel data (image size, or for uncompressed data stated
   // as 0 the size its dimensions give) lies within the file. On False every
@@ -81,12 +87,14 @@ class cDib {
   static InfoHeader ParseInfoHeader(const std::uint8_t* bytes);
 
   bool AdoptPackedDib(const std::uint8_t* bytes, const InfoHeader& header);
-  static bool RejectUnsupported(const std::string& filename);
+  bool RejectUnsupported(const std::string& filename) const;
+  void Report(const std::string& text, MessageIcon icon) const;
 
   FileHeader file_;
   InfoHeader info_;
   std::vector<std::uint8_t> bitmapInfo_;
   std::vector<std::uint8_t> pixels_;
+  MessageHandler report_;  // none: the program's message boxes
 };
 
 }  // namespace lumavex

@@ -6,21 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "imaging/image.h"
+
 namespace lumavex {
-
-struct Bgr24Source {
-  const std::uint8_t* bits = nullptr;  // first byte of row 0
-  std::size_t stride = 0;              // bytes from one row to the next, >= 3 x width
-  int width = 0;
-  int height = 0;
-};
-
-struct Bgr24Target {
-  std::uint8_t* bits = nullptr;
-  std::size_t stride = 0;
-  int width = 0;
-  int height = 0;
-};
 
 // Fills the target from the source by bilinear interpolation:
 // xScale = (source width - 1) / target width and yScale likewise, divided in

@@ -113,4 +113,17 @@ void FitPicture24(const Bgr24Source& source, const Bgr24Target& target, bool bot
   }
 }
 
+bool FitImage(const Image& source, int width, int height, Image& fitted) {
+  if (source.empty() || &source == &fitted || Image::StrideFor(width) == 0 || height <= 0) return false;
+  Image out;
+  out.swap(fitted);  // its memory is reused, and it stays as it was on failure
+  if (!out.Resize(width, height)) {
+    out.swap(fitted);
+    return false;
+  }
+  FitPicture24(source.Source(), out.Target(), /*bottomUp=*/true);
+  out.swap(fitted);
+  return true;
+}
+
 }  // namespace lumavex

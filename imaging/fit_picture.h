@@ -28,4 +28,10 @@ FitArea FitInside(int sourceWidth, int sourceHeight, int frameWidth, int frameHe
 // short for its rows, before any target byte is written.
 void FitPicture24(const Bgr24Source& source, const Bgr24Target& target, bool bottomUp = false);
 
+// Makes `fitted` the picture `source` fitted into width x height as above
+// (both bottom-up), reusing its memory. False for an empty source or a size
+// no picture can have; `fitted` is then unchanged. `fitted` must not be
+// `source`. May throw std::bad_alloc.
+bool FitImage(const Image& source, int width, int height, Image& fitted);
+
 }  // namespace lumavex

@@ -41,24 +41,6 @@ SIZE PictureSizePixels(IPicture* picture) {
   return size;
 }
 
-bool ReadBitmapPixels24(HBITMAP bitmap, int width, int height, std::string& rows) {
-  if (!bitmap || width <= 0 || height <= 0) return false;
-  // GetDIBits pads every row to 4 bytes.
-  const std::uint64_t row = (static_cast<std::uint64_t>(width) * 3 + 3) & ~std::uint64_t{3};
-  if (row > 0x7FFFFFFF) return false;
-  rows.assign(static_cast<std::size_t>(row) * static_cast<std::size_t>(height), '\0');
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;  // positive: bottom-up rows, as the file stores them
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  WindowDc screen(nullptr);
-  return screen && ::GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), rows.data(), &info,
-                               DIB_RGB_COLORS) == height;
-}
-
 Picture PictureOwningBitmap(UniqueBitmap bitmap, UniquePalette palette, HRESULT* result) {
   PICTDESC desc{};
   desc.cbSizeofstruct = sizeof desc;

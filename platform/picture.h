@@ -33,7 +33,4 @@ Picture PictureOwningBitmap(UniqueBitmap bitmap, UniquePalette palette = {}, HRE
 // Decodes a JPG or BMP file into a bitmap picture; empty on failure.
 Picture LoadPicture(const std::string& path);
 
-// Reads the 24-bit bottom-up pixels of a bitmap (rows padded to 4 bytes).
-bool ReadBitmapPixels24(HBITMAP bitmap, int width, int height, std::string& rows);
-
 }  // namespace lumavex

@@ -1,11 +1,11 @@
 #pragma once
 // What the user sees of a conversion: the main window shows it in its
 // controls, the benchmark and the tests record it.
-#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "base/message.h"
+#include "imaging/image.h"
 
 namespace lumavex {
 
@@ -16,8 +16,8 @@ class ConversionView {
   virtual void Frames(const std::vector<std::string>& names) = 0;
   // Entry `index` of that list is being encoded.
   virtual void Current(int index) = 0;
-  // A frame's picture, as the bytes of a 24-bit BMP file.
-  virtual void Preview(const std::vector<std::uint8_t>& bmp) = 0;
+  // A frame's picture.
+  virtual void Preview(const Image& picture) = 0;
   // A modal message; returns when the user has dismissed it.
   virtual void Message(const std::string& text, MessageIcon icon) = 0;
 };

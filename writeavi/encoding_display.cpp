@@ -4,14 +4,11 @@
 
 namespace lumavex {
 
-bool EncodingDisplay::Due(int index) {
-  latest_ = index;
-  return shown_ < 0 || Clock::now() - lastShown_ >= kInterval;
-}
+bool EncodingDisplay::Due() const { return shown_ < 0 || Clock::now() - lastShown_ >= kInterval; }
 
-void EncodingDisplay::Show(int index, const std::vector<std::uint8_t>& bmp) {
+void EncodingDisplay::Show(int index, const Image& picture) {
   view_.Current(index);
-  view_.Preview(bmp);
+  view_.Preview(picture);
   shown_ = index;
   lastShown_ = Clock::now();
 }

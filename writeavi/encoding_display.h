@@ -5,8 +5,8 @@
 // at a pace the eye can follow (at most one update per interval) instead of
 // repainting for every frame; the last frame is shown at the end.
 #include <chrono>
-#include <cstdint>
-#include <vector>
+
+#include "imaging/image.h"
 
 namespace lumavex {
 
@@ -21,16 +21,19 @@ class EncodingDisplay {
 
   explicit EncodingDisplay(ConversionView& view) : view_(view) {}
 
-  // Frame `index` is being encoded. True when the display is due an update
-  // (the first frame at once, later ones when the interval is up): the
-  // caller then passes the frame's picture to Show.
-  bool Due(int index);
-  void Show(int index, const std::vector<std::uint8_t>& bmp);
-  // Due, then Show when due.
-  void Frame(int index, const std::vector<std::uint8_t>& bmp) {
-    if (Due(index)) Show(index, bmp);
+  // Frame `index` is being encoded now.
+  void Encoding(int index) { latest_ = index; }
+  // True when the display is due an update (the first frame at once, later
+  // ones when the interval is up): the caller then passes the picture of
+  // the frame being encoded to Show.
+  bool Due() const;
+  void Show(int index, const Image& picture);
+  // Encoding, then Show when due.
+  void Frame(int index, const Image& picture) {
+    Encoding(index);
+    if (Due()) Show(index, picture);
   }
-  // True when the last frame given to Due is not shown yet.
+  // True when the frame being encoded is not the one shown.
   bool Behind() const { return latest_ >= 0 && latest_ != shown_; }
   int latest() const { return latest_; }
   // Selects entry `index` at once, so the user sees where a conversion

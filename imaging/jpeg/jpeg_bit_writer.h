@@ -25,17 +25,17 @@ class BitPacker {
 
   // Appends the low `length` bits of `value` (1..kMaxPutBits; the bits above
   // `length` must be 0).
-  void put(std::uint32_t value, int length) {
+  void Put(std::uint32_t value, int length) {
     bits_ = (bits_ << length) | value;
     count_ += length;
     if (count_ >= 32) {
       count_ -= 32;
-      emitWord(static_cast<std::uint32_t>(bits_ >> count_));
+      EmitWord(static_cast<std::uint32_t>(bits_ >> count_));
     }
   }
 
   // Pads the last byte with 1 bits and writes out every pending bit.
-  void flushToByte() {
+  void FlushToByte() {
     const int pad = (8 - count_ % 8) % 8;
     if (pad > 0) {
       bits_ = (bits_ << pad) | ((1u << pad) - 1u);
@@ -43,23 +43,23 @@ class BitPacker {
     }
     while (count_ >= 8) {
       count_ -= 8;
-      emitByte(static_cast<unsigned char>(bits_ >> count_));
+      EmitByte(static_cast<unsigned char>(bits_ >> count_));
     }
   }
 
-  void save(BitWriterState& state) const {
+  void Save(BitWriterState& state) const {
     state.bits = bits_;
     state.count = count_;
   }
   unsigned char* out() const { return out_; }
 
  private:
-  void emitByte(unsigned char b) {
+  void EmitByte(unsigned char b) {
     *out_++ = b;
     if (b == 0xFF) *out_++ = 0;
   }
 
-  void emitWord(std::uint32_t w) {
+  void EmitWord(std::uint32_t w) {
     // A byte of w is 0xFF exactly when the same byte of ~w is zero.
     const std::uint32_t inverted = ~w;
     if (((inverted - 0x01010101u) & w & 0x80808080u) == 0) {
@@ -70,10 +70,10 @@ class BitPacker {
       out_ += 4;
       return;
     }
-    emitByte(static_cast<unsigned char>(w >> 24));
-    emitByte(static_cast<unsigned char>(w >> 16));
-    emitByte(static_cast<unsigned char>(w >> 8));
-    emitByte(static_cast<unsigned char>(w));
+    EmitByte(static_cast<unsigned char>(w >> 24));
+    EmitByte(static_cast<unsigned char>(w >> 16));
+    EmitByte(static_cast<unsigned char>(w >> 8));
+    EmitByte(static_cast<unsigned char>(w));
   }
 
   std::uint64_t bits_;

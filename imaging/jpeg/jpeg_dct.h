@@ -22,15 +22,15 @@ struct QuantDivisors {
 
 // Factors for a quantisation table (natural order, as written in DQT) and
 // samples scaled by `sampleScale` (8 for eighths, 32 for 2x2 sums of eighths).
-QuantDivisors makeQuantDivisors(const std::uint8_t quantNatural[64], float sampleScale);
+QuantDivisors MakeQuantDivisors(const std::uint8_t quantNatural[64], float sampleScale);
 
 // Transforms the block whose first row starts at `samples`, rows `stride`
 // samples apart, and writes 64 quantised coefficients to `out`.
-void forwardDctQuantize(const std::int16_t* samples, std::ptrdiff_t stride, const QuantDivisors& divisors,
+void ForwardDctQuantize(const std::int16_t* samples, std::ptrdiff_t stride, const QuantDivisors& divisors,
                         std::int16_t out[64]);
 
 // Plain C++ version of the same arithmetic, used where SSE2 is missing.
-void forwardDctQuantizeScalar(const std::int16_t* samples, std::ptrdiff_t stride,
+void ForwardDctQuantizeScalar(const std::int16_t* samples, std::ptrdiff_t stride,
                               const QuantDivisors& divisors, std::int16_t out[64]);
 
 }  // namespace lumavex::jpeg

@@ -19,10 +19,10 @@ struct HuffmanSet {
   HuffmanCodes dcLuminance, acLuminance, dcChrominance, acChrominance;
 };
 
-const HuffmanSet& huffmanSet() {
-  static const HuffmanSet set = {buildHuffmanCodes(kDcLuminanceSpec), buildHuffmanCodes(kAcLuminanceSpec),
-                                 buildHuffmanCodes(kDcChrominanceSpec),
-                                 buildHuffmanCodes(kAcChrominanceSpec)};
+const HuffmanSet& StandardHuffmanSet() {
+  static const HuffmanSet set = {BuildHuffmanCodes(kDcLuminanceSpec), BuildHuffmanCodes(kAcLuminanceSpec),
+                                 BuildHuffmanCodes(kDcChrominanceSpec),
+                                 BuildHuffmanCodes(kAcChrominanceSpec)};
   return set;
 }
 
@@ -30,12 +30,12 @@ struct SamplePlane {
   std::unique_ptr<std::int16_t[]> samples;
   std::ptrdiff_t stride = 0;  // samples per row
 
-  bool allocate(int width, int rows) {
+  bool Allocate(int width, int rows) {
     stride = width;
     samples.reset(new (std::nothrow) std::int16_t[static_cast<std::size_t>(width) * rows]);
     return samples != nullptr;
   }
-  std::int16_t* row(int index) const { return samples.get() + index * stride; }
+  std::int16_t* Row(int index) const { return samples.get() + index * stride; }
 };
 
 struct ScanComponent {
@@ -67,22 +67,22 @@ class StripEncoder {
     chromaWidth_ = paddedWidth_ / h_;
   }
 
-  bool allocate() {
-    if (!luma_.allocate(paddedWidth_, mcuHeight_)) return false;
+  bool Allocate() {
+    if (!luma_.Allocate(paddedWidth_, mcuHeight_)) return false;
     if (settings_.grayscale) return true;
-    if (!cb_.allocate(chromaWidth_, 8) || !cr_.allocate(chromaWidth_, 8)) return false;
+    if (!cb_.Allocate(chromaWidth_, 8) || !cr_.Allocate(chromaWidth_, 8)) return false;
     if (h_ == 2 && v_ == 1) {
-      return fullCb_.allocate(paddedWidth_, 1) && fullCr_.allocate(paddedWidth_, 1);
+      return fullCb_.Allocate(paddedWidth_, 1) && fullCr_.Allocate(paddedWidth_, 1);
     }
     return true;
   }
 
-  EncodeResult encode(JpegOutputBuffer& out) {
+  EncodeResult Encode(JpegOutputBuffer& out) {
     std::uint8_t lumaQuant[64], chromaQuant[64];
-    scaleQuantTable(kLuminanceQuant, settings_.quality, lumaQuant);
-    scaleQuantTable(kChrominanceQuant, settings_.quality, chromaQuant);
+    ScaleQuantTable(kLuminanceQuant, settings_.quality, lumaQuant);
+    ScaleQuantTable(kChrominanceQuant, settings_.quality, chromaQuant);
 
-    const HuffmanSet& codes = huffmanSet();
+    const HuffmanSet& codes = StandardHuffmanSet();
     FrameLayout frame{};
     frame.width = image_.width;
     frame.height = image_.height;
@@ -92,58 +92,58 @@ class StripEncoder {
     int count = 0;
     // Luma samples are eighths; chroma samples are sums of h x v eighths.
     components[count++] = {
-        &luma_, h_, v_, makeQuantDivisors(lumaQuant, 8.0f), &codes.dcLuminance, &codes.acLuminance, 0};
+        &luma_, h_, v_, MakeQuantDivisors(lumaQuant, 8.0f), &codes.dcLuminance, &codes.acLuminance, 0};
     frame.components[0] = {1, static_cast<std::uint8_t>(h_), static_cast<std::uint8_t>(v_), 0};
     if (!settings_.grayscale) {
-      const QuantDivisors chromaDivisors = makeQuantDivisors(chromaQuant, 8.0f * h_ * v_);
+      const QuantDivisors chromaDivisors = MakeQuantDivisors(chromaQuant, 8.0f * h_ * v_);
       components[count++] = {&cb_, 1, 1, chromaDivisors, &codes.dcChrominance, &codes.acChrominance, 0};
       components[count++] = {&cr_, 1, 1, chromaDivisors, &codes.dcChrominance, &codes.acChrominance, 0};
       frame.components[1] = {2, 1, 1, 1};
       frame.components[2] = {3, 1, 1, 1};
     }
     frame.componentCount = count;
-    if (!writeFileHeaders(out, frame)) return failureOf(out);
+    if (!WriteFileHeaders(out, frame)) return FailureOf(out);
 
     const std::size_t mcuBytes = static_cast<std::size_t>(h_ * v_ + 2) * kMaxBlockBytes;
     BitWriterState bits;
     alignas(16) std::int16_t coefficients[64];
     for (int mcuRow = 0; mcuRow < mcusDown_; ++mcuRow) {
-      fillStrip(mcuRow * mcuHeight_);
+      FillStrip(mcuRow * mcuHeight_);
       for (int mcu = 0; mcu < mcusAcross_; ++mcu) {
-        if (!out.reserve(mcuBytes)) return failureOf(out);
+        if (!out.Reserve(mcuBytes)) return FailureOf(out);
         unsigned char* cursor = out.cursor();
         for (int c = 0; c < count; ++c) {
           ScanComponent& component = components[c];
           const std::ptrdiff_t stride = component.plane->stride;
           for (int by = 0; by < component.vertical; ++by) {
-            const std::int16_t* blockRow = component.plane->row(by * 8);
+            const std::int16_t* blockRow = component.plane->Row(by * 8);
             for (int bx = 0; bx < component.horizontal; ++bx) {
               const int column = (mcu * component.horizontal + bx) * 8;
-              forwardDctQuantize(blockRow + column, stride, component.divisors, coefficients);
+              ForwardDctQuantize(blockRow + column, stride, component.divisors, coefficients);
               cursor =
-                  encodeBlock(coefficients, component.previousDc, *component.dc, *component.ac, bits, cursor);
+                  EncodeBlock(coefficients, component.previousDc, *component.dc, *component.ac, bits, cursor);
             }
           }
         }
-        out.setCursor(cursor);
+        out.SetCursor(cursor);
       }
     }
 
-    if (!out.reserve(16)) return failureOf(out);
+    if (!out.Reserve(16)) return FailureOf(out);
     BitPacker packer(bits, out.cursor());
-    packer.flushToByte();
-    out.setCursor(packer.out());
-    if (!writeEndOfImage(out)) return failureOf(out);
+    packer.FlushToByte();
+    out.SetCursor(packer.out());
+    if (!WriteEndOfImage(out)) return FailureOf(out);
     return EncodeResult::Ok;
   }
 
  private:
-  static EncodeResult failureOf(const JpegOutputBuffer& out) {
+  static EncodeResult FailureOf(const JpegOutputBuffer& out) {
     return out.failure() == JpegOutputBuffer::Failure::OutOfMemory ? EncodeResult::OutOfMemory
                                                                    : EncodeResult::OutputFailed;
   }
 
-  const std::uint8_t* sourceRow(int y) const {
+  const std::uint8_t* SourceRow(int y) const {
     const int memoryRow = image_.bottomUp ? image_.height - 1 - y : y;
     return image_.pixels + memoryRow * image_.rowBytes;
   }
@@ -151,40 +151,40 @@ class StripEncoder {
   // Converts the picture rows top..top + mcuHeight - 1 into the sample
   // planes; rows past the bottom repeat the last picture row, columns past
   // the right edge the last column.
-  void fillStrip(int top) {
+  void FillStrip(int top) {
     const int width = image_.width;
-    const auto rowAt = [&](int r) { return sourceRow(std::min(top + r, image_.height - 1)); };
+    const auto rowAt = [&](int r) { return SourceRow(std::min(top + r, image_.height - 1)); };
     if (settings_.grayscale) {
       for (int r = 0; r < mcuHeight_; ++r) {
-        convertRowToGray(rowAt(r), width, image_.order, luma_.row(r));
-        replicateRightEdge(luma_.row(r), width, paddedWidth_);
+        ConvertRowToGray(rowAt(r), width, image_.order, luma_.Row(r));
+        ReplicateRightEdge(luma_.Row(r), width, paddedWidth_);
       }
       return;
     }
     if (v_ == 2) {  // 4:2:0
       const int chromaCount = (width + 1) / 2;
       for (int r = 0; r < 8; ++r) {
-        convertRowPairTo420(rowAt(2 * r), rowAt(2 * r + 1), width, image_.order, luma_.row(2 * r),
-                            luma_.row(2 * r + 1), cb_.row(r), cr_.row(r));
-        replicateRightEdge(luma_.row(2 * r), width, paddedWidth_);
-        replicateRightEdge(luma_.row(2 * r + 1), width, paddedWidth_);
-        replicateRightEdge(cb_.row(r), chromaCount, chromaWidth_);
-        replicateRightEdge(cr_.row(r), chromaCount, chromaWidth_);
+        ConvertRowPairTo420(rowAt(2 * r), rowAt(2 * r + 1), width, image_.order, luma_.Row(2 * r),
+                            luma_.Row(2 * r + 1), cb_.Row(r), cr_.Row(r));
+        ReplicateRightEdge(luma_.Row(2 * r), width, paddedWidth_);
+        ReplicateRightEdge(luma_.Row(2 * r + 1), width, paddedWidth_);
+        ReplicateRightEdge(cb_.Row(r), chromaCount, chromaWidth_);
+        ReplicateRightEdge(cr_.Row(r), chromaCount, chromaWidth_);
       }
       return;
     }
     for (int r = 0; r < 8; ++r) {  // 4:4:4, or 4:2:2 through full-resolution chroma rows
       const bool halve = h_ == 2;
-      std::int16_t* y = luma_.row(r);
-      std::int16_t* cb = halve ? fullCb_.row(0) : cb_.row(r);
-      std::int16_t* cr = halve ? fullCr_.row(0) : cr_.row(r);
-      convertRowToYCbCr(rowAt(r), width, image_.order, y, cb, cr);
-      replicateRightEdge(y, width, paddedWidth_);
-      replicateRightEdge(cb, width, paddedWidth_);
-      replicateRightEdge(cr, width, paddedWidth_);
+      std::int16_t* y = luma_.Row(r);
+      std::int16_t* cb = halve ? fullCb_.Row(0) : cb_.Row(r);
+      std::int16_t* cr = halve ? fullCr_.Row(0) : cr_.Row(r);
+      ConvertRowToYCbCr(rowAt(r), width, image_.order, y, cb, cr);
+      ReplicateRightEdge(y, width, paddedWidth_);
+      ReplicateRightEdge(cb, width, paddedWidth_);
+      ReplicateRightEdge(cr, width, paddedWidth_);
       if (halve) {
-        downsample2x1(cb, chromaWidth_, cb_.row(r));
-        downsample2x1(cr, chromaWidth_, cr_.row(r));
+        Downsample2x1(cb, chromaWidth_, cb_.Row(r));
+        Downsample2x1(cr, chromaWidth_, cr_.Row(r));
       }
     }
   }
@@ -199,20 +199,20 @@ class StripEncoder {
   SamplePlane fullCb_, fullCr_;  // 4:2:2: a full-resolution chroma row awaiting downsampling
 };
 
-bool validImage(const SourceImage& image) {
+bool ValidImage(const SourceImage& image) {
   return image.pixels != nullptr && image.width >= 1 && image.width <= kMaxDimension && image.height >= 1 &&
          image.height <= kMaxDimension && image.rowBytes >= 3 * static_cast<std::ptrdiff_t>(image.width);
 }
 
 }  // namespace
 
-EncodeResult encodeJpeg(const SourceImage& image, const EncodeSettings& settings, JpegOutputBuffer& out) {
-  if (!validImage(image) || settings.quality < 1 || settings.quality > 100) {
+EncodeResult EncodeJpeg(const SourceImage& image, const EncodeSettings& settings, JpegOutputBuffer& out) {
+  if (!ValidImage(image) || settings.quality < 1 || settings.quality > 100) {
     return EncodeResult::InvalidArgument;
   }
   StripEncoder encoder(image, settings);
-  if (!encoder.allocate()) return EncodeResult::OutOfMemory;
-  return encoder.encode(out);
+  if (!encoder.Allocate()) return EncodeResult::OutOfMemory;
+  return encoder.Encode(out);
 }
 
 }  // namespace lumavex::jpeg

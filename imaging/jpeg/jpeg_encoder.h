@@ -34,6 +34,6 @@ struct EncodeSettings {
 enum class EncodeResult { Ok, InvalidArgument, OutOfMemory, OutputFailed };
 
 // Appends a complete JFIF file for `image` to `out`.
-EncodeResult encodeJpeg(const SourceImage& image, const EncodeSettings& settings, JpegOutputBuffer& out);
+EncodeResult EncodeJpeg(const SourceImage& image, const EncodeSettings& settings, JpegOutputBuffer& out);
 
 }  // namespace lumavex::jpeg

@@ -9,7 +9,7 @@ namespace lumavex::jpeg {
 namespace {
 
 // Zigzag position k -> index in the transposed natural order of the DCT.
-constexpr std::array<std::uint8_t, 64> makeTransposedZigzag() {
+constexpr std::array<std::uint8_t, 64> MakeTransposedZigzag() {
   std::array<std::uint8_t, 64> order{};
   for (int k = 0; k < 64; ++k) {
     const int natural = kZigzagToNatural[k];
@@ -18,7 +18,7 @@ constexpr std::array<std::uint8_t, 64> makeTransposedZigzag() {
   return order;
 }
 
-constexpr std::array<std::uint8_t, 64> kZigzagToTransposed = makeTransposedZigzag();
+constexpr std::array<std::uint8_t, 64> kZigzagToTransposed = MakeTransposedZigzag();
 
 // Moving the coefficients into zigzag order would cost 64 loads and stores
 // per block. Only the positions of the non-zero ones are needed in that
@@ -27,7 +27,7 @@ constexpr std::array<std::uint8_t, 64> kZigzagToTransposed = makeTransposedZigza
 // same coefficients' bits at their zigzag positions.
 using MaskTable = std::array<std::array<std::uint64_t, 256>, 8>;
 
-constexpr MaskTable makeMaskToZigzag() {
+constexpr MaskTable MakeMaskToZigzag() {
   std::array<int, 64> zigzagOf{};
   for (int k = 0; k < 64; ++k) zigzagOf[kZigzagToTransposed[k]] = k;
   MaskTable table{};
@@ -43,10 +43,10 @@ constexpr MaskTable makeMaskToZigzag() {
   return table;
 }
 
-constexpr MaskTable kMaskToZigzag = makeMaskToZigzag();
+constexpr MaskTable kMaskToZigzag = MakeMaskToZigzag();
 
 // Bit t set when coefficient t (transposed natural order) is not zero.
-inline std::uint64_t nonZeroMask(const std::int16_t* coefficients) {
+inline std::uint64_t NonZeroMask(const std::int16_t* coefficients) {
 #if LUMAVEX_JPEG_SSE2
   const __m128i zero = _mm_setzero_si128();
   std::uint64_t zeroBits = 0;
@@ -67,13 +67,13 @@ inline std::uint64_t nonZeroMask(const std::int16_t* coefficients) {
 #endif
 }
 
-inline std::uint64_t toZigzagMask(std::uint64_t transposed) {
+inline std::uint64_t ToZigzagMask(std::uint64_t transposed) {
   std::uint64_t mask = 0;
   for (int part = 0; part < 8; ++part) mask |= kMaskToZigzag[part][(transposed >> (8 * part)) & 0xFF];
   return mask;
 }
 
-inline int lowestSetBit(std::uint64_t mask) {
+inline int LowestSetBit(std::uint64_t mask) {
 #if defined(__GNUC__) || defined(__clang__)
   return __builtin_ctzll(mask);
 #else
@@ -93,44 +93,44 @@ struct CodedValue {
   std::uint32_t bits;
 };
 
-inline CodedValue codeValue(int value) {
+inline CodedValue CodeValue(int value) {
   const unsigned magnitude = static_cast<unsigned>(value < 0 ? -value : value);
-  const int category = magnitudeCategory(magnitude);
+  const int category = MagnitudeCategory(magnitude);
   const unsigned raw = static_cast<unsigned>(value < 0 ? value - 1 : value);
   return {category, raw & ((1u << category) - 1u)};
 }
 
 }  // namespace
 
-unsigned char* encodeBlock(const std::int16_t coefficients[64], int& previousDc, const HuffmanCodes& dcCodes,
+unsigned char* EncodeBlock(const std::int16_t coefficients[64], int& previousDc, const HuffmanCodes& dcCodes,
                            const HuffmanCodes& acCodes, BitWriterState& state, unsigned char* out) {
   BitPacker packer(state, out);
 
   const int dc = coefficients[0];
-  const CodedValue dcValue = codeValue(dc - previousDc);
+  const CodedValue dcValue = CodeValue(dc - previousDc);
   previousDc = dc;
-  packer.put((static_cast<std::uint32_t>(dcCodes.code[dcValue.category]) << dcValue.category) | dcValue.bits,
+  packer.Put((static_cast<std::uint32_t>(dcCodes.code[dcValue.category]) << dcValue.category) | dcValue.bits,
              dcCodes.length[dcValue.category] + dcValue.category);
 
-  std::uint64_t remaining = toZigzagMask(nonZeroMask(coefficients)) & ~std::uint64_t{1};
+  std::uint64_t remaining = ToZigzagMask(NonZeroMask(coefficients)) & ~std::uint64_t{1};
   int last = 0;
   while (remaining != 0) {
-    const int k = lowestSetBit(remaining);
+    const int k = LowestSetBit(remaining);
     remaining &= remaining - 1;
     int run = k - last - 1;
     last = k;
     while (run >= 16) {  // ZRL: sixteen zeros
-      packer.put(acCodes.code[0xF0], acCodes.length[0xF0]);
+      packer.Put(acCodes.code[0xF0], acCodes.length[0xF0]);
       run -= 16;
     }
-    const CodedValue ac = codeValue(coefficients[kZigzagToTransposed[k]]);
+    const CodedValue ac = CodeValue(coefficients[kZigzagToTransposed[k]]);
     const int symbol = (run << 4) | ac.category;
-    packer.put((static_cast<std::uint32_t>(acCodes.code[symbol]) << ac.category) | ac.bits,
+    packer.Put((static_cast<std::uint32_t>(acCodes.code[symbol]) << ac.category) | ac.bits,
                acCodes.length[symbol] + ac.category);
   }
-  if (last != 63) packer.put(acCodes.code[0x00], acCodes.length[0x00]);  // end of block
+  if (last != 63) packer.Put(acCodes.code[0x00], acCodes.length[0x00]);  // end of block
 
-  packer.save(state);
+  packer.Save(state);
   return packer.out();
 }
 

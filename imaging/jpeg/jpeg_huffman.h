@@ -16,11 +16,11 @@ constexpr int kMaxBlockBytes = 2 * ((kMaxPutBits * 64 + 7) / 8) + 8;
 // run-length symbols, ending with an end-of-block code unless the last
 // coefficient is non-zero. `out` must have room for kMaxBlockBytes; returns
 // the position after the bytes written.
-unsigned char* encodeBlock(const std::int16_t coefficients[64], int& previousDc, const HuffmanCodes& dcCodes,
+unsigned char* EncodeBlock(const std::int16_t coefficients[64], int& previousDc, const HuffmanCodes& dcCodes,
                            const HuffmanCodes& acCodes, BitWriterState& state, unsigned char* out);
 
 // Bit length of a magnitude (0 for 0): JPEG's "size" category.
-inline int magnitudeCategory(unsigned magnitude) {
+inline int MagnitudeCategory(unsigned magnitude) {
 #if defined(__GNUC__) || defined(__clang__)
   return magnitude == 0 ? 0 : 32 - __builtin_clz(magnitude);
 #else

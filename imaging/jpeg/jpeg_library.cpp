@@ -24,7 +24,7 @@ using lumavex::jpeg::Subsampling;
 // with a single fwrite at the end.
 constexpr std::size_t kBufferedBytesLimit = std::size_t{8} << 20;
 
-int checkRecord(const JpegCoreProperties& p) {
+int CheckRecord(const JpegCoreProperties& p) {
   if (p.DIBBytes == nullptr) return JPEG_ERR_NO_PIXELS;
   // Compare without negating, so INT_MIN cannot overflow.
   if (p.DIBWidth <= 0 || p.DIBWidth > JPEG_MAX_DIMENSION || p.DIBHeight == 0 ||
@@ -52,7 +52,7 @@ int checkRecord(const JpegCoreProperties& p) {
   return JPEG_OK;
 }
 
-Subsampling subsamplingOf(int value) {
+Subsampling SubsamplingOf(int value) {
   switch (value) {
     case JPEG_SUBSAMPLING_444:
       return Subsampling::Full444;
@@ -63,11 +63,11 @@ Subsampling subsamplingOf(int value) {
   }
 }
 
-bool writeToFile(void* context, const unsigned char* data, std::size_t size) {
+bool WriteToFile(void* context, const unsigned char* data, std::size_t size) {
   return static_cast<PartFile*>(context)->Write(data, size);
 }
 
-int writeWholeImage(const JpegCoreProperties& p) {
+int WriteWholeImage(const JpegCoreProperties& p) {
   SourceImage image;
   image.pixels = p.DIBBytes;
   image.width = p.DIBWidth;
@@ -79,7 +79,7 @@ int writeWholeImage(const JpegCoreProperties& p) {
   EncodeSettings settings;
   settings.quality = p.jquality;
   settings.grayscale = p.JPGChannels == 1;
-  settings.subsampling = subsamplingOf(p.JPGSubsampling);
+  settings.subsampling = SubsamplingOf(p.JPGSubsampling);
 
   PartFile file(p.JPGFile);
   if (!file.Open()) return JPEG_ERR_FILE_OPEN;
@@ -89,14 +89,14 @@ int writeWholeImage(const JpegCoreProperties& p) {
   // file anyway, so more is never reserved up front.
   const std::size_t pixels = static_cast<std::size_t>(image.width) * image.height;
   JpegOutputBuffer buffer(std::min(pixels / 4 + 2048, kBufferedBytesLimit + 65536));
-  buffer.setSink(writeToFile, &file, kBufferedBytesLimit);
-  switch (lumavex::jpeg::encodeJpeg(image, settings, buffer)) {
+  buffer.SetSink(WriteToFile, &file, kBufferedBytesLimit);
+  switch (lumavex::jpeg::EncodeJpeg(image, settings, buffer)) {
     case EncodeResult::Ok:
       break;
     case EncodeResult::OutOfMemory:
       return JPEG_ERR_OUT_OF_MEMORY;
     case EncodeResult::InvalidArgument:
-      return JPEG_ERR_BAD_SIZE;  // checkRecord has already ruled this out
+      return JPEG_ERR_BAD_SIZE;  // CheckRecord has already ruled this out
     case EncodeResult::OutputFailed:
       return JPEG_ERR_FILE_WRITE;
   }
@@ -121,10 +121,10 @@ extern "C" int jpegInit(JpegCoreProperties* props) {
 extern "C" int jpegWrite(JpegCoreProperties* props, int ioType) {
   if (props == nullptr) return JPEG_ERR_NULL_RECORD;
   if (ioType != JPEG_JFILE_WRITEWHOLEIMAGE) return JPEG_ERR_BAD_IOTYPE;
-  const int check = checkRecord(*props);
+  const int check = CheckRecord(*props);
   if (check != JPEG_OK) return check;
   try {
-    return writeWholeImage(*props);
+    return WriteWholeImage(*props);
   } catch (const std::bad_alloc&) {
     return JPEG_ERR_OUT_OF_MEMORY;
   }

@@ -25,9 +25,9 @@ struct FrameLayout {
 
 // Everything up to and including the SOS header, using the example Huffman
 // tables of jpeg_tables.h. False when the buffer failed.
-bool writeFileHeaders(JpegOutputBuffer& out, const FrameLayout& frame);
+bool WriteFileHeaders(JpegOutputBuffer& out, const FrameLayout& frame);
 
 // The EOI marker.
-bool writeEndOfImage(JpegOutputBuffer& out);
+bool WriteEndOfImage(JpegOutputBuffer& out);
 
 }  // namespace lumavex::jpeg

@@ -6,20 +6,20 @@
 namespace lumavex::jpeg {
 
 JpegOutputBuffer::JpegOutputBuffer(std::size_t initialCapacity) {
-  if (initialCapacity > 0) reserveSlow(initialCapacity);
+  if (initialCapacity > 0) ReserveSlow(initialCapacity);
 }
 
-void JpegOutputBuffer::setSink(Sink sink, void* context, std::size_t threshold) {
+void JpegOutputBuffer::SetSink(Sink sink, void* context, std::size_t threshold) {
   sink_ = sink;
   sinkContext_ = context;
   sinkThreshold_ = threshold;
 }
 
-bool JpegOutputBuffer::reserveSlow(std::size_t count) {
+bool JpegOutputBuffer::ReserveSlow(std::size_t count) {
   if (failed()) return false;
   const std::size_t used = size();
   if (sink_ != nullptr && used > sinkThreshold_) {
-    if (!drainToSink()) return false;
+    if (!DrainToSink()) return false;
     if (static_cast<std::size_t>(end_ - cursor_) >= count) return true;
   }
   const std::size_t capacity = static_cast<std::size_t>(end_ - storage_.get());
@@ -49,14 +49,14 @@ bool JpegOutputBuffer::reserveSlow(std::size_t count) {
   return true;
 }
 
-bool JpegOutputBuffer::append(const void* data, std::size_t size) {
-  if (!reserve(size)) return false;
+bool JpegOutputBuffer::Append(const void* data, std::size_t size) {
+  if (!Reserve(size)) return false;
   if (size > 0) std::memcpy(cursor_, data, size);
   cursor_ += size;
   return true;
 }
 
-bool JpegOutputBuffer::drainToSink() {
+bool JpegOutputBuffer::DrainToSink() {
   if (failed()) return false;
   if (sink_ == nullptr || size() == 0) return true;
   if (!sink_(sinkContext_, storage_.get(), size())) {
@@ -67,7 +67,7 @@ bool JpegOutputBuffer::drainToSink() {
   return true;
 }
 
-void JpegOutputBuffer::clear() {
+void JpegOutputBuffer::Clear() {
   cursor_ = storage_.get();
   failure_ = Failure::None;
 }

@@ -21,27 +21,27 @@ class JpegOutputBuffer {
 
   // Passes the contents to `sink` whenever more than `threshold` bytes are
   // buffered and more room is needed.
-  void setSink(Sink sink, void* context, std::size_t threshold);
+  void SetSink(Sink sink, void* context, std::size_t threshold);
 
   enum class Failure { None, OutOfMemory, SinkRefused };
 
   // Makes room for `count` more bytes at cursor(). False when memory ran out
-  // or the sink failed; the buffer then stays failed until clear().
-  bool reserve(std::size_t count) {
+  // or the sink failed; the buffer then stays failed until Clear().
+  bool Reserve(std::size_t count) {
     if (static_cast<std::size_t>(end_ - cursor_) >= count) return true;
-    return reserveSlow(count);
+    return ReserveSlow(count);
   }
 
   unsigned char* cursor() const { return cursor_; }
   // After writing through cursor(), moves it to `position` (within the room
   // reserved).
-  void setCursor(unsigned char* position) { cursor_ = position; }
+  void SetCursor(unsigned char* position) { cursor_ = position; }
 
   // Appends bytes (reserving room for them).
-  bool append(const void* data, std::size_t size);
+  bool Append(const void* data, std::size_t size);
 
   // Hands whatever is buffered to the sink, if one is set.
-  bool drainToSink();
+  bool DrainToSink();
 
   const unsigned char* data() const { return storage_.get(); }
   std::size_t size() const { return static_cast<std::size_t>(cursor_ - storage_.get()); }
@@ -49,14 +49,14 @@ class JpegOutputBuffer {
   Failure failure() const { return failure_; }
 
   // Empties the buffer but keeps its memory, and clears a failure.
-  void clear();
+  void Clear();
 
  private:
   struct FreeDeleter {
     void operator()(unsigned char* p) const { std::free(p); }
   };
 
-  bool reserveSlow(std::size_t count);
+  bool ReserveSlow(std::size_t count);
 
   std::unique_ptr<unsigned char, FreeDeleter> storage_;
   unsigned char* cursor_ = nullptr;

@@ -59,14 +59,14 @@ const HuffmanSpec kAcChrominanceSpec = {{0, 2, 1, 2, 4, 4, 3, 4, 7, 5, 4, 4, 0, 
                                         kAcChrominanceSymbols,
                                         162};
 
-int qualityScale(int quality) {
+int QualityScale(int quality) {
   if (quality < 1) quality = 1;
   if (quality > 100) quality = 100;
   return quality < 50 ? 5000 / quality : 200 - 2 * quality;
 }
 
-void scaleQuantTable(const std::uint8_t base[64], int quality, std::uint8_t out[64]) {
-  const long scale = qualityScale(quality);
+void ScaleQuantTable(const std::uint8_t base[64], int quality, std::uint8_t out[64]) {
+  const long scale = QualityScale(quality);
   for (int i = 0; i < 64; ++i) {
     long value = (base[i] * scale + 50) / 100;
     if (value < 1) value = 1;
@@ -75,7 +75,7 @@ void scaleQuantTable(const std::uint8_t base[64], int quality, std::uint8_t out[
   }
 }
 
-HuffmanCodes buildHuffmanCodes(const HuffmanSpec& spec) {
+HuffmanCodes BuildHuffmanCodes(const HuffmanSpec& spec) {
   HuffmanCodes codes{};
   unsigned code = 0;
   int index = 0;

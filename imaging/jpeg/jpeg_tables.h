@@ -10,7 +10,7 @@ namespace lumavex::jpeg {
 
 namespace detail {
 // Walks the anti-diagonals alternately up and down, as the zigzag does.
-constexpr std::array<std::uint8_t, 64> makeZigzag() {
+constexpr std::array<std::uint8_t, 64> MakeZigzag() {
   std::array<std::uint8_t, 64> order{};
   int k = 0;
   for (int diagonal = 0; diagonal < 15; ++diagonal) {
@@ -26,7 +26,7 @@ constexpr std::array<std::uint8_t, 64> makeZigzag() {
 }  // namespace detail
 
 // Natural index (row * 8 + column) of the k-th coefficient in zigzag order.
-inline constexpr std::array<std::uint8_t, 64> kZigzagToNatural = detail::makeZigzag();
+inline constexpr std::array<std::uint8_t, 64> kZigzagToNatural = detail::MakeZigzag();
 
 // Example quantisation tables in natural order.
 extern const std::uint8_t kLuminanceQuant[64];
@@ -34,11 +34,11 @@ extern const std::uint8_t kChrominanceQuant[64];
 
 // Percentage by which the example tables are scaled for a quality 1..100:
 // 5000 / q below 50, 200 - 2q from 50 up (quality 50 keeps the tables).
-int qualityScale(int quality);
+int QualityScale(int quality);
 
 // `base` scaled for `quality`, each entry rounded and kept within 1..255 so
 // the tables stay 8-bit (baseline). Natural order.
-void scaleQuantTable(const std::uint8_t base[64], int quality, std::uint8_t out[64]);
+void ScaleQuantTable(const std::uint8_t base[64], int quality, std::uint8_t out[64]);
 
 // A Huffman table as it is written in a DHT segment: the number of codes of
 // each length 1..16 and the symbols in order of increasing code length.
@@ -62,6 +62,6 @@ struct HuffmanCodes {
 
 // Assigns the canonical codes of `spec` (JPEG's rule: codes of one length are
 // consecutive, and the next length continues from the last code doubled).
-HuffmanCodes buildHuffmanCodes(const HuffmanSpec& spec);
+HuffmanCodes BuildHuffmanCodes(const HuffmanSpec& spec);
 
 }  // namespace lumavex::jpeg

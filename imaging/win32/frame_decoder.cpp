@@ -1,43 +1,20 @@
 #include "imaging/win32/frame_decoder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
 
 #include "imaging/jpeg_frame_check.h"
-#include "imaging/bmp_writer.h"
+#include "imaging/win32/image_picture.h"
 #include "platform/files.h"
-#include "platform/gdi.h"
+#include "platform/picture.h"
 
 namespace lumavex {
 namespace {
 
 bool IsJpeg(const std::uint8_t* data, std::size_t size) {
   return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
-}
-
-// The BMP file of top-down rows: headers, then the rows bottom row first.
-void AssembleBmp(const std::vector<std::uint8_t>& headers, const std::uint8_t* topDown, std::uint32_t width,
-                 std::uint32_t height, std::vector<std::uint8_t>& bmp) {
-  const std::size_t stride = Bmp24RowBytes(width);
-  const std::size_t pixels = static_cast<std::size_t>(width) * 3;
-  bmp.resize(headers.size() + stride * height);
-  std::memcpy(bmp.data(), headers.data(), headers.size());
-  std::uint8_t* out = bmp.data() + headers.size();
-  for (std::uint32_t y = 0; y < height; ++y) {
-    std::uint8_t* row = out + (height - 1 - y) * stride;
-    std::memcpy(row, topDown + y * stride, pixels);
-    std::memset(row + pixels, 0, stride - pixels);
-  }
-}
-
-// Sizes whose file the reader can take: the image size must fit its 32-bit
-// field with room for the headers.
-bool FitsBmp(std::uint64_t width, std::uint64_t height) {
-  const std::uint64_t stride = Bmp24RowBytes(static_cast<std::int64_t>(width));
-  return width > 0 && height > 0 && stride > 0 &&
-         stride * height <=
-             static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) - kBmpHeadersSize;
 }
 
 }  // namespace
@@ -53,41 +30,39 @@ FrameDecoder::FrameDecoder() {
     jpegDecoders_.reset();
 }
 
-bool FrameDecoder::Decode(const std::string& path, std::vector<std::uint8_t>& bmp) {
+bool FrameDecoder::Decode(const std::string& path, Image& image) {
   try {
     if (!ReadWholeFile(path, file_)) return false;
     // A JPEG file that is cut short (or lacks its frame header) is not
     // decoded partly by another loader: it is an unreadable frame.
     if (IsJpeg(file_.data(), file_.size())) {
       if (!CheckJpegFrame(file_.data(), file_.size()).readable) return false;
-      if (DecodeJpegBytes(file_.data(), file_.size(), bmp)) return true;
+      if (DecodeJpegFile(file_.data(), file_.size(), image)) return true;
     }
-    return DecodeOther(path, bmp);
+    return DecodeOther(path, image);
   } catch (const std::bad_alloc&) {
     // A picture too large for memory is not a frame we can write.
     return false;
   }
 }
 
-bool FrameDecoder::DecodeJpeg(const std::string& path, std::vector<std::uint8_t>& bmp) {
+bool FrameDecoder::DecodeJpeg(const std::string& path, Image& image) {
   try {
-    return ReadWholeFile(path, file_) && DecodeJpegBytes(file_.data(), file_.size(), bmp);
+    return ReadWholeFile(path, file_) && DecodeJpegFile(file_.data(), file_.size(), image);
   } catch (const std::bad_alloc&) {
     return false;
   }
 }
 
-bool FrameDecoder::DecodeJpegData(const std::uint8_t* data, std::size_t size,
-                                  std::vector<std::uint8_t>& bmp) {
+bool FrameDecoder::DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& image) {
   try {
-    return DecodeJpegBytes(data, size, bmp);
+    return DecodeJpegFile(data, size, image);
   } catch (const std::bad_alloc&) {
     return false;
   }
 }
 
-bool FrameDecoder::DecodeJpegBytes(const std::uint8_t* data, std::size_t size,
-                                   std::vector<std::uint8_t>& bmp) {
+bool FrameDecoder::DecodeJpegFile(const std::uint8_t* data, std::size_t size, Image& image) {
   if (!IsJpeg(data, size) || !CheckJpegFrame(data, size).readable || !factory_ || !jpegDecoders_ ||
       size > std::numeric_limits<DWORD>::max())
     return false;
@@ -104,7 +79,8 @@ bool FrameDecoder::DecodeJpegBytes(const std::uint8_t* data, std::size_t size,
   UINT width = 0, height = 0;
   WICPixelFormatGUID format{};
   if (FAILED(decoder->GetFrame(0, frame.put())) || FAILED(frame->GetSize(&width, &height)) ||
-      FAILED(frame->GetPixelFormat(&format)) || !FitsBmp(width, height))
+      FAILED(frame->GetPixelFormat(&format)) || width > 0x7FFFFFFF || height > 0x7FFFFFFF ||
+      !image.Resize(static_cast<int>(width), static_cast<int>(height)))
     return false;
 
   // Colour JPEGs decode straight to blue-green-red; grey or CMYK ones are converted.
@@ -117,44 +93,31 @@ bool FrameDecoder::DecodeJpegBytes(const std::uint8_t* data, std::size_t size,
       return false;
     source = converter.get();
   }
-  const std::uint32_t stride = Bmp24RowBytes(width);
-  topDown_.resize(static_cast<std::size_t>(stride) * height);
-  if (FAILED(source->CopyPixels(nullptr, stride, static_cast<UINT>(topDown_.size()), topDown_.data())))
-    return false;
-  const std::vector<std::uint8_t> headers =
-      Bmp24Headers(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
-  if (headers.empty()) return false;
-  AssembleBmp(headers, topDown_.data(), width, height, bmp);
+  // The decoder hands rows top first and the picture keeps them bottom
+  // first: a band of rows at a time goes through a small buffer, so a large
+  // frame is never held twice here.
+  const std::size_t stride = image.stride();
+  const std::size_t pixelBytes = static_cast<std::size_t>(width) * 3;
+  const UINT band = static_cast<UINT>(std::max<std::size_t>(1, (std::size_t{1} << 20) / stride));
+  topDown_.resize(stride * std::min(band, height));
+  for (UINT top = 0; top < height; top += band) {
+    const UINT rows = std::min(band, height - top);
+    const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
+    if (FAILED(source->CopyPixels(&rect, static_cast<UINT>(stride), static_cast<UINT>(stride * rows),
+                                  topDown_.data())))
+      return false;
+    for (UINT y = 0; y < rows; ++y) {
+      std::uint8_t* row = image.RowFromTop(static_cast<int>(top + y));
+      std::memcpy(row, &topDown_[y * stride], pixelBytes);
+      std::memset(row + pixelBytes, 0, stride - pixelBytes);
+    }
+  }
   return true;
 }
 
-bool FrameDecoder::DecodeOther(const std::string& path, std::vector<std::uint8_t>& bmp) {
-  Picture picture = LoadPicture(path);
-  const SIZE size = PictureSizePixels(picture.get());
-  if (!picture || !FitsBmp(static_cast<std::uint64_t>(size.cx), static_cast<std::uint64_t>(size.cy)))
-    return false;
-  std::string rows;
-  if (!ReadBitmapPixels24(PictureBitmap(picture.get()), size.cx, size.cy, rows)) return false;
-  const std::vector<std::uint8_t> headers = Bmp24Headers(size.cx, size.cy);
-  if (headers.empty()) return false;
-  bmp.assign(headers.begin(), headers.end());
-  bmp.insert(bmp.end(), rows.begin(), rows.end());
-  return true;
-}
-
-Picture PictureFromBmp24(const std::vector<std::uint8_t>& bmp) {
-  if (bmp.size() < kBmpHeadersSize) return {};
-  BITMAPINFO info{};
-  std::memcpy(&info.bmiHeader, bmp.data() + 14, sizeof info.bmiHeader);
-  const std::size_t stride = Bmp24RowBytes(info.bmiHeader.biWidth);
-  if (info.bmiHeader.biBitCount != 24 || info.bmiHeader.biHeight <= 0 || stride == 0 ||
-      stride * static_cast<std::size_t>(info.bmiHeader.biHeight) != bmp.size() - kBmpHeadersSize)
-    return {};
-  void* bits = nullptr;
-  UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-  if (!bitmap || !bits) return {};
-  std::memcpy(bits, bmp.data() + kBmpHeadersSize, bmp.size() - kBmpHeadersSize);
-  return PictureOwningBitmap(std::move(bitmap));
+bool FrameDecoder::DecodeOther(const std::string& path, Image& image) {
+  const Picture picture = LoadPicture(path);
+  return picture && ImageOfPicture(picture.get(), image);
 }
 
 }  // namespace lumavex

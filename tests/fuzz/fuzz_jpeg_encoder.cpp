@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                        : Subsampling::Both420;
 
   JpegOutputBuffer out;
-  check(encodeJpeg(image, settings, out) == EncodeResult::Ok, "encode failed");
+  check(EncodeJpeg(image, settings, out) == EncodeResult::Ok, "encode failed");
   checkStream(out.data(), out.size(), width, height);
 
   lumavex::testing::ReferenceCodec& reference = lumavex::testing::ReferenceCodec::instance();

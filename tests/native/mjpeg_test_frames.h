@@ -33,7 +33,7 @@ inline std::vector<std::uint8_t> EncodeTestFrame(int width, int height, unsigned
   settings.quality = 70;
   settings.grayscale = grayscale;
   jpeg::JpegOutputBuffer out;
-  if (jpeg::encodeJpeg(image, settings, out) != jpeg::EncodeResult::Ok) return {};
+  if (jpeg::EncodeJpeg(image, settings, out) != jpeg::EncodeResult::Ok) return {};
   return std::vector<std::uint8_t>(out.data(), out.data() + out.size());
 }
 

@@ -6,9 +6,9 @@
 #include <stdexcept>
 #include <vector>
 
-#include "imaging/fitted_frame.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/fit_picture.h"
+#include "imaging/image.h"
 
 namespace lumavex {
 namespace {
@@ -107,26 +107,26 @@ TEST(FitPicture24, RefusesBadPicturesBeforeWritingAnything) {
   for (std::uint8_t b : target.bytes) ASSERT_EQ(b, 0x77);
 }
 
-TEST(FitBmp24, FitsAWholeFileAndRejectsBrokenOnes) {
-  Picture pixels(40, 20, 0x90);
-  const std::vector<std::uint8_t> file = EncodeBmp24(40, 20, pixels.bytes.data(), pixels.stride);
-  std::vector<std::uint8_t> fitted = {1, 2, 3};
-  ASSERT_TRUE(FitBmp24(file, 30, 30, fitted));
-  int width = 0, height = 0;
-  ASSERT_TRUE(BmpSize(fitted, width, height));
-  EXPECT_EQ(width, 30);
-  EXPECT_EQ(height, 30);
-  EXPECT_EQ(fitted.size(), kBmpHeadersSize + Bmp24RowBytes(30) * 30);
+TEST(FitImage, FitsIntoANewSizeAndLeavesTheTargetAloneOnRefusal) {
+  Image source;
+  ASSERT_TRUE(source.Resize(40, 20));
+  std::fill(source.data(), source.data() + source.pixels().size(), 0x90);
+  Image fitted;
+  ASSERT_TRUE(FitImage(source, 30, 30, fitted));
+  EXPECT_EQ(fitted.width(), 30);
+  EXPECT_EQ(fitted.height(), 30);
+  EXPECT_EQ(fitted.pixels().size(), Bmp24RowBytes(30) * 30u);
+  // A 2:1 picture in a square: black bars above and below, the picture between.
+  EXPECT_EQ(fitted.RowFromTop(0)[0], 0);
+  EXPECT_EQ(fitted.RowFromTop(15)[45], 0x90);
 
-  const std::vector<std::uint8_t> before = fitted;
-  std::vector<std::uint8_t> cut(file.begin(), file.end() - 50);  // rows missing
-  EXPECT_FALSE(FitBmp24(cut, 30, 30, fitted));
-  std::vector<std::uint8_t> headerOnly(file.begin(), file.begin() + 20);
-  EXPECT_FALSE(FitBmp24(headerOnly, 30, 30, fitted));
-  std::vector<std::uint8_t> eightBit = file;
-  eightBit[28] = 8;
-  EXPECT_FALSE(FitBmp24(eightBit, 30, 30, fitted));
-  EXPECT_EQ(fitted, before);
+  const std::vector<std::uint8_t> before = fitted.pixels();
+  EXPECT_FALSE(FitImage(Image(), 30, 30, fitted));
+  EXPECT_FALSE(FitImage(source, 0, 30, fitted));
+  EXPECT_FALSE(FitImage(source, 30, -1, fitted));
+  EXPECT_FALSE(FitImage(fitted, 30, 30, fitted));
+  EXPECT_EQ(fitted.width(), 30);
+  EXPECT_EQ(fitted.pixels(), before);
 }
 
 }  // namespace

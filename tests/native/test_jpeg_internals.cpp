@@ -38,23 +38,23 @@ TEST(JpegTables, ZigzagVisitsEveryCoefficientAlongTheDiagonals) {
 
 TEST(JpegTables, QualityScalesTheExampleTables) {
   std::uint8_t table[64];
-  scaleQuantTable(kLuminanceQuant, 50, table);
+  ScaleQuantTable(kLuminanceQuant, 50, table);
   EXPECT_TRUE(std::equal(table, table + 64, kLuminanceQuant));
-  scaleQuantTable(kLuminanceQuant, 100, table);
+  ScaleQuantTable(kLuminanceQuant, 100, table);
   EXPECT_TRUE(std::all_of(table, table + 64, [](int q) { return q == 1; }));
-  scaleQuantTable(kLuminanceQuant, 1, table);  // 5000%: clamped to 8 bits
+  ScaleQuantTable(kLuminanceQuant, 1, table);  // 5000%: clamped to 8 bits
   EXPECT_TRUE(std::all_of(table, table + 64, [](int q) { return q == 255; }));
-  scaleQuantTable(kLuminanceQuant, 70, table);  // 60%
+  ScaleQuantTable(kLuminanceQuant, 70, table);  // 60%
   EXPECT_EQ(table[0], 10);                      // (16 * 60 + 50) / 100
   EXPECT_EQ(table[63], 59);                     // (99 * 60 + 50) / 100
-  EXPECT_EQ(qualityScale(25), 200);
-  EXPECT_EQ(qualityScale(75), 50);
+  EXPECT_EQ(QualityScale(25), 200);
+  EXPECT_EQ(QualityScale(75), 50);
 }
 
 TEST(JpegTables, HuffmanCodesAreCanonicalAndPrefixFree) {
   for (const HuffmanSpec* spec :
        {&kDcLuminanceSpec, &kAcLuminanceSpec, &kDcChrominanceSpec, &kAcChrominanceSpec}) {
-    const HuffmanCodes codes = buildHuffmanCodes(*spec);
+    const HuffmanCodes codes = BuildHuffmanCodes(*spec);
     std::vector<std::pair<int, int>> used;  // (length, code)
     for (int s = 0; s < 256; ++s) {
       if (codes.length[s] > 0) used.emplace_back(codes.length[s], codes.code[s]);
@@ -68,10 +68,10 @@ TEST(JpegTables, HuffmanCodesAreCanonicalAndPrefixFree) {
       }
     }
   }
-  const HuffmanCodes dc = buildHuffmanCodes(kDcLuminanceSpec);
+  const HuffmanCodes dc = BuildHuffmanCodes(kDcLuminanceSpec);
   EXPECT_EQ(dc.length[0], 2);
   EXPECT_EQ(dc.code[0], 0b00);
-  const HuffmanCodes ac = buildHuffmanCodes(kAcLuminanceSpec);
+  const HuffmanCodes ac = BuildHuffmanCodes(kAcLuminanceSpec);
   EXPECT_EQ(ac.length[0x00], 4);  // end of block: 1010
   EXPECT_EQ(ac.code[0x00], 0b1010);
   EXPECT_EQ(ac.length[0xF0], 11);  // sixteen zeros: 11111111001
@@ -82,16 +82,16 @@ TEST(JpegBitPacker, StuffsAfterEveryFFAndPadsWithOnes) {
   unsigned char out[32] = {};
   BitWriterState state;
   BitPacker packer(state, out);
-  packer.put(0xFF, 8);
-  packer.put(0x12, 8);
-  packer.put(0xFFFF, 16);  // completes a 32-bit word with two FF bytes
-  packer.put(0b101, 3);
-  packer.flushToByte();
+  packer.Put(0xFF, 8);
+  packer.Put(0x12, 8);
+  packer.Put(0xFFFF, 16);  // completes a 32-bit word with two FF bytes
+  packer.Put(0b101, 3);
+  packer.FlushToByte();
   const std::vector<unsigned char> expected = {0xFF, 0x00, 0x12, 0xFF, 0x00, 0xFF, 0x00, 0xBF};
   EXPECT_EQ(std::vector<unsigned char>(out, packer.out()), expected);
 }
 
-// Decodes one block coded by encodeBlock, the way a decoder would.
+// Decodes one block coded by EncodeBlock, the way a decoder would.
 class BlockDecoder {
  public:
   BlockDecoder(const std::vector<unsigned char>& stuffed, const HuffmanCodes& dc, const HuffmanCodes& ac) {
@@ -162,8 +162,8 @@ class BlockDecoder {
 };
 
 TEST(JpegBlockCoding, BlocksRoundTripThroughADecoder) {
-  const HuffmanCodes dc = buildHuffmanCodes(kDcLuminanceSpec);
-  const HuffmanCodes ac = buildHuffmanCodes(kAcLuminanceSpec);
+  const HuffmanCodes dc = BuildHuffmanCodes(kDcLuminanceSpec);
+  const HuffmanCodes ac = BuildHuffmanCodes(kAcLuminanceSpec);
   std::mt19937 random(3);
   std::vector<std::vector<int>> blocks;  // zigzag order
   blocks.push_back(std::vector<int>(64, 0));
@@ -192,10 +192,10 @@ TEST(JpegBlockCoding, BlocksRoundTripThroughADecoder) {
   for (const auto& zigzag : blocks) {
     std::int16_t coefficients[64];
     for (int k = 0; k < 64; ++k) coefficients[transposedIndex(k)] = static_cast<std::int16_t>(zigzag[k]);
-    cursor = encodeBlock(coefficients, previousDc, dc, ac, state, cursor);
+    cursor = EncodeBlock(coefficients, previousDc, dc, ac, state, cursor);
   }
   BitPacker packer(state, cursor);
-  packer.flushToByte();
+  packer.FlushToByte();
   out.resize(static_cast<std::size_t>(packer.out() - out.data()));
 
   BlockDecoder decoder(out, dc, ac);
@@ -204,14 +204,14 @@ TEST(JpegBlockCoding, BlocksRoundTripThroughADecoder) {
 }
 
 TEST(JpegBlockCoding, EmptyBlockIsTheShortestCode) {
-  const HuffmanCodes dc = buildHuffmanCodes(kDcLuminanceSpec);
-  const HuffmanCodes ac = buildHuffmanCodes(kAcLuminanceSpec);
+  const HuffmanCodes dc = BuildHuffmanCodes(kDcLuminanceSpec);
+  const HuffmanCodes ac = BuildHuffmanCodes(kAcLuminanceSpec);
   std::int16_t zero[64] = {};
   unsigned char out[kMaxBlockBytes];
   BitWriterState state;
   int previousDc = 0;
-  BitPacker packer(state, encodeBlock(zero, previousDc, dc, ac, state, out));
-  packer.flushToByte();
+  BitPacker packer(state, EncodeBlock(zero, previousDc, dc, ac, state, out));
+  packer.FlushToByte();
   ASSERT_EQ(packer.out() - out, 1);
   EXPECT_EQ(out[0], 0b00101011);  // DC category 0, end of block, two pad bits
 }
@@ -233,7 +233,7 @@ TEST(JpegDct, MatchesTheDefinitionAndTheScalarVersion) {
   std::mt19937 random(11);
   std::uint8_t quant[64];
   for (int i = 0; i < 64; ++i) quant[i] = static_cast<std::uint8_t>(1 + i % 7);
-  const QuantDivisors divisors = makeQuantDivisors(quant, 8.0f);
+  const QuantDivisors divisors = MakeQuantDivisors(quant, 8.0f);
   for (int trial = 0; trial < 200; ++trial) {
     std::int16_t samples[64];  // eighths, like the colour converter's output
     const bool smooth = trial % 2 == 0;
@@ -243,8 +243,8 @@ TEST(JpegDct, MatchesTheDefinitionAndTheScalarVersion) {
       samples[i] = static_cast<std::int16_t>((level - 128) * 8 + static_cast<int>(random() % 8));
     }
     std::int16_t fast[64], scalar[64];
-    forwardDctQuantize(samples, 8, divisors, fast);
-    forwardDctQuantizeScalar(samples, 8, divisors, scalar);
+    ForwardDctQuantize(samples, 8, divisors, fast);
+    ForwardDctQuantizeScalar(samples, 8, divisors, scalar);
     for (int u = 0; u < 8; ++u) {
       for (int v = 0; v < 8; ++v) {
         const double expected = referenceCoefficient(samples, u, v) / 8.0 / quant[v * 8 + u];
@@ -258,15 +258,15 @@ TEST(JpegDct, MatchesTheDefinitionAndTheScalarVersion) {
 TEST(JpegDct, CoefficientsStayWithinBaselineRange) {
   std::uint8_t ones[64];
   std::fill(ones, ones + 64, 1);
-  const QuantDivisors divisors = makeQuantDivisors(ones, 8.0f);
+  const QuantDivisors divisors = MakeQuantDivisors(ones, 8.0f);
   std::int16_t black[64], checker[64], out[64];
   for (int i = 0; i < 64; ++i) {
     black[i] = -1024;
     checker[i] = ((i % 8) + (i / 8)) % 2 ? 1016 : -1024;
   }
-  forwardDctQuantize(black, 8, divisors, out);
+  ForwardDctQuantize(black, 8, divisors, out);
   EXPECT_EQ(out[0], -1024);
-  forwardDctQuantize(checker, 8, divisors, out);
+  ForwardDctQuantize(checker, 8, divisors, out);
   for (std::int16_t c : out) {
     EXPECT_GE(c, -1024);
     EXPECT_LE(c, 1023);
@@ -276,7 +276,7 @@ TEST(JpegDct, CoefficientsStayWithinBaselineRange) {
 TEST(JpegColour, KnownColoursInEighths) {
   const std::uint8_t pixels[] = {255, 255, 255, 0, 0, 0, 0, 0, 255};  // BGR: white, black, red
   std::int16_t y[3], cb[3], cr[3];
-  convertRowToYCbCr(pixels, 3, PixelOrder::Bgr, y, cb, cr);
+  ConvertRowToYCbCr(pixels, 3, PixelOrder::Bgr, y, cb, cr);
   EXPECT_EQ(y[0], 255 * 8 - 1024);
   EXPECT_EQ(cb[0], 0);
   EXPECT_EQ(cr[0], 0);
@@ -293,9 +293,9 @@ TEST(JpegColour, SimdRowsEqualScalarRowsAtEveryLength) {
       std::vector<std::uint8_t> pixels(3 * count);
       for (auto& b : pixels) b = static_cast<std::uint8_t>(random());
       std::vector<std::int16_t> y(count), cb(count), cr(count), y2(count), cb2(count), cr2(count), g(count);
-      convertRowToYCbCr(pixels.data(), count, order, y.data(), cb.data(), cr.data());
-      convertRowToYCbCrScalar(pixels.data(), count, order, y2.data(), cb2.data(), cr2.data());
-      convertRowToGray(pixels.data(), count, order, g.data());
+      ConvertRowToYCbCr(pixels.data(), count, order, y.data(), cb.data(), cr.data());
+      ConvertRowToYCbCrScalar(pixels.data(), count, order, y2.data(), cb2.data(), cr2.data());
+      ConvertRowToGray(pixels.data(), count, order, g.data());
       EXPECT_EQ(y, y2) << count;
       EXPECT_EQ(cb, cb2) << count;
       EXPECT_EQ(cr, cr2) << count;
@@ -306,9 +306,9 @@ TEST(JpegColour, SimdRowsEqualScalarRowsAtEveryLength) {
       const int half = (count + 1) / 2;
       std::vector<std::int16_t> yTop(count), yBottom(count), cbPair(half), crPair(half);
       std::vector<std::int16_t> yTop2(count), yBottom2(count), cbPair2(half), crPair2(half);
-      convertRowPairTo420(pixels.data(), below.data(), count, order, yTop.data(), yBottom.data(),
+      ConvertRowPairTo420(pixels.data(), below.data(), count, order, yTop.data(), yBottom.data(),
                           cbPair.data(), crPair.data());
-      convertRowPairTo420Scalar(pixels.data(), below.data(), count, order, yTop2.data(), yBottom2.data(),
+      ConvertRowPairTo420Scalar(pixels.data(), below.data(), count, order, yTop2.data(), yBottom2.data(),
                                 cbPair2.data(), crPair2.data());
       EXPECT_EQ(yTop, y2) << count;
       EXPECT_EQ(yTop, yTop2) << count;
@@ -328,10 +328,10 @@ TEST(JpegColour, ChromaOf420SumsEachSquare) {
   for (auto& b : top) b = static_cast<std::uint8_t>(random());
   for (auto& b : bottom) b = static_cast<std::uint8_t>(random());
   std::vector<std::int16_t> y(count), cbTop(count), crTop(count), cbBottom(count), crBottom(count);
-  convertRowToYCbCr(top.data(), count, PixelOrder::Bgr, y.data(), cbTop.data(), crTop.data());
-  convertRowToYCbCr(bottom.data(), count, PixelOrder::Bgr, y.data(), cbBottom.data(), crBottom.data());
+  ConvertRowToYCbCr(top.data(), count, PixelOrder::Bgr, y.data(), cbTop.data(), crTop.data());
+  ConvertRowToYCbCr(bottom.data(), count, PixelOrder::Bgr, y.data(), cbBottom.data(), crBottom.data());
   std::vector<std::int16_t> yTop(count), yBottom(count), cb(14), cr(14);
-  convertRowPairTo420(top.data(), bottom.data(), count, PixelOrder::Bgr, yTop.data(), yBottom.data(),
+  ConvertRowPairTo420(top.data(), bottom.data(), count, PixelOrder::Bgr, yTop.data(), yBottom.data(),
                       cb.data(), cr.data());
   for (int j = 0; j < 14; ++j) {
     const int right = std::min(2 * j + 1, count - 1);
@@ -345,10 +345,10 @@ TEST(JpegColour, ChromaOf420SumsEachSquare) {
 TEST(JpegColour, DownsamplingSumsNeighbours) {
   std::vector<std::int16_t> row0(32), out(16);
   for (int i = 0; i < 32; ++i) row0[i] = static_cast<std::int16_t>(i * 30 - 1000);
-  downsample2x1(row0.data(), 16, out.data());
+  Downsample2x1(row0.data(), 16, out.data());
   for (int i = 0; i < 16; ++i) EXPECT_EQ(out[i], row0[2 * i] + row0[2 * i + 1]);
   std::int16_t edge[8] = {5, 9, 0, 0, 0, 0, 0, 0};
-  replicateRightEdge(edge, 2, 8);
+  ReplicateRightEdge(edge, 2, 8);
   EXPECT_EQ(edge[7], 9);
 }
 
@@ -379,21 +379,21 @@ TEST(JpegOutput, LargeOutputGoesToTheSinkInPiecesAndFailuresStopTheEncoder) {
   settings.quality = 95;
 
   JpegOutputBuffer whole;
-  ASSERT_EQ(encodeJpeg(image, settings, whole), EncodeResult::Ok);
+  ASSERT_EQ(EncodeJpeg(image, settings, whole), EncodeResult::Ok);
 
   Collector collector;
   JpegOutputBuffer pieces;
-  pieces.setSink(&Collector::take, &collector, 8192);
-  ASSERT_EQ(encodeJpeg(image, settings, pieces), EncodeResult::Ok);
-  ASSERT_TRUE(pieces.drainToSink());
+  pieces.SetSink(&Collector::take, &collector, 8192);
+  ASSERT_EQ(EncodeJpeg(image, settings, pieces), EncodeResult::Ok);
+  ASSERT_TRUE(pieces.DrainToSink());
   EXPECT_GT(collector.calls, 2);
   EXPECT_EQ(collector.bytes, std::vector<unsigned char>(whole.data(), whole.data() + whole.size()));
 
   Collector refusing;
   refusing.refuse = true;
   JpegOutputBuffer failing;
-  failing.setSink(&Collector::take, &refusing, 8192);
-  EXPECT_EQ(encodeJpeg(image, settings, failing), EncodeResult::OutputFailed);
+  failing.SetSink(&Collector::take, &refusing, 8192);
+  EXPECT_EQ(EncodeJpeg(image, settings, failing), EncodeResult::OutputFailed);
   EXPECT_EQ(refusing.calls, 1);
 }
 
@@ -405,11 +405,11 @@ TEST(JpegEncoder, RefusesWhatItCannotRead) {
   image.height = 1;
   image.rowBytes = 2;  // shorter than one pixel
   JpegOutputBuffer out;
-  EXPECT_EQ(encodeJpeg(image, EncodeSettings{}, out), EncodeResult::InvalidArgument);
+  EXPECT_EQ(EncodeJpeg(image, EncodeSettings{}, out), EncodeResult::InvalidArgument);
   image.rowBytes = 3;
   EncodeSettings settings;
   settings.quality = 0;
-  EXPECT_EQ(encodeJpeg(image, settings, out), EncodeResult::InvalidArgument);
+  EXPECT_EQ(EncodeJpeg(image, settings, out), EncodeResult::InvalidArgument);
   EXPECT_EQ(out.size(), 0u);
 }
 

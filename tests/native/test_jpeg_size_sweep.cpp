@@ -72,8 +72,8 @@ TEST(JpegSizeSweep, RandomSizesAndSettingsEncodeAndDecode) {
                              std::to_string(settings.quality) + " layout " + std::to_string(layout) +
                              " pad " + std::to_string(pad);
 
-    out.clear();
-    ASSERT_EQ(encodeJpeg(image, settings, out), EncodeResult::Ok) << what;
+    out.Clear();
+    ASSERT_EQ(EncodeJpeg(image, settings, out), EncodeResult::Ok) << what;
     DecodedPicture decoded;
     std::string error;
     ASSERT_TRUE(reference.decode(out.data(), out.size(), decoded, &error)) << what << ": " << error;

@@ -11,7 +11,9 @@
 namespace lumavex {
 namespace {
 
-WorkAhead::Body Maker(std::atomic<int>& made, int failAt = -1, int throwAt = -1) {
+using BytesAhead = WorkAhead<std::vector<std::uint8_t>>;
+
+BytesAhead::Body Maker(std::atomic<int>& made, int failAt = -1, int throwAt = -1) {
   return [&made, failAt, throwAt](const auto& loop) {
     loop([&made, failAt, throwAt](int i, std::vector<std::uint8_t>& out) {
       if (i == throwAt) throw std::runtime_error("gone");
@@ -24,15 +26,15 @@ WorkAhead::Body Maker(std::atomic<int>& made, int failAt = -1, int throwAt = -1)
 
 TEST(WorkAhead, HandsOutEveryItemInOrderWithItsOwnBytes) {
   std::atomic<int> made{0};
-  WorkAhead ahead(100, 3, Maker(made, 42));
+  BytesAhead ahead(100, 3, Maker(made, 42));
   std::vector<std::uint8_t> out;
   for (int i = 0; i < 100; ++i) {
-    const WorkAhead::Taken taken = ahead.Take(i, out);
+    const BytesAhead::Taken taken = ahead.Take(i, out);
     if (i == 42) {
-      EXPECT_EQ(taken, WorkAhead::Taken::Failed);
+      EXPECT_EQ(taken, BytesAhead::Taken::Failed);
       continue;
     }
-    ASSERT_EQ(taken, WorkAhead::Taken::Made) << i;
+    ASSERT_EQ(taken, BytesAhead::Taken::Made) << i;
     ASSERT_EQ(out,
               std::vector<std::uint8_t>(static_cast<std::size_t>(i % 7) + 1, static_cast<std::uint8_t>(i)));
   }
@@ -41,34 +43,34 @@ TEST(WorkAhead, HandsOutEveryItemInOrderWithItsOwnBytes) {
 
 TEST(WorkAhead, OutOfOrderOrOutOfRangeIsLeftToTheCaller) {
   std::atomic<int> made{0};
-  WorkAhead ahead(5, 2, Maker(made));
+  BytesAhead ahead(5, 2, Maker(made));
   std::vector<std::uint8_t> out;
-  EXPECT_EQ(ahead.Take(1, out), WorkAhead::Taken::NotAhead);
-  EXPECT_EQ(ahead.Take(-1, out), WorkAhead::Taken::NotAhead);
-  EXPECT_EQ(ahead.Take(5, out), WorkAhead::Taken::NotAhead);
-  EXPECT_EQ(ahead.Take(0, out), WorkAhead::Taken::Made);
-  EXPECT_EQ(ahead.Take(1, out), WorkAhead::Taken::Made);
+  EXPECT_EQ(ahead.Take(1, out), BytesAhead::Taken::NotAhead);
+  EXPECT_EQ(ahead.Take(-1, out), BytesAhead::Taken::NotAhead);
+  EXPECT_EQ(ahead.Take(5, out), BytesAhead::Taken::NotAhead);
+  EXPECT_EQ(ahead.Take(0, out), BytesAhead::Taken::Made);
+  EXPECT_EQ(ahead.Take(1, out), BytesAhead::Taken::Made);
 }
 
 TEST(WorkAhead, AThreadThatDiesLeavesTheRestToTheCallerWithoutHanging) {
   std::atomic<int> made{0};
-  WorkAhead ahead(10, 4, Maker(made, -1, 3));
+  BytesAhead ahead(10, 4, Maker(made, -1, 3));
   std::vector<std::uint8_t> out;
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(ahead.Take(i, out), WorkAhead::Taken::Made);
-  for (int i = 3; i < 10; ++i) EXPECT_EQ(ahead.Take(i, out), WorkAhead::Taken::NotAhead);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(ahead.Take(i, out), BytesAhead::Taken::Made);
+  for (int i = 3; i < 10; ++i) EXPECT_EQ(ahead.Take(i, out), BytesAhead::Taken::NotAhead);
 }
 
 TEST(WorkAhead, StoppingEarlyEndsTheThreadAndMakesNoMoreThanAllowedAhead) {
   std::atomic<int> made{0};
   {
-    WorkAhead ahead(1000, 4, Maker(made));
+    BytesAhead ahead(1000, 4, Maker(made));
     std::vector<std::uint8_t> out;
-    EXPECT_EQ(ahead.Take(0, out), WorkAhead::Taken::Made);
+    EXPECT_EQ(ahead.Take(0, out), BytesAhead::Taken::Made);
   }  // joins here; a thread still waiting for room would hang this test
   EXPECT_LE(made, 1 + 4);
-  WorkAhead empty(0, 4, Maker(made));
+  BytesAhead empty(0, 4, Maker(made));
   std::vector<std::uint8_t> out;
-  EXPECT_EQ(empty.Take(0, out), WorkAhead::Taken::NotAhead);
+  EXPECT_EQ(empty.Take(0, out), BytesAhead::Taken::NotAhead);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "app/form1.h"
+#include "imaging/win32/image_picture.h"
 #include "platform/controls.h"
 #include "platform/kernel.h"
 #include "platform/picture.h"
@@ -77,13 +78,11 @@ inline ::testing::AssertionResult ShowsDemoPane(const std::string& path, int tol
   const SIZE size = PictureSizePixels(picture.get());
   if (size.cx != 163 || size.cy != 123)
     return ::testing::AssertionFailure() << path << " is " << size.cx << "x" << size.cy;
-  std::string rows;
-  if (!ReadBitmapPixels24(PictureBitmap(picture.get()), size.cx, size.cy, rows))
+  Image image;
+  if (!ImageOfPicture(picture.get(), image))
     return ::testing::AssertionFailure() << "cannot read the pixels of " << path;
-  const int stride = (3 * size.cx + 3) & ~3;
   for (const PaneProbe& p : kPaneProbes) {
-    const auto* px =
-        reinterpret_cast<const unsigned char*>(rows.data()) + (size.cy - 1 - p.y) * stride + 3 * p.x;
+    const unsigned char* px = image.RowFromTop(p.y) + 3 * p.x;
     const int b = px[0], g = px[1], r = px[2];
     if (std::abs(r - GetRValue(p.colour)) > tolerance || std::abs(g - GetGValue(p.colour)) > tolerance ||
         std::abs(b - GetBValue(p.colour)) > tolerance)

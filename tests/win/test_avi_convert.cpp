@@ -522,7 +522,7 @@ TEST_P(BothOutputs, FolderAndTargetInAnyScript) {
     std::vector<std::string> names;
     void Frames(const std::vector<std::string>& n) override { names = n; }
     void Current(int) override {}
-    void Preview(const std::vector<std::uint8_t>&) override {}
+    void Preview(const Image&) override {}
     void Message(const std::string& text, MessageIcon icon) override { ShowMessage(text, icon); }
   } view;
   ConversionRequest request;

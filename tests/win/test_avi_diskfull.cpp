@@ -104,7 +104,7 @@ class AviOntoFullVolume : public ::testing::TestWithParam<AviOutput> {
       void Current(int index) override {
         if (index == 0 && onFirst) std::exchange(onFirst, nullptr)();
       }
-      void Preview(const std::vector<std::uint8_t>&) override {}
+      void Preview(const Image&) override {}
       void Message(const std::string& text, MessageIcon icon) override { ShowMessage(text, icon); }
     } view;
     view.onFirst = std::move(onFirstFrame);

@@ -3,6 +3,7 @@
 #include <ole2.h>
 
 #include "imaging/win32/capture.h"
+#include "imaging/win32/image_picture.h"
 #include "platform/gdi.h"
 #include "platform/picture.h"
 #include "support/win_test_support.h"
@@ -72,8 +73,9 @@ TEST_F(Capture, CopiesTheScreenRectangleExactly) {
   EXPECT_EQ(size.cy, h);
   EXPECT_EQ(PicturePalette(picture.get()), nullptr);  // no palette on a true-colour screen
 
-  std::string rows;
-  ASSERT_TRUE(ReadBitmapPixels24(PictureBitmap(picture.get()), w, h, rows));
+  Image image;
+  ASSERT_TRUE(ImageOfBitmap(PictureBitmap(picture.get()), image));
+  const std::vector<std::uint8_t>& rows = image.pixels();
   const int stride = (w * 3 + 3) & ~3;
   int wrong = 0;
   for (int py = 0; py < h; ++py) {
@@ -91,8 +93,9 @@ TEST_F(Capture, OnePixelCaptureIsThatScreenPixel) {
   PatternWindow pattern(600, 100, 10, 10);
   ASSERT_TRUE(test::PumpUntil([&] { return test::ScreenPixel(609, 109) == PatternWindow::kColours[3]; }));
   Picture picture = CaptureWindow(nullptr, 601, 101, 1, 1);
-  std::string rows;
-  ASSERT_TRUE(ReadBitmapPixels24(PictureBitmap(picture.get()), 1, 1, rows));
+  Image image;
+  ASSERT_TRUE(ImageOfBitmap(PictureBitmap(picture.get()), image));
+  const std::vector<std::uint8_t>& rows = image.pixels();
   EXPECT_EQ(static_cast<unsigned char>(rows[2]), GetRValue(PatternWindow::kColours[0]));
   EXPECT_EQ(static_cast<unsigned char>(rows[1]), GetGValue(PatternWindow::kColours[0]));
   EXPECT_EQ(static_cast<unsigned char>(rows[0]), GetBValue(PatternWindow::kColours[0]));
@@ -110,8 +113,9 @@ TEST_F(Capture, CapturesAreIndependentAndReleaseTheirHandles) {
     ASSERT_TRUE(first && second);
     EXPECT_NE(PictureBitmap(first.get()), PictureBitmap(second.get()));
     first.reset();
-    std::string rows;
-    ASSERT_TRUE(ReadBitmapPixels24(PictureBitmap(second.get()), 20, 20, rows));
+    Image image;
+    ASSERT_TRUE(ImageOfBitmap(PictureBitmap(second.get()), image));
+    const std::vector<std::uint8_t>& rows = image.pixels();
     EXPECT_EQ(static_cast<unsigned char>(rows[2]), GetRValue(PatternWindow::kColours[2]));  // bottom-left
   }
   for (int i = 0; i < 500; ++i) CaptureWindow(nullptr, 500, 500, 20, 20);

@@ -13,6 +13,7 @@
 
 #include "imaging/win32/capture.h"
 #include "imaging/win32/dib_section.h"
+#include "imaging/win32/image_picture.h"
 #include "platform/gdi.h"
 #include "platform/picture.h"
 #include "support/win_test_support.h"
@@ -280,8 +281,9 @@ TEST_F(DibSection, CopyAsBitmapPutsTheSectionOnTheClipboard) {
 
   ASSERT_TRUE(::OpenClipboard(nullptr));
   const auto bitmap = static_cast<HBITMAP>(::GetClipboardData(CF_BITMAP));
-  std::string rows;
-  const bool read = bitmap && ReadBitmapPixels24(bitmap, 24, 12, rows);
+  Image image;
+  const bool read = bitmap && ImageOfBitmap(bitmap, image);
+  const std::vector<std::uint8_t>& rows = image.pixels();
   ::CloseClipboard();
   ASSERT_TRUE(read);
   // Bottom-up rows of 72 bytes; compare the top-left and bottom-right pixels.

@@ -11,6 +11,7 @@
 
 #include "imaging/win32/capture.h"
 #include "imaging/win32/jpeg_frame_writer.h"
+#include "imaging/win32/image_picture.h"
 #include "platform/files.h"
 #include "platform/picture.h"
 #include "support/win_test_support.h"
@@ -154,8 +155,9 @@ TEST_F(JpegFrameWriter, WrittenFileShowsThePictureUprightWithColoursInPlace) {
   const SIZE size = PictureSizePixels(decoded.get());
   ASSERT_EQ(size.cx, 163);
   ASSERT_EQ(size.cy, 123);
-  std::string rows;
-  ASSERT_TRUE(ReadBitmapPixels24(PictureBitmap(decoded.get()), 163, 123, rows));
+  Image image;
+  ASSERT_TRUE(ImageOfBitmap(PictureBitmap(decoded.get()), image));
+  const std::vector<std::uint8_t>& rows = image.pixels();
   const std::size_t stride = 492;
   for (int q = 0; q < 4; ++q) {
     const int x = q % 2 ? 122 : 40;  // quadrant centres, y from the top

@@ -69,8 +69,8 @@ bool benchmark(const DibPixels& pixels, const std::string& outputPath, Row& row)
   settings.quality = kQuality;
   lumavex::jpeg::JpegOutputBuffer buffer;
   const auto encodeOurs = [&] {
-    buffer.clear();
-    return lumavex::jpeg::encodeJpeg(image, settings, buffer) == lumavex::jpeg::EncodeResult::Ok;
+    buffer.Clear();
+    return lumavex::jpeg::EncodeJpeg(image, settings, buffer) == lumavex::jpeg::EncodeResult::Ok;
   };
 
   // TurboJPEG, to a preallocated buffer, reading the same bottom-up BGR rows.

@@ -166,7 +166,7 @@ int Run(int ticks) {
     jpeg::EncodeSettings settings;
     settings.quality = 70;
     jpeg::JpegOutputBuffer out(16384);
-    jpeg::encodeJpeg(image, settings, out);
+    jpeg::EncodeJpeg(image, settings, out);
   });
   // New names in a folder of their own, as a recording makes them: Wine
   // looks a missing name up by reading the whole folder.

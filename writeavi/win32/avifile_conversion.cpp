@@ -10,6 +10,7 @@
 #include "writeavi/win32/conversion_paths.h"
 #include "writeavi/conversion_summary.h"
 #include "writeavi/win32/frame_through_disk.h"
+#include "base/file.h"
 #include "platform/avi_handles.h"
 #include "platform/files.h"
 #include "platform/kernel.h"
@@ -58,6 +59,14 @@ struct Progress {
   ConversionSummary summary;
 };
 
+// The AVI services' own handler for AVI files, named because the part
+// file's extension does not tell it (the services take it as writable).
+CLSID* AviFileHandler() {
+  // CLSID_AVIFile, which the import libraries do not define.
+  static CLSID handler = {0x00020000, 0, 0, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
+  return &handler;
+}
+
 bool IsUncompressed(const AVICOMPRESSOPTIONS& options) {
   return options.fccHandler == 0 || options.fccHandler == comptypeDIB ||
          options.fccHandler == mmioFOURCC('d', 'i', 'b', ' ');
@@ -71,20 +80,19 @@ bool SpelledByCodePage(const std::string& path) {
   return n > 0 && !lost;
 }
 
-// Where the video is written: a temporary beside the target, moved into
-// place once complete, so that the target is a whole video or stays as it
-// was. The AVI services choose the file type by the extension, so the
-// temporary ends in ".avi". They reach their files through the multimedia
-// I/O's 8-bit file calls (Wine's do), so a name the code page cannot spell
-// (or one too long) is written in the temporary folder instead.
+// Where the video is written: the part file beside the target, put in place
+// once complete, so that the target is a whole video or stays as it was.
+// The AVI services reach their files through the multimedia I/O's 8-bit
+// file calls (Wine's do), so for a name the code page cannot spell (or one
+// too long) the part file is written in the temporary folder instead.
 std::string WritingPath(const std::string& target) {
-  const std::string beside = target + ".part.avi";
+  const std::string beside = PartPathOf(target);
   if (SpelledByCodePage(beside) && Widen(beside).size() < MAX_PATH) return beside;
   wchar_t folder[MAX_PATH + 1] = {};
   const DWORD n = ::GetTempPathW(MAX_PATH + 1, folder);
   if (n == 0 || n > MAX_PATH) return target;
   const std::string path = Narrow(folder) + "lumavex-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                           std::to_string(::GetTickCount64()) + ".avi";
+                           std::to_string(::GetTickCount64()) + kPartSuffix;
   return SpelledByCodePage(path) ? path : target;
 }
 
@@ -124,10 +132,11 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
                     AviSession& avi, cDib& dib, Progress& progress) {
   ConversionView& view = in.view;
   PAVIFILE file = nullptr;
-  HRESULT last = TargetTakesWrites(in.target) ? 0 : AVIERR_FILEOPEN;
-  if (last == 0) last = ::AVIFileOpenW(&file, Widen(path).c_str(), kCreateForWriting, nullptr);
+  HRESULT last = TargetTakesWrites(in.target) ? S_OK : AVIERR_FILEOPEN;
+  // The handler is named: the part file's name does not end in ".avi".
+  if (SUCCEEDED(last)) last = ::AVIFileOpenW(&file, Widen(path).c_str(), kCreateForWriting, AviFileHandler());
   avi.file.reset(file);
-  if (last != 0) {
+  if (FAILED(last)) {
     view.Message("Can't open File to write, try to use different name to save.", MessageIcon::None);
     return Outcome::OpenFailed;
   }
@@ -161,7 +170,7 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
   PAVISTREAM stream = nullptr;
   last = ::AVIFileCreateStreamW(avi.file.get(), &stream, &header);
   avi.uncompressed.reset(stream);
-  if (last != 0) {
+  if (FAILED(last)) {
     view.Message("Error in Creating  Avi file Stream", MessageIcon::None);
     return Outcome::Failed;
   }
@@ -177,12 +186,12 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
   PAVISTREAM compressed = nullptr;
   last = ::AVIMakeCompressedStream(&compressed, avi.uncompressed.get(), avi.options.record(), nullptr);
   avi.compressed.reset(compressed);
-  if (last != 0) {
+  if (FAILED(last)) {
     view.Message("Error in making Compressed Avi, Try with uncompressed avi", MessageIcon::None);
     return Outcome::Failed;
   }
   last = ::AVIStreamSetFormat(avi.compressed.get(), 0, dib.PointerToBitmapInfo(), dib.SizeBitmapInfo());
-  if (last != 0) {
+  if (FAILED(last)) {
     view.Message("Error setting Avi stream format", MessageIcon::None);
     return Outcome::Failed;
   }
@@ -224,7 +233,7 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
     LONG bytes = 0;
     last = ::AVIStreamWrite(avi.compressed.get(), i, 1, dib.PointerToBits(), dib.SizeImage(), AVIIF_KEYFRAME,
                             nullptr, &bytes);
-    if (last != 0) {
+    if (FAILED(last)) {
       frames.ShowLatest();
       view.Message("Error writing Avi stream", MessageIcon::None);
       return Outcome::Failed;
@@ -246,22 +255,23 @@ bool WrittenFileHolds(const std::string& path, const Progress& progress) {
       (static_cast<std::uint64_t>(attributes.nFileSizeHigh) << 32) | attributes.nFileSizeLow;
   if (size < progress.bytes) return false;
   PAVIFILE raw = nullptr;
-  if (::AVIFileOpenW(&raw, Widen(path).c_str(), OF_READ | OF_SHARE_DENY_WRITE, nullptr) != 0) return false;
+  if (FAILED(::AVIFileOpenW(&raw, Widen(path).c_str(), OF_READ | OF_SHARE_DENY_WRITE, AviFileHandler())))
+    return false;
   UniqueAviFile file(raw);
   PAVISTREAM rawStream = nullptr;
-  if (::AVIFileGetStream(file.get(), &rawStream, streamtypeVIDEO, 0) != 0) return false;
+  if (FAILED(::AVIFileGetStream(file.get(), &rawStream, streamtypeVIDEO, 0))) return false;
   UniqueAviStream stream(rawStream);
   if (::AVIStreamLength(stream.get()) != progress.frames) return false;
   LONG bytes = 0;
   return progress.frames == 0 ||
-         (::AVIStreamRead(stream.get(), progress.frames - 1, 1, nullptr, 0, &bytes, nullptr) == 0 &&
+         (SUCCEEDED(::AVIStreamRead(stream.get(), progress.frames - 1, 1, nullptr, 0, &bytes, nullptr)) &&
           bytes > 0);
 }
 
-// Moves the video written elsewhere to its target.
+// Puts the finished video in place; a video written at the target itself
+// (when no part file could be named) is there already.
 bool PutInPlace(const std::string& path, const std::string& target) {
-  return path == target || ::MoveFileExW(Widen(path).c_str(), Widen(target).c_str(),
-                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+  return path == target || ReplaceWithFinished(path, target);
 }
 
 void RemoveBrokenFile(const ConversionInput& in, const std::string& path) {

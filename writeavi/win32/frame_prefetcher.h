@@ -5,10 +5,10 @@
 // component's JPEG decoder takes is decoded there; for anything else Take()
 // says so and the conversion decodes it itself, on its own thread, where it
 // also reports what it cannot read.
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "imaging/image.h"
 #include "writeavi/work_ahead.h"
 
 namespace lumavex {
@@ -20,15 +20,14 @@ class FramePrefetcher {
   explicit FramePrefetcher(std::vector<std::string> paths);
 
   // Frame `index`, taken in order 0, 1, 2, ...: waits until it is decoded and
-  // swaps its BMP file into `bmp`. False when the thread did not decode it
-  // (not a JPEG file, unreadable, no thread); `bmp` is then unspecified.
-  bool Take(int index, std::vector<std::uint8_t>& bmp) {
-    return ahead_.Take(index, bmp) == WorkAhead::Taken::Made;
-  }
+  // swaps its picture into `picture`. False when the thread did not decode
+  // it (not a JPEG file, unreadable, no thread); `picture` is then
+  // unspecified.
+  bool Take(int index, Image& picture) { return ahead_.Take(index, picture) == AheadTaken::Made; }
 
  private:
   const std::vector<std::string> paths_;
-  WorkAhead ahead_;  // last: its thread reads paths_
+  WorkAhead<Image> ahead_;  // last: its thread reads paths_
 };
 
 }  // namespace lumavex

@@ -1,10 +1,11 @@
 #include "writeavi/win32/frame_through_disk.h"
 
+#include <new>
 #include <utility>
 
 #include "imaging/cdib.h"
-#include "writeavi/win32/convert_folder.h"
-#include "imaging/fitted_frame.h"
+#include "imaging/fit_picture.h"
+#include "writeavi/conversion_view.h"
 
 namespace lumavex {
 
@@ -24,25 +25,24 @@ void FrameThroughDisk::ShowLatest() {
   if (display_.Behind()) display_.Show(display_.latest(), frame_);
 }
 
-FrameThroughDisk::FitResult FrameThroughDisk::Fit() {
-  int width = 0, height = 0;
-  if (width_ <= 0 || (BmpSize(frame_, width, height) && width == width_ && height == height_))
-    return FitResult::SameSize;
-  return FitBmp24(frame_, width_, height_, frame_) ? FitResult::Fitted : FitResult::Unfit;
-}
-
 FrameLoad FrameThroughDisk::Load(int index, const std::string& framePath, cDib& dib, bool show) {
   // What the other thread could not decode is tried here, with every kind of
   // picture file the platform reads.
   const bool decoded = (ahead_ && ahead_->Take(index, scratch_)) || decoder_.Decode(framePath, scratch_);
   if (!decoded) return FrameLoad::Unreadable;
-  frame_.swap(scratch_);
-  const FitResult fit = Fit();
-  // A picture that cannot be fitted (far too large) is no frame of this video.
-  if (fit == FitResult::Unfit) {
-    frame_.swap(scratch_);  // the display may still need the frame before
-    return FrameLoad::Unreadable;
+  bool fitted = false;
+  if (width_ > 0 && (scratch_.width() != width_ || scratch_.height() != height_)) {
+    // A picture that cannot be fitted (far too large) is no frame of this video.
+    try {
+      if (!FitImage(scratch_, width_, height_, fitted_)) return FrameLoad::Unreadable;
+    } catch (const std::bad_alloc&) {
+      return FrameLoad::Unreadable;
+    }
+    scratch_.swap(fitted_);
+    fitted = true;
   }
+  // The frame before stays in frame_ until now: the display may need it.
+  frame_.swap(scratch_);
   if (show) display_.Frame(index, frame_);
   // Without a fresh temporary file the reader would hand back an older frame.
   if (!temp_.Write(frame_)) {
@@ -50,11 +50,13 @@ FrameLoad FrameThroughDisk::Load(int index, const std::string& framePath, cDib& 
     view_.Message("Could not write the temporary frame file:\r\n" + temp_.path(), MessageIcon::Exclamation);
     return FrameLoad::Failed;
   }
+  // The reader keeps its own messages; during a conversion the view shows them.
+  dib.ReportTo([this](const std::string& text, MessageIcon icon) { view_.Message(text, icon); });
   if (!dib.CreateFromFile(temp_.path())) {
     ShowLatest();
     return FrameLoad::Failed;
   }
-  return fit == FitResult::Fitted ? FrameLoad::Fitted : FrameLoad::Loaded;
+  return fitted ? FrameLoad::Fitted : FrameLoad::Loaded;
 }
 
 }  // namespace lumavex

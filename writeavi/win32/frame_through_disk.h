@@ -3,13 +3,13 @@
 // video's size when it has another, show it, save it as the temporary BMP
 // file and read that back, so that the reader's buffers hold exactly what
 // the BMP file of the frame holds.
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "writeavi/encoding_display.h"
+#include "imaging/image.h"
 #include "imaging/win32/frame_decoder.h"
+#include "writeavi/encoding_display.h"
 #include "writeavi/win32/frame_prefetcher.h"
 #include "writeavi/win32/temp_frame_file.h"
 
@@ -27,7 +27,8 @@ enum class FrameLoad {
 
 class FrameThroughDisk {
  public:
-  // `view` shows the frames; the temporary file is `tempPath`.
+  // `view` shows the frames and hears the reader's messages; the temporary
+  // file is `tempPath`.
   FrameThroughDisk(ConversionView& view, std::string tempPath);
 
   // From here on, frames are decoded ahead on another thread: frame i of
@@ -47,19 +48,15 @@ class FrameThroughDisk {
   void Select(int index) { display_.Select(index); }
 
  private:
-  enum class FitResult { SameSize, Fitted, Unfit };
-  // Replaces frame_ by its picture fitted into width_ x height_ when it has
-  // another size.
-  FitResult Fit();
-
   ConversionView& view_;
   FrameDecoder decoder_;
   std::unique_ptr<FramePrefetcher> ahead_;
   EncodingDisplay display_;
   TempFrameFile temp_;
   int width_ = 0, height_ = 0;
-  std::vector<std::uint8_t> frame_;    // BMP file of the last frame decoded
-  std::vector<std::uint8_t> scratch_;  // the frame being decoded
+  Image frame_;    // the last frame decoded
+  Image scratch_;  // the frame being decoded
+  Image fitted_;
 };
 
 }  // namespace lumavex

@@ -3,18 +3,21 @@
 // one that cannot be read is replaced by the frame before it, one of another
 // size is decoded, fitted and encoded again.
 #include <cstdint>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "writeavi/win32/conversion_paths.h"
 #include "writeavi/conversion_summary.h"
 #include "writeavi/encoding_display.h"
-#include "imaging/fitted_frame.h"
+#include "imaging/fit_picture.h"
+#include "imaging/image.h"
+#include "imaging/image_jpeg.h"
 #include "imaging/win32/frame_decoder.h"
 #include "imaging/jpeg_frame_check.h"
 #include "avi/mjpeg_avi_writer.h"
 #include "base/part_file.h"
-#include "imaging/jpeg/jpeg_encoder.h"
+#include "imaging/jpeg/jpeg_output_buffer.h"
 #include "platform/files.h"
 
 namespace lumavex {
@@ -30,18 +33,15 @@ class Refitter {
       : decoder_(decoder), width_(width), height_(height) {}
 
   bool Refit(const std::vector<std::uint8_t>& jpeg, std::vector<std::uint8_t>& out) {
-    if (!decoder_.DecodeJpegData(jpeg.data(), jpeg.size(), bmp_) || !FitBmp24(bmp_, width_, height_, fitted_))
+    try {
+      if (!decoder_.DecodeJpeg(jpeg.data(), jpeg.size(), decoded_) ||
+          !FitImage(decoded_, width_, height_, fitted_))
+        return false;
+    } catch (const std::bad_alloc&) {
       return false;
-    jpeg::SourceImage image;
-    image.pixels = fitted_.data() + 54;
-    image.width = width_;
-    image.height = height_;
-    image.rowBytes = static_cast<std::ptrdiff_t>((fitted_.size() - 54) / static_cast<std::size_t>(height_));
-    image.bottomUp = true;
-    jpeg::EncodeSettings settings;
-    settings.quality = kRefitQuality;
-    encoded_.clear();
-    if (jpeg::encodeJpeg(image, settings, encoded_) != jpeg::EncodeResult::Ok) return false;
+    }
+    encoded_.Clear();
+    if (!EncodeImageJpeg(fitted_, kRefitQuality, encoded_)) return false;
     out.assign(encoded_.data(), encoded_.data() + encoded_.size());
     return true;
   }
@@ -49,14 +49,14 @@ class Refitter {
  private:
   FrameDecoder& decoder_;
   int width_, height_;
-  std::vector<std::uint8_t> bmp_, fitted_;
+  Image decoded_, fitted_;
   jpeg::JpegOutputBuffer encoded_;
 };
 
-// Shows frame `index` when the display is due, decoding it for the preview.
+// Shows frame `index`, decoding it for the preview.
 void ShowFrame(EncodingDisplay& display, FrameDecoder& decoder, int index,
-               const std::vector<std::uint8_t>& jpeg, std::vector<std::uint8_t>& bmp) {
-  if (decoder.DecodeJpegData(jpeg.data(), jpeg.size(), bmp)) display.Show(index, bmp);
+               const std::vector<std::uint8_t>& jpeg, Image& picture) {
+  if (decoder.DecodeJpeg(jpeg.data(), jpeg.size(), picture)) display.Show(index, picture);
 }
 
 }  // namespace
@@ -112,7 +112,8 @@ void WriteMotionJpeg(const ConversionInput& in) {
     FrameDecoder decoder;
     Refitter refitter(decoder, first.width, first.height);
     EncodingDisplay display(view);
-    std::vector<std::uint8_t> refitted, preview;
+    std::vector<std::uint8_t> refitted;
+    Image preview;
     written = true;
     for (int i = 0; i < count && written; ++i) {
       std::vector<std::uint8_t>* frame = &previous;
@@ -131,7 +132,8 @@ void WriteMotionJpeg(const ConversionInput& in) {
       } else {
         summary.Replaced(path);
       }
-      if (display.Due(i)) ShowFrame(display, decoder, i, *frame, preview);
+      display.Encoding(i);
+      if (display.Due()) ShowFrame(display, decoder, i, *frame, preview);
       written = writer.AddFrame(frame->data(), frame->size());
       if (!written) display.Select(i);
       if (frame != &previous) previous.swap(*frame);

@@ -6,8 +6,8 @@
 // at any time; it stays in the folder afterwards with the last frame.
 #include <cstdint>
 #include <string>
-#include <vector>
 
+#include "imaging/image.h"
 #include "platform/kernel.h"
 
 namespace lumavex {
@@ -16,10 +16,10 @@ class TempFrameFile {
  public:
   explicit TempFrameFile(std::string path) : path_(std::move(path)) {}
 
-  // Makes `bytes` the whole content of the file (creating it, or replacing
-  // what an earlier conversion left, on the first write). False when the
-  // file cannot be created or written.
-  bool Write(const std::vector<std::uint8_t>& bytes);
+  // Makes the BMP file of `picture` the whole content of the file (creating
+  // it, or replacing what an earlier conversion left, on the first write).
+  // False when the file cannot be created or written.
+  bool Write(const Image& picture);
 
   const std::string& path() const { return path_; }
 
