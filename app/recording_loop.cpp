@@ -9,6 +9,7 @@
 #include "imaging/win32/dib_section.h"
 #include "imaging/win32/jpeg_frame_writer.h"
 #include "imaging/win32/picture_bmp.h"
+#include "base/file.h"
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "recording/win32/locale_clock.h"
@@ -24,15 +25,14 @@ constexpr int kJpegQuality = 70;
 // The save folder as typed now, with its volume's free space when the
 // platform can tell it (a missing folder cannot; its failure shows later).
 SaveFolder ReadSaveFolder(const Form1& form) {
-  SaveFolder save{ControlText(form.txtPath), std::nullopt};
-  std::uint64_t bytes = 0;
-  if (FreeSpaceOfVolume(save.path, bytes)) save.freeBytes = bytes;
-  return save;
+  const std::string path = ControlText(form.txtPath);
+  return SaveFolder{path, FreeSpaceOfVolume(path)};
 }
 
-// The controls go back to the window before any message is shown: a halted
-// timer must already be off while the message box runs its modal loop.
-void Finish(Form1& form, const std::optional<UserMessage>& message) {
+// Writes the state's controls back to the window, then shows the message,
+// if any: a halted timer must already be off while the message box runs its
+// modal loop.
+void ShowOutcome(Form1& form, const std::optional<UserMessage>& message) {
   ShowRecordingControls(form, form.recording.Controls());
   if (message) ShowMessage(message->text, message->icon);
 }
@@ -53,7 +53,7 @@ std::optional<UserMessage> CaptureAndWrite(Form1& form, const SelectedWebcam& ro
   if (!picture) {
     // CaptureWindow has told the user already; halt as after a failed JPEG
     // write rather than stack up one message per tick.
-    state.JpegFailed();
+    state.FrameFailed();
     return std::nullopt;
   }
 
@@ -70,10 +70,10 @@ std::optional<UserMessage> CaptureAndWrite(Form1& form, const SelectedWebcam& ro
     section.CreateFromPicture(picture.get());
     // A frame of this number from before a Reset goes first, even if this
     // write fails; a missing file is no error here.
-    DeleteFileAt(paths.jpg);
+    RemoveFileUtf8(paths.jpg);
     // On failure the writer has shown its own warning.
     if (!SavePictureAsJpeg(section, paths.jpg, kJpegQuality)) {
-      state.JpegFailed();
+      state.FrameFailed();
       return std::nullopt;
     }
   }
@@ -95,7 +95,7 @@ void StartRecording(Form1& form) {
     // (or file) of that name is used as it is.
     if (!PathExists(folder) && !MakeDirectory(folder)) message = form.recording.FolderCreationFailed(folder);
   }
-  Finish(form, message);
+  ShowOutcome(form, message);
 }
 
 void CaptureFrame(Form1& form) {
@@ -108,17 +108,17 @@ void CaptureFrame(Form1& form) {
   const TickPlan plan = form.recording.BeginTick(row.selected, save.freeBytes);
   std::optional<UserMessage> message = plan.message;
   if (plan.capture) message = CaptureAndWrite(form, row, save.path);
-  Finish(form, message);
+  ShowOutcome(form, message);
 }
 
 void HaltRecording(Form1& form) {
   form.recording.HaltRecording();
-  Finish(form, std::nullopt);
+  ShowOutcome(form, std::nullopt);
 }
 
 void ResetFrameCounter(Form1& form) {
   form.recording.ResetFrameCounter();
-  Finish(form, std::nullopt);
+  ShowOutcome(form, std::nullopt);
 }
 
 }  // namespace lumavex

@@ -1,8 +1,10 @@
 #pragma once
-// The one way the program's logic tells the user something: a modal message
-// box captioned with the application's title. Portable, so that logic which
-// needs no window can report through it and be tested natively; the Win32
-// layer (platform/message_box.*) routes it to MessageBoxA.
+// The program's message boxes: a modal message captioned with the
+// application's title. The classes that show their own messages (the BMP
+// reader, the JPEG frame writer, the capture) and the main window report
+// here; the program routes it to MessageBoxW (platform/message_box.*),
+// tests record it. Features with a view of their own (Write Avi) report
+// through that view instead, and portable logic returns its messages.
 #include <functional>
 #include <string>
 

@@ -67,7 +67,9 @@ namespace lumavex {
 
 std::vector<std::uint8_t> BmpFileOf(const Image& image) {
   std::vector<std::uint8_t> file = Bmp24Headers(image.width(), image.height());
-  if (!file.empty()) file.insert(file.end(), image.pixels().begin(), image.pixels().end());
+  if (file.empty()) return file;
+  file.resize(kBmpHeadersSize + image.pixels().size());
+  std::memcpy(file.data() + kBmpHeadersSize, image.data(), image.pixels().size());
   return file;
 }
 

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/path.h"
 #include "platform/file_write.h"
 #include "platform/kernel.h"
 #include "base/file.h"
@@ -23,22 +24,6 @@ bool FileExists(const std::string& path) { return FileExistsUtf8(path); }
 bool MakeDirectory(const std::string& path) {
   if (::CreateDirectoryW(Widen(path).c_str(), nullptr)) return true;
   return DirectoryExists(path);
-}
-
-bool DeleteFileAt(const std::string& path) { return ::DeleteFileW(Widen(path).c_str()) != 0; }
-
-std::vector<std::string> ListFileNames(const std::string& folder, const std::string& pattern) {
-  std::vector<std::string> names;
-  std::string spec = folder;
-  if (!spec.empty() && spec.back() != '\\' && spec.back() != '/') spec += '\\';
-  spec += pattern;
-  WIN32_FIND_DATAW data;
-  UniqueFind find(::FindFirstFileW(Widen(spec).c_str(), &data));
-  if (!find) return names;
-  do {
-    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Narrow(data.cFileName));
-  } while (::FindNextFileW(find.get(), &data));
-  return names;
 }
 
 bool WriteWholeFile(const std::string& path, const std::vector<std::pair<const void*, std::size_t>>& parts) {
@@ -88,18 +73,14 @@ std::string ExecutableFolder() {
     wide.resize(wide.size() * 2);
   }
   const std::string path = Narrow(wide);
-  const std::size_t slash = path.find_last_of("\\/");
-  if (slash == std::string::npos) return {};
-  // Keep the separator of a root folder ("C:\"), drop it elsewhere.
-  if (slash == 2 && path[1] == ':') return path.substr(0, 3);
-  return path.substr(0, slash);
+  if (path.find_last_of("\\/") == std::string::npos) return {};
+  return ParentFolder(path);
 }
 
-bool FreeSpaceOfVolume(const std::string& folder, std::uint64_t& bytes) {
+std::optional<std::uint64_t> FreeSpaceOfVolume(const std::string& folder) {
   ULARGE_INTEGER available;
-  if (!::GetDiskFreeSpaceExW(Widen(folder).c_str(), &available, nullptr, nullptr)) return false;
-  bytes = available.QuadPart;
-  return true;
+  if (!::GetDiskFreeSpaceExW(Widen(folder).c_str(), &available, nullptr, nullptr)) return std::nullopt;
+  return available.QuadPart;
 }
 
 }  // namespace lumavex

@@ -2,6 +2,7 @@
 // File-system services of the runtime layer. Paths are UTF-8, as all text in
 // the program; the calls underneath are the wide (UTF-16) ones.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,11 +15,6 @@ bool DirectoryExists(const std::string& path);
 bool FileExists(const std::string& path);
 // Makes one directory level; true when it exists afterwards as a directory.
 bool MakeDirectory(const std::string& path);
-bool DeleteFileAt(const std::string& path);
-
-// Names (without path) of the files in `folder` whose names match `pattern`
-// as the platform matches wildcards, in the order the platform gives them.
-std::vector<std::string> ListFileNames(const std::string& folder, const std::string& pattern);
 
 // Writes the buffers one after the other as the whole new content of `path`.
 // On failure nothing is left at `path` and false is returned.
@@ -33,7 +29,7 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
 std::string ExecutableFolder();
 
 // Bytes free to this user on the volume that holds `folder` (an existing
-// folder). False when the volume cannot be asked (a vanished folder).
-bool FreeSpaceOfVolume(const std::string& folder, std::uint64_t& bytes);
+// folder); nothing when the volume cannot be asked (a vanished folder).
+std::optional<std::uint64_t> FreeSpaceOfVolume(const std::string& folder);
 
 }  // namespace lumavex

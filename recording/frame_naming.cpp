@@ -49,15 +49,6 @@ std::string RecordingFolderName(const std::string& prefix, const LocalTime& time
   return SanitiseFileName(prefix + FormatRecordingTimestamp(time, names));
 }
 
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  std::string path;
-  path.reserve(folder.size() + 1 + name.size());
-  path += folder;
-  path += '\\';
-  path += name;
-  return path;
-}
-
 std::string FrameFilePath(const std::string& savePath, const std::string& recordingFolder,
                           const std::string& prefix, int counter, const std::string& extension) {
   return JoinPath(JoinPath(savePath, recordingFolder), prefix + FrameNumberText(counter) + extension);

@@ -4,6 +4,7 @@
 // kept, in any script.
 #include <string>
 
+#include "base/path.h"
 #include "recording/timestamp.h"
 
 namespace lumavex {
@@ -31,10 +32,6 @@ std::string FrameNumberText(int counter);
 
 // prefix + time stamp, as one sanitised folder name.
 std::string RecordingFolderName(const std::string& prefix, const LocalTime& time, const LocaleNames& names);
-
-// folder + "\" + name, nothing trimmed: a folder ending in "\" gives a
-// doubled separator, which Windows accepts.
-std::string JoinPath(const std::string& folder, const std::string& name);
 
 // savePath\recordingFolder\prefix + FrameNumberText(counter) + extension
 // (".jpg" or ".bmp").

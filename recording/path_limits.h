@@ -17,9 +17,6 @@ inline constexpr std::size_t kMaxFolderPathUnits = 247;
 // ".jpg", and the suffix of the part file a frame is first written as.
 inline constexpr std::size_t kFrameTailUnits = 7 + 4 + std::char_traits<char>::length(kPartSuffix);
 
-// No limit on the prefix.
-inline constexpr std::size_t kUnlimitedPrefix = static_cast<std::size_t>(-1);
-
 // At Start: the most UTF-16 units of prefix for which both
 // savePath\<prefix><stampName> (a folder) and
 // savePath\<prefix><stampName>\<prefix>0000000.jpg.part fit. Nothing when

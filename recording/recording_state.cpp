@@ -21,39 +21,24 @@ bool BelowReserve(std::optional<std::uint64_t> freeBytes) {
 StartOutcome RecordingState::StartRecording(bool hasSelectedRow, const std::string& rowTitle,
                                             const LocalTime& now, const LocaleNames& names,
                                             const SaveFolder& save) {
-  return Start(hasSelectedRow, rowTitle, now, names, &save);
-}
-
-StartOutcome RecordingState::StartRecording(bool hasSelectedRow, const std::string& rowTitle,
-                                            const LocalTime& now, const LocaleNames& names) {
-  return Start(hasSelectedRow, rowTitle, now, names, nullptr);
-}
-
-StartOutcome RecordingState::Start(bool hasSelectedRow, const std::string& rowTitle, const LocalTime& now,
-                                   const LocaleNames& names, const SaveFolder* save) {
   if (!hasSelectedRow) {
     controls_.timer1Enabled = false;
     return StartOutcome{false, UserMessage{kChooseWebcamMessage, MessageIcon::None}};
   }
   std::string prefix = FramePrefix(rowTitle);
-  std::size_t room = kUnlimitedPrefix;
-  if (save) {
-    // Refused like a tick on a low disk: a running recording halts too.
-    if (BelowReserve(save->freeBytes)) {
-      HaltRecording();
-      return StartOutcome{false, UserMessage{kDiskLowMessage, MessageIcon::Exclamation}};
-    }
-    const std::optional<std::size_t> fits =
-        PrefixRoomAtStart(save->path, RecordingFolderName("", now, names));
-    if (!fits) {
-      // The save folder alone is too long: no name would help.
-      recordingFolder_ = RecordingFolderName(prefix, now, names);
-      return StartOutcome{false, FolderCreationFailed(RecordingFolderPath(save->path))};
-    }
-    room = *fits;
-    prefix = ShortenPrefix(prefix, room);
+  // Refused like a tick on a low disk: a running recording halts too.
+  if (BelowReserve(save.freeBytes)) {
+    HaltRecording();
+    return StartOutcome{false, UserMessage{kDiskLowMessage, MessageIcon::Exclamation}};
   }
-  prefixRoom_ = room;
+  const std::optional<std::size_t> room = PrefixRoomAtStart(save.path, RecordingFolderName("", now, names));
+  if (!room) {
+    // The save folder alone is too long: no name would help.
+    recordingFolder_ = RecordingFolderName(prefix, now, names);
+    return StartOutcome{false, FolderCreationFailed(RecordingFolderPath(save.path))};
+  }
+  prefix = ShortenPrefix(prefix, *room);
+  prefixRoom_ = *room;
   controls_.timer1IntervalMs = kCaptureIntervalMs;
   controls_.timer1Enabled = true;
   controls_.startEnabled = false;
@@ -131,7 +116,7 @@ void RecordingState::FrameWritten() {
   }
 }
 
-void RecordingState::JpegFailed() {
+void RecordingState::FrameFailed() {
   framePending_ = false;
   HaltRecording();
 }

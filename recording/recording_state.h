@@ -39,7 +39,7 @@ struct StartOutcome {
 
 struct TickPlan {
   // True: capture and write this frame, then report exactly one of
-  // FrameWritten, JpegFailed, BmpFailed or WindowClosed.
+  // FrameWritten, FrameFailed, BmpFailed or WindowClosed.
   bool capture = false;
   std::optional<UserMessage> message;
   std::string frameNumberText;
@@ -77,9 +77,6 @@ class RecordingState {
   // shortened, silently, just enough.
   StartOutcome StartRecording(bool hasSelectedRow, const std::string& rowTitle, const LocalTime& now,
                               const LocaleNames& names, const SaveFolder& save);
-  // The same without a save folder to check or fit the names to.
-  StartOutcome StartRecording(bool hasSelectedRow, const std::string& rowTitle, const LocalTime& now,
-                              const LocaleNames& names);
   // txtPath\RecordingFolder, with txtPath as typed.
   std::string RecordingFolderPath(const std::string& savePath) const;
   // The recording folder could not be made: halts.
@@ -94,7 +91,8 @@ class RecordingState {
   FramePaths FramePathsFor(const std::string& savePath, const std::string& rowTitle) const;
   // Outcomes of a capturing tick.
   void FrameWritten();
-  void JpegFailed();  // the JPEG writer has already told the user
+  // The capture or the JPEG writer failed and has already told the user.
+  void FrameFailed();
   UserMessage BmpFailed(const std::string& path);
   UserMessage WindowClosed();
 
@@ -116,9 +114,6 @@ class RecordingState {
   const RecordingControls& Controls() const { return controls_; }
 
  private:
-  StartOutcome Start(bool hasSelectedRow, const std::string& rowTitle, const LocalTime& now,
-                     const LocaleNames& names, const SaveFolder* save);
-
   std::int16_t frameCounter_ = 0;
   bool counterExhausted_ = false;
   std::string recordingFolder_;

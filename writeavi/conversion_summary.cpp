@@ -62,9 +62,9 @@ std::string Grouped(std::uint64_t n) {
   return digits;
 }
 
-std::string WriteFailureText(const std::string& path, bool freeKnown, std::uint64_t freeBytes) {
+std::string WriteFailureText(const std::string& path, std::optional<std::uint64_t> freeBytes) {
   std::string text = "There was an error writing the file.\r\n" + path;
-  if (freeKnown) text += "\r\nFree space on its volume: " + ByteCount(freeBytes) + ".";
+  if (freeBytes) text += "\r\nFree space on its volume: " + ByteCount(*freeBytes) + ".";
   return text + "\r\nThe incomplete file was removed.";
 }
 

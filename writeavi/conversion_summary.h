@@ -3,6 +3,7 @@
 // could not be read, frames of another size), and why a video was refused,
 // cut short or removed. Portable, so the wording is tested natively.
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace lumavex {
@@ -39,7 +40,7 @@ std::string Grouped(std::uint64_t n);
 // The one message after a video that could not be written completely (a
 // full disk, a vanished volume): the path, the free space where known, and
 // that the broken file is gone.
-std::string WriteFailureText(const std::string& path, bool freeKnown, std::uint64_t freeBytes);
+std::string WriteFailureText(const std::string& path, std::optional<std::uint64_t> freeBytes);
 
 // The video would not fit on its volume; nothing was written.
 std::string NoRoomText(const std::string& path, std::uint64_t needed, std::uint64_t freeBytes);

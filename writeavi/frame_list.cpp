@@ -41,12 +41,4 @@ bool FileNameLess(const std::string& a, const std::string& b) {
   return a < b;
 }
 
-std::vector<std::string> ListFrameFiles(const std::vector<std::string>& names, const std::string& pattern) {
-  std::vector<std::string> listed;
-  for (const std::string& name : names)
-    if (MatchesFilePattern(name, pattern)) listed.push_back(name);
-  std::sort(listed.begin(), listed.end(), FileNameLess);
-  return listed;
-}
-
 }  // namespace lumavex

@@ -4,7 +4,6 @@
 // case, so zero-padded frame counters come out in recording order.
 
 #include <string>
-#include <vector>
 
 namespace lumavex {
 
@@ -15,8 +14,5 @@ bool MatchesFilePattern(const std::string& name, const std::string& pattern);
 // Orders names by their ASCII-lower-cased text; names equal that way are
 // ordered by their exact text, so the result never depends on input order.
 bool FileNameLess(const std::string& a, const std::string& b);
-
-// The names matching `pattern`, ordered by FileNameLess.
-std::vector<std::string> ListFrameFiles(const std::vector<std::string>& names, const std::string& pattern);
 
 }  // namespace lumavex

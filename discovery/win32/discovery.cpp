@@ -55,12 +55,6 @@ void SetWindowTopmost(HWND window, bool topmost) {
   ::SetWindowPos(window, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-std::string LoadFileText(const std::string& path) {
-  std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(path, bytes)) return {};
-  return std::string(bytes.begin(), bytes.end());
-}
-
 BOOL CALLBACK FindWebcamWindowsProc(HWND window, LPARAM context) {
   const auto& view = *reinterpret_cast<const DiscoveryView*>(context);
   // The title in whatever script it is written, as UTF-8.

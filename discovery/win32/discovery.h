@@ -30,9 +30,6 @@ short GetColorDepth();
 // Makes a window topmost (or not) without moving or sizing it.
 void SetWindowTopmost(HWND window, bool topmost);
 
-// The whole file as text, one character per byte; empty when unreadable.
-std::string LoadFileText(const std::string& path);
-
 // Where each sample is also written as a file. Tests point it elsewhere (for
 // instance at a folder that does not exist) to show that the result does not
 // depend on the file.

@@ -1,5 +1,6 @@
 #include "writeavi/frame_list.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -8,9 +9,18 @@
 namespace {
 
 using lumavex::FileNameLess;
-using lumavex::ListFrameFiles;
 using lumavex::MatchesFilePattern;
 using Names = std::vector<std::string>;
+
+// A folder's names as the conversion lists them: those matching the
+// pattern, in the order they become frames.
+Names ListFrameFiles(const Names& names, const std::string& pattern) {
+  Names listed;
+  std::copy_if(names.begin(), names.end(), std::back_inserter(listed),
+               [&](const std::string& name) { return MatchesFilePattern(name, pattern); });
+  std::sort(listed.begin(), listed.end(), FileNameLess);
+  return listed;
+}
 
 TEST(MatchesFilePattern, MatchesExtensionWithoutRegardToCase) {
   EXPECT_TRUE(MatchesFilePattern("a.jpg", "*.jpg"));

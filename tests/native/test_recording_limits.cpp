@@ -16,6 +16,12 @@ namespace {
 constexpr LocalTime kStart{2004, 3, 7, 14, 5, 9};
 const std::string kStamp = "07_Mar_2004_02_05_09_PM";
 constexpr std::uint64_t kPlenty = 1ull << 40;
+// Windows' own limits, stated here rather than taken from the code under
+// test: CreateDirectory takes 248 UTF-16 units and MAX_PATH is 260, each
+// with its terminating NUL. The reserve is 64 MB.
+constexpr std::size_t kWindowsFolderUnits = 247;
+constexpr std::size_t kWindowsPathUnits = 259;
+constexpr std::uint64_t kReserve = 64ull << 20;
 
 // 250 characters mixing one-, two- and three-byte characters and pairs, so
 // that any cut may fall next to (or inside) a pair.
@@ -54,14 +60,14 @@ TEST(LongNames, ShortenedJustEnoughAtACharacterBoundary) {
     EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(prefix)), prefix) << "split character at " << n;
     const std::string jpg = s.FramePathsFor(save, title).jpg;
     EXPECT_EQ(jpg, save + "\\" + s.RecordingFolder() + "\\" + prefix + "0000000.jpg");
-    EXPECT_LE(Utf16Length(s.RecordingFolderPath(save)), kMaxFolderPathUnits) << n;
-    EXPECT_LE(Utf16Length(jpg + ".part"), kMaxPathUnits) << n;
+    EXPECT_LE(Utf16Length(s.RecordingFolderPath(save)), kWindowsFolderUnits) << n;
+    EXPECT_LE(Utf16Length(jpg + ".part"), kWindowsPathUnits) << n;
 
     // One more character would not have fitted.
     const std::string next(Utf8PrefixWithinUtf16(full, Utf16Length(prefix) + 2));
     const std::string longerFolder = save + "\\" + next + kStamp;
-    EXPECT_TRUE(Utf16Length(longerFolder) > kMaxFolderPathUnits ||
-                Utf16Length(longerFolder + "\\" + next + "0000000.jpg.part") > kMaxPathUnits)
+    EXPECT_TRUE(Utf16Length(longerFolder) > kWindowsFolderUnits ||
+                Utf16Length(longerFolder + "\\" + next + "0000000.jpg.part") > kWindowsPathUnits)
         << n;
   }
 }
@@ -87,14 +93,14 @@ TEST(LongNames, ASaveFolderTypedLongerDuringRecordingShortensTheFramesFurther) {
   const std::string longer = "C:\\" + std::string(60, 'x');
   const std::string jpg = s.FramePathsFor(longer, title).jpg;
   EXPECT_LT(jpg.size() - longer.size(), atStart.size() - 6);
-  EXPECT_LE(Utf16Length(jpg + ".part"), kMaxPathUnits);
-  EXPECT_GE(Utf16Length(jpg + ".part"), kMaxPathUnits - 1);  // a pair may not fit in the last unit
+  EXPECT_LE(Utf16Length(jpg + ".part"), kWindowsPathUnits);
+  EXPECT_GE(Utf16Length(jpg + ".part"), kWindowsPathUnits - 1);  // a pair may not fit in the last unit
   EXPECT_EQ(Utf16ToUtf8(Utf8ToUtf16(jpg)), jpg);
 }
 
 TEST(DiskReserve, StartRefusesBelow64MegabytesAndHaltsARunningRecording) {
   RecordingState s;
-  const StartOutcome refused = StartWith(s, "Alice - Conversation", "C:\\rec", kDiskReserveBytes - 1);
+  const StartOutcome refused = StartWith(s, "Alice - Conversation", "C:\\rec", kReserve - 1);
   EXPECT_FALSE(refused.started);
   EXPECT_EQ(refused.message,
             (UserMessage{"The disk holding the recording folder has less than 64 MB free. Recording stopped.",
@@ -102,7 +108,7 @@ TEST(DiskReserve, StartRefusesBelow64MegabytesAndHaltsARunningRecording) {
   EXPECT_FALSE(s.Controls().timer1Enabled);
   EXPECT_EQ(s.RecordingFolder(), "");
 
-  EXPECT_TRUE(StartWith(s, "Alice - Conversation", "C:\\rec", kDiskReserveBytes).started);
+  EXPECT_TRUE(StartWith(s, "Alice - Conversation", "C:\\rec", kReserve).started);
   EXPECT_TRUE(StartWith(s, "Alice - Conversation", "C:\\rec", std::nullopt).started);  // unknown: try
   // A double-click on a low disk while recording stops the recording too.
   EXPECT_FALSE(StartWith(s, "Alice - Conversation", "C:\\rec", 0).started);
@@ -114,16 +120,19 @@ TEST(DiskReserve, StartRefusesBelow64MegabytesAndHaltsARunningRecording) {
 TEST(DiskReserve, TickHaltsBeforeCapturingAndKeepsTheNumber) {
   RecordingState s;
   ASSERT_TRUE(StartWith(s, "Alice - Conversation", "C:\\rec").started);
-  for (std::uint64_t free : {kPlenty, kDiskReserveBytes}) {
+  for (std::uint64_t free : {kPlenty, kReserve}) {
     TickGuard guard(s);
     ASSERT_TRUE(s.BeginTick(true, free).capture);
     s.FrameWritten();
   }
   {
     TickGuard guard(s);
-    const TickPlan plan = s.BeginTick(true, kDiskReserveBytes - 1);
+    const TickPlan plan = s.BeginTick(true, kReserve - 1);
     EXPECT_FALSE(plan.capture);
-    EXPECT_EQ(plan.message, (UserMessage{kDiskLowMessage, MessageIcon::Exclamation}));
+    EXPECT_EQ(
+        plan.message,
+        (UserMessage{"The disk holding the recording folder has less than 64 MB free. Recording stopped.",
+                     MessageIcon::Exclamation}));
     s.FrameWritten();  // nothing was captured, so nothing counts
   }
   EXPECT_EQ(s.FrameCounter(), 2);

@@ -9,6 +9,8 @@ namespace {
 
 const std::string kTitle = "Alice - Conversation";
 const std::string kSave = "C:\\rec";
+// A short save folder on a volume whose free space is unknown.
+const SaveFolder kSaveFolder{kSave, std::nullopt};
 constexpr LocalTime kFirstStart{2004, 3, 7, 14, 5, 9};
 constexpr LocalTime kLaterStart{2004, 3, 7, 14, 6, 0};
 const std::string kFirstFolder = "Alice07_Mar_2004_02_05_09_PM";
@@ -31,7 +33,7 @@ constexpr Buttons kRecording{true, false, true, true, true};
 constexpr Buttons kHalted{false, true, false, false, true};
 
 void Start(RecordingState& s, const LocalTime& at = kFirstStart) {
-  ASSERT_TRUE(s.StartRecording(true, kTitle, at, EnglishLocaleNames()).started);
+  ASSERT_TRUE(s.StartRecording(true, kTitle, at, EnglishLocaleNames(), kSaveFolder).started);
 }
 
 // One tick that captures and writes; returns the JPG path it wrote.
@@ -54,7 +56,7 @@ TEST(RecordingStart, StartUpStateThenStartWithRow) {
   EXPECT_EQ(s.RecordingFolder(), "");
   EXPECT_EQ(s.Controls().text1, "");
 
-  const StartOutcome out = s.StartRecording(true, kTitle, kFirstStart, EnglishLocaleNames());
+  const StartOutcome out = s.StartRecording(true, kTitle, kFirstStart, EnglishLocaleNames(), kSaveFolder);
   EXPECT_TRUE(out.started);
   EXPECT_FALSE(out.message);
   ExpectButtons(s, kRecording);
@@ -67,7 +69,7 @@ TEST(RecordingStart, StartUpStateThenStartWithRow) {
 
 TEST(RecordingStart, WithoutRowOnlyStopsTheTimer) {
   RecordingState idle;
-  const StartOutcome out = idle.StartRecording(false, "", kFirstStart, EnglishLocaleNames());
+  const StartOutcome out = idle.StartRecording(false, "", kFirstStart, EnglishLocaleNames(), kSaveFolder);
   EXPECT_FALSE(out.started);
   EXPECT_EQ(out.message, (UserMessage{"choose a webcam from the list first", MessageIcon::None}));
   ExpectButtons(idle, kIdle);
@@ -75,7 +77,7 @@ TEST(RecordingStart, WithoutRowOnlyStopsTheTimer) {
   RecordingState recording;
   Start(recording);
   WriteFrame(recording);
-  recording.StartRecording(false, "", kLaterStart, EnglishLocaleNames());
+  recording.StartRecording(false, "", kLaterStart, EnglishLocaleNames(), kSaveFolder);
   ExpectButtons(recording, Buttons{false, false, true, true, true});
   EXPECT_EQ(recording.RecordingFolder(), kFirstFolder);
   EXPECT_EQ(recording.FrameCounter(), 1);
@@ -150,7 +152,7 @@ TEST(RecordingFailures, JpegFailureHaltsWithoutUsingTheNumber) {
   Start(s);
   WriteFrame(s);
   ASSERT_TRUE(s.BeginTick(true).capture);
-  s.JpegFailed();
+  s.FrameFailed();
   ExpectButtons(s, kHalted);
   EXPECT_EQ(s.FrameCounter(), 1);
   EXPECT_EQ(s.Controls().text1, "0");

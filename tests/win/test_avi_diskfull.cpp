@@ -40,10 +40,7 @@ std::string Messages(const std::vector<ShownMessage>& messages) {
   return text;
 }
 
-std::uint64_t FreeBytes(const std::string& folder) {
-  std::uint64_t free = 0;
-  return FreeSpaceOfVolume(folder, free) ? free : 0;
-}
+std::uint64_t FreeBytes(const std::string& folder) { return FreeSpaceOfVolume(folder).value_or(0); }
 
 // Takes the volume's free space down to about `leave` bytes with a filler file.
 bool FillVolume(const std::string& filler, std::uint64_t leave) {

@@ -123,7 +123,6 @@ TEST_F(Discovery, SampleFileIsWrittenWhereItCanBeAndIsNotNeeded) {
   ASSERT_TRUE(ReadWholeFile(sampleDir_.path() + "\\lumavex_pixel.bmp", file));
   EXPECT_EQ(file.size(), 58u);
   EXPECT_EQ(FingerprintOfFile(file), FingerprintsForDepth(GetColorDepth()).second);
-  EXPECT_EQ(LoadFileText(sampleDir_.path() + "\\lumavex_pixel.bmp"), std::string(file.begin(), file.end()));
   EXPECT_TRUE(ViewPicture(form_->Picture1));
   EXPECT_TRUE(ViewPicture(form_->Image1));
 
@@ -172,16 +171,6 @@ TEST_F(Discovery, RefreshArrivingDuringARefreshListsEachWindowOnce) {
 TEST_F(Discovery, NoConversationWindowLeavesTheListEmpty) {
   PressRefresh();
   EXPECT_EQ(ListCount(form_->List1), 0) << ::testing::PrintToString(Rows());
-}
-
-TEST(LoadFileText, GivesOneCharacterPerByteForEveryByteValue) {
-  test::TempFolder dir;
-  std::string bytes;
-  for (int b = 0; b < 256; ++b) bytes.push_back(static_cast<char>(b));
-  const std::string path = dir.path() + "\\all.bin";
-  ASSERT_TRUE(WriteWholeFile(path, {{bytes.data(), bytes.size()}}));
-  EXPECT_EQ(LoadFileText(path), bytes);
-  EXPECT_EQ(LoadFileText(dir.path() + "\\missing.bin"), "");
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "imaging/win32/capture.h"
 #include "imaging/win32/jpeg_frame_writer.h"
 #include "imaging/win32/image_picture.h"
+#include "base/file.h"
 #include "platform/files.h"
 #include "platform/picture.h"
 #include "support/win_test_support.h"
@@ -257,7 +258,7 @@ TEST_F(JpegFrameWriter, WriteFailingPartWayOnAFullVolumeLeavesNoFile) {
   FillQuadrants(small, 16, 16);
   const std::string smallPath = volume.path() + "\\small.jpg";
   ASSERT_TRUE(SavePictureAsJpeg(small, smallPath, 70, kFakeLibrary));
-  ASSERT_TRUE(DeleteFileAt(smallPath));
+  ASSERT_EQ(RemoveFileUtf8(smallPath), 0);
 
   // ...but not a noise frame several times its size, which therefore fails
   // after the first parts of it were written.
@@ -281,7 +282,7 @@ TEST_F(JpegFrameWriter, WriteFailingPartWayOnAFullVolumeLeavesNoFile) {
     ASSERT_TRUE(ReadWholeFile(plain, truncated));
     EXPECT_GT(truncated.size(), 0u);
     EXPECT_LT(truncated.size(), bytes.size());
-    ASSERT_TRUE(DeleteFileAt(plain));
+    ASSERT_EQ(RemoveFileUtf8(plain), 0);
   }
 
   fake_ = FakeLibrary{};

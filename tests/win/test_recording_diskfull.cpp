@@ -73,8 +73,9 @@ TEST_F(RecordingDiskFull, StopsAtTheReserveWithEveryFrameWhole) {
   OpenFormSavingTo(volume);
   SetChecked(form_->cbbmp, true);  // and JPG, checked from start-up
 
-  std::uint64_t before = 0;
-  ASSERT_TRUE(FreeSpaceOfVolume(volume, before));
+  const std::optional<std::uint64_t> freeBefore = FreeSpaceOfVolume(volume);
+  ASSERT_TRUE(freeBefore);
+  const std::uint64_t before = *freeBefore;
   ASSERT_GE(before, kDiskReserveBytes);
   ::SendMessageW(form_->Start, BM_CLICK, 0, 0);
   ASSERT_TRUE(messages_.messages().empty()) << messages_.messages()[0].text;
@@ -108,8 +109,9 @@ TEST_F(RecordingDiskFull, StopsAtTheReserveWithEveryFrameWhole) {
   EXPECT_EQ(ControlText(form_->Text1), std::to_string(frames - 1));
 
   // Below the reserve by less than one frame (a BMP and a JPG).
-  std::uint64_t after = 0;
-  ASSERT_TRUE(FreeSpaceOfVolume(volume, after));
+  const std::optional<std::uint64_t> freeAfter = FreeSpaceOfVolume(volume);
+  ASSERT_TRUE(freeAfter);
+  const std::uint64_t after = *freeAfter;
   EXPECT_LT(after, kDiskReserveBytes);
   EXPECT_GT(after, kDiskReserveBytes - 100 * 1024);
   std::printf("%d frames, then %llu bytes free (%llu before)\n", frames,

@@ -66,7 +66,7 @@ int main(int argc, char** argv) {
   const unsigned fps = argc == 4 ? static_cast<unsigned>(std::strtoul(argv[3], nullptr, 10)) : 1;
 
   const Clock::time_point start = Clock::now();
-  // Filtered and ordered in place (as ListFrameFiles does), so the names
+  // Filtered and ordered in place (as the conversion lists them), so the names
   // are held once.
   std::vector<std::string> frames;
   std::error_code error;

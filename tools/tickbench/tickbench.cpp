@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -31,6 +32,7 @@
 #include "platform/picture_view.h"
 #include "base/utf8.h"
 #include "tools/democonv/demo_process.h"
+#include "writeavi/win32/frame_folder.h"
 
 namespace lumavex::bench {
 namespace {
@@ -74,8 +76,8 @@ std::vector<double> Repeat(int n, const Stopwatch& clock, const std::function<vo
 }
 
 void RemoveFolder(const std::string& folder) {
-  for (const std::string& name : ListFileNames(folder, "*")) DeleteFileAt(folder + "\\" + name);
-  ::RemoveDirectoryW(Widen(folder).c_str());
+  std::error_code ignored;
+  std::filesystem::remove_all(std::filesystem::u8path(folder), ignored);
 }
 
 int Run(int ticks) {
@@ -116,7 +118,7 @@ int Run(int ticks) {
   const std::vector<double> tickMs = Repeat(ticks, clock, [&] { form->Timer1_Timer(); });
   ::SendMessageW(form->btstop, BM_CLICK, 0, 0);
   const std::string folder = save + "\\" + form->recording.RecordingFolder();
-  const std::size_t written = ListFileNames(folder, "*.jpg").size();
+  const std::size_t written = ListFrameFolder(folder).size();
 
   // The screen copy alone, in the same run and on the same rectangle.
   const PaneRect pane = CurrentPaneRect(demo.hwnd());
@@ -142,10 +144,7 @@ int Run(int ticks) {
     SetWindowTopmost(demo.hwnd(), true);
     (void)CurrentPaneRect(demo.hwnd());
   });
-  const std::vector<double> freeSpaceMs = Repeat(ticks, clock, [&] {
-    std::uint64_t bytes = 0;
-    FreeSpaceOfVolume(save, bytes);
-  });
+  const std::vector<double> freeSpaceMs = Repeat(ticks, clock, [&] { (void)FreeSpaceOfVolume(save); });
   const std::vector<double> previewMs = Repeat(ticks, clock, [&] {
     SetViewPicture(form->Picture1, picture);
     SetViewPicture(form->Image1, picture);

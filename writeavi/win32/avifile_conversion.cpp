@@ -7,10 +7,11 @@
 
 #include "avi/avi_size.h"
 #include "imaging/cdib.h"
-#include "writeavi/win32/conversion_paths.h"
+#include "writeavi/win32/output_types.h"
 #include "writeavi/conversion_summary.h"
 #include "writeavi/win32/frame_through_disk.h"
 #include "base/file.h"
+#include "base/path.h"
 #include "platform/avi_handles.h"
 #include "platform/files.h"
 #include "platform/kernel.h"
@@ -117,10 +118,9 @@ bool FitsBeforehand(const ConversionInput& in, const std::string& path, std::uin
   }
   // The file made so far is tiny; the volume's free space is what counts
   // (on both volumes when the video is written elsewhere first).
-  for (const std::string& folder : {TargetFolder(in.target), TargetFolder(path)}) {
-    std::uint64_t free = 0;
-    if (FreeSpaceOfVolume(folder, free) && needed > free) {
-      in.view.Message(NoRoomText(in.target, needed, free), MessageIcon::Exclamation);
+  for (const std::string& folder : {ParentFolder(in.target), ParentFolder(path)}) {
+    if (const std::optional<std::uint64_t> free = FreeSpaceOfVolume(folder); free && needed > *free) {
+      in.view.Message(NoRoomText(in.target, needed, *free), MessageIcon::Exclamation);
       return false;
     }
   }
@@ -145,8 +145,8 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
   const int count = static_cast<int>(in.frames.size());
   // Paths are made when needed: one copy of them per frame is what the
   // decoding thread holds.
-  const auto pathOf = [&in](int i) { return FramePath(in.request.folder, in.frames[i].name); };
-  FrameThroughDisk frames(view, FramePath(in.request.folder, kTempName));
+  const auto pathOf = [&in](int i) { return JoinPath(in.request.folder, in.frames[i].name); };
+  FrameThroughDisk frames(view, JoinPath(in.request.folder, kTempName));
   FrameLoad first = FrameLoad::Unreadable;
   // Shown when the loop below comes to it: the frames are shown as they are written.
   for (int i = 0; i < count && first == FrameLoad::Unreadable; ++i)
@@ -276,9 +276,8 @@ bool PutInPlace(const std::string& path, const std::string& target) {
 
 void RemoveBrokenFile(const ConversionInput& in, const std::string& path) {
   ::DeleteFileW(Widen(path).c_str());
-  std::uint64_t free = 0;
-  const bool known = FreeSpaceOfVolume(TargetFolder(in.target), free);
-  in.view.Message(WriteFailureText(in.target, known, free), MessageIcon::Information);
+  in.view.Message(WriteFailureText(in.target, FreeSpaceOfVolume(ParentFolder(in.target))),
+                  MessageIcon::Information);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "writeavi/win32/conversion_paths.h"
+#include "writeavi/win32/output_types.h"
 #include "writeavi/win32/frame_folder.h"
 
 namespace lumavex {
@@ -12,14 +12,6 @@ namespace {
 constexpr const char* kProposedName = "MyAVI.avi";
 
 }  // namespace
-
-std::string TargetFolder(const std::string& target) {
-  const std::size_t slash = target.find_last_of("\\/");
-  if (slash == std::string::npos) return ".";
-  // "C:\x.avi" lives in the root folder "C:\".
-  if (slash == 2 && target[1] == ':') return target.substr(0, 3);
-  return target.substr(0, slash);
-}
 
 void ConvertFolderToAvi(const ConversionRequest& request, ConversionView& view, const AviChoices& choices) {
   const std::vector<FrameFile> frames = ListFrameFolder(request.folder);

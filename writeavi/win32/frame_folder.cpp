@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "base/path.h"
 #include "writeavi/frame_list.h"
 #include "platform/kernel.h"
 #include "base/utf8.h"
@@ -15,7 +16,7 @@ std::vector<FrameFile> ListFrameFolder(const std::string& folder) {
   WIN32_FIND_DATAW data;
   // The platform's wildcard also takes long names whose short form matches
   // (such as "*.jpeg"); the exact pattern is applied below.
-  UniqueFind find(::FindFirstFileExW(Widen(FramePath(folder, kFramePattern)).c_str(), FindExInfoBasic, &data,
+  UniqueFind find(::FindFirstFileExW(Widen(JoinPath(folder, kFramePattern)).c_str(), FindExInfoBasic, &data,
                                      FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
   if (!find) return files;
   do {
@@ -30,7 +31,5 @@ std::vector<FrameFile> ListFrameFolder(const std::string& folder) {
             [](const FrameFile& a, const FrameFile& b) { return FileNameLess(a.name, b.name); });
   return files;
 }
-
-std::string FramePath(const std::string& folder, const std::string& name) { return folder + "\\" + name; }
 
 }  // namespace lumavex

@@ -1,10 +1,8 @@
 #pragma once
-// The frame files of a folder as a conversion reads them: listed once with
-// their sizes (the Motion JPEG video's size is known from them before
-// anything is written), and read one at a time into a buffer that is
-// reused, so memory stays flat however many frames there are. Paths are
-// UTF-8 and reach the platform as UTF-16, so folders and names in any
-// script work.
+// The frame files of a folder as a conversion lists them: once, with their
+// sizes, so that the Motion JPEG video's size is known before anything is
+// written. Paths are UTF-8 and reach the platform as UTF-16, so folders and
+// names in any script work.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,8 +19,5 @@ struct FrameFile {
 // The "*.jpg" files of `folder` in the order they become frames (by name
 // without regard to case); empty when the folder is missing or holds none.
 std::vector<FrameFile> ListFrameFolder(const std::string& folder);
-
-// `folder` + "\" + `name`.
-std::string FramePath(const std::string& folder, const std::string& name);
 
 }  // namespace lumavex

@@ -4,10 +4,11 @@
 // size is decoded, fitted and encoded again.
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
-#include "writeavi/win32/conversion_paths.h"
+#include "writeavi/win32/output_types.h"
 #include "writeavi/conversion_summary.h"
 #include "writeavi/encoding_display.h"
 #include "imaging/fit_picture.h"
@@ -17,6 +18,7 @@
 #include "imaging/jpeg_frame_check.h"
 #include "avi/mjpeg_avi_writer.h"
 #include "base/part_file.h"
+#include "base/path.h"
 #include "imaging/jpeg/jpeg_output_buffer.h"
 #include "platform/files.h"
 
@@ -65,7 +67,7 @@ void WriteMotionJpeg(const ConversionInput& in) {
   ConversionView& view = in.view;
   const int count = static_cast<int>(in.frames.size());
   // Made when needed: a list of every path would grow with the frames.
-  const auto pathOf = [&in](int i) { return FramePath(in.request.folder, in.frames[i].name); };
+  const auto pathOf = [&in](int i) { return JoinPath(in.request.folder, in.frames[i].name); };
 
   // The first frame that can be read sets the video's size; the frames
   // before it become that one.
@@ -86,9 +88,9 @@ void WriteMotionJpeg(const ConversionInput& in) {
   for (const FrameFile& frame : in.frames) frameBytes += frame.size;
   const std::uint64_t needed =
       MjpegAviWriter::ExpectedFileSize(frameBytes, static_cast<std::uint32_t>(count));
-  std::uint64_t free = 0;
-  if (FreeSpaceOfVolume(TargetFolder(in.target), free) && needed > free) {
-    view.Message(NoRoomText(in.target, needed, free), MessageIcon::Exclamation);
+  if (const std::optional<std::uint64_t> free = FreeSpaceOfVolume(ParentFolder(in.target));
+      free && needed > *free) {
+    view.Message(NoRoomText(in.target, needed, *free), MessageIcon::Exclamation);
     return;
   }
 
@@ -143,8 +145,8 @@ void WriteMotionJpeg(const ConversionInput& in) {
     written = part.Commit(!written || !writer.Finish());
   }
   if (!written) {
-    const bool known = FreeSpaceOfVolume(TargetFolder(in.target), free);
-    view.Message(WriteFailureText(in.target, known, free), MessageIcon::Information);
+    view.Message(WriteFailureText(in.target, FreeSpaceOfVolume(ParentFolder(in.target))),
+                 MessageIcon::Information);
     return;
   }
   const std::string changes = summary.Text(first.width, first.height);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "base/file.h"
+#include "base/path.h"
 #include "platform/files.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
@@ -53,7 +55,7 @@ void RemoveTree(const std::string& folder) {
         if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
           RemoveTree(path);
         else
-          DeleteFileAt(path);
+          RemoveFileUtf8(path);
       } while (::FindNextFileW(find.get(), &data));
     }
   }  // the find handle is closed before the folder itself goes
@@ -63,7 +65,14 @@ void RemoveTree(const std::string& folder) {
 TempFolder::~TempFolder() { RemoveTree(path_); }
 
 std::vector<std::string> FilesIn(const std::string& folder, const std::string& pattern) {
-  std::vector<std::string> names = ListFileNames(folder, pattern);
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW data;
+  UniqueFind find(::FindFirstFileW(Widen(JoinPath(folder, pattern)).c_str(), &data));
+  if (find) {
+    do {
+      if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Narrow(data.cFileName));
+    } while (::FindNextFileW(find.get(), &data));
+  }
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -24,7 +24,4 @@ void WriteThroughAviServices(const ConversionInput& in, const AviChoices& choice
 // Each JPG copied as one key frame of a Motion JPEG AVI.
 void WriteMotionJpeg(const ConversionInput& in);
 
-// The folder that holds `target`, for asking its volume's free space.
-std::string TargetFolder(const std::string& target);
-
 }  // namespace lumavex

@@ -1,0 +1,16 @@
+#pragma once
+// Windows paths as text (UTF-8): joining a folder and a name, and the folder
+// that holds a path. Portable, so that the rules are tested natively.
+#include <string>
+
+namespace lumavex {
+
+// folder + "\" + name, nothing trimmed: a folder ending in "\" gives a
+// doubled separator, which Windows accepts.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+// The folder that holds `path` ("\" or "/" separated): "." for a bare name,
+// and a drive's root folder with its separator ("C:\x.avi" lies in "C:\").
+std::string ParentFolder(const std::string& path);
+
+}  // namespace lumavex
