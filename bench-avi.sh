@@ -21,8 +21,8 @@ root="$(pwd)"
 python=/usr/bin/python3
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(1000 30000)
-build=build/bench-win
-native=build/bench-native
+build=build/bench-avi-win
+native=build/bench-avi-native
 work=build/avibench
 mkdir -p build "$work"
 tools/install-deps.sh || { echo "could not install the build tools"; exit 1; }

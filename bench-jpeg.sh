@@ -1,14 +1,17 @@
 #!/bin/bash
-# Builds tools/jpegbench optimised (build/bench-native) and times the JPEG
-# library against libjpeg-turbo at 163x123, 640x480 and 1920x1080. The
+# Builds tools/jpegbench optimised (in build/bench-jpeg, a folder of its
+# own) and times the JPEG library against libjpeg-turbo at 163x123, 640x480
+# and 1920x1080. The
 # pictures are scikit-image's astronaut photograph (python3-skimage) scaled
 # with ImageMagick; without it the benchmark falls back to synthetic scenes.
 # JSIMD_FORCENONE=1 ./bench-jpeg.sh compares against libjpeg-turbo's plain C.
 set -euo pipefail
 cd "$(dirname "$0")"
-build=build/bench-native
-cmake -S tools/jpegbench -B "$build" -DCMAKE_BUILD_TYPE=Release >"$build.log" 2>&1 || { cat "$build.log"; exit 1; }
-cmake --build "$build" -j 2 >>"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
+tools/install-deps.sh || { echo "could not install the build tools"; exit 1; }
+build=build/bench-jpeg
+mkdir -p build
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DLUMAVEX_TESTS=OFF >"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
+cmake --build "$build" -j 2 --target jpegbench >>"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
 
 photo=/usr/lib/python3/dist-packages/skimage/data/astronaut.png
 pictures=()
@@ -20,5 +23,4 @@ if [ -r "$photo" ] && [ -x /usr/bin/convert ]; then
     pictures+=("$PWD/$out")
   done
 fi
-cd "$build"
-./jpegbench ${pictures[@]+"${pictures[@]}"}
+"$build/bin/jpegbench" ${pictures[@]+"${pictures[@]}"}

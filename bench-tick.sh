@@ -7,6 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 root="$(pwd)"
+tools/install-deps.sh || { echo "could not install the build tools"; exit 1; }
 build=build/bench-tick
 mkdir -p build
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \

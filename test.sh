@@ -1,7 +1,9 @@
 #!/bin/bash
 # Builds everything and runs every test: the portable core natively (with
 # AddressSanitizer and UndefinedBehaviorSanitizer), then the Windows build
-# under Wine in a virtual display. Installs what is missing first.
+# under Wine in a virtual display. Both builds take every target, the
+# benchmarks and tools among them (without running them), so none of them
+# can stop building unseen. Installs what is missing first.
 set -uo pipefail
 cd "$(dirname "$0")"
 root="$(pwd)"
@@ -45,7 +47,7 @@ run_check build/layers.log tools/check-layers.sh
 echo "== formatting (clang-format)"
 run_check build/format.log tools/check-format.sh
 
-echo "== native build (portable core, sanitizers on)"
+echo "== native build (portable core, native benchmarks, sanitizers on)"
 if cmake -S . -B build/native -DLUMAVEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >build/native.log 2>&1 \
    && cmake --build build/native -j "$jobs" >>build/native.log 2>&1; then
   (cd build/native && ctest --output-on-failure -j "$jobs" 2>&1 | tee ../native-ctest.log | tail -15)
@@ -56,7 +58,7 @@ else
   failed=$((failed + 1))
 fi
 
-echo "== Windows build (MinGW-w64)"
+echo "== Windows build (MinGW-w64: the program, its tests, benchmarks and tools)"
 mkdir -p build
 if cmake -S . -B build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" >build/win.log 2>&1 \
    && cmake --build build/win -j "$jobs" >>build/win.log 2>&1; then

@@ -54,8 +54,6 @@ class MjpegAviWriter {
   std::uint32_t FrameCount() const { return frames_; }
   // True once a write failed (Finish will then refuse).
   bool Failed() const { return failed_; }
-  // Bytes written so far; after a successful Finish, the size of the file.
-  std::uint64_t FileSize() const { return file_.Position(); }
   // Number of RIFF parts so far (1 until the first part is full).
   std::size_t PartCount() const { return parts_.size() + (open_ ? 1 : 0); }
 

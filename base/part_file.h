@@ -33,7 +33,6 @@ class PartFile {
   // is gone and the target as it was.
   bool Commit(bool failed = false);
 
-  const std::string& TargetPath() const { return target_; }
   const std::string& PartPath() const { return part_; }
 
  private:

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -64,6 +65,30 @@ TEST(PartFile, UnopenedWriterCannotWriteOrCommit) {
   EXPECT_FALSE(writer.Write("x", 1));
   EXPECT_FALSE(writer.Commit());
   EXPECT_TRUE(folder.entries().empty());
+}
+
+// The replace is the last step. When it fails (here: a folder stands where
+// the file should go, which rename refuses to replace), whatever was at the
+// target must still be there, and the new file must be gone.
+TEST(PartFile, AFailedReplaceKeepsTheOldTargetAndRemovesThePart) {
+  ScratchFolder folder;
+  const std::string target = folder.file("frame.jpg");
+  std::filesystem::create_directory(target);
+  writeText(target + "/inside.txt", "older");
+  PartFile writer(target);
+  ASSERT_TRUE(writer.Open());
+  ASSERT_TRUE(writer.Write("new frame", 9));
+  EXPECT_FALSE(writer.Commit());
+  EXPECT_EQ(readText(target + "/inside.txt"), "older");
+  EXPECT_EQ(folder.entries(), std::vector<std::string>{"frame.jpg"});
+  // A stream's own failure, reported by its writer, is refused the same way.
+  const std::string other = folder.file("other.jpg");
+  writeText(other, "older");
+  PartFile failed(other);
+  ASSERT_TRUE(failed.Open());
+  EXPECT_FALSE(failed.Commit(/*failed=*/true));
+  EXPECT_EQ(readText(other), "older");
+  EXPECT_FALSE(fileExists(failed.PartPath()));
 }
 
 // A picture of noise, whose JPEG is far larger than the file size limit
