@@ -26,7 +26,7 @@ bool FileExistsUtf8(const std::string& path);
 // Moves the position of `file` to `offset` from its start (long, which the
 // plain calls take, is 32 bits on Windows).
 bool SeekFile(std::FILE* file, std::uint64_t offset);
-// The length of an open file; its position is then at the start again.
+// The length of an open file; its position does not move.
 std::optional<std::uint64_t> FileLength(std::FILE* file);
 
 // A file that is written is first written whole as `<target>.part` beside

@@ -21,10 +21,9 @@ bool SeekFile(std::FILE* file, std::uint64_t offset) {
 }
 
 std::optional<std::uint64_t> FileLength(std::FILE* file) {
-  if (::fseeko(file, 0, SEEK_END) != 0) return std::nullopt;
-  const off_t end = ::ftello(file);
-  if (end < 0 || !SeekFile(file, 0)) return std::nullopt;
-  return static_cast<std::uint64_t>(end);
+  struct stat status;
+  if (::fstat(::fileno(file), &status) != 0 || status.st_size < 0) return std::nullopt;
+  return static_cast<std::uint64_t>(status.st_size);
 }
 
 // rename replaces an existing target atomically.

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <sys/stat.h>
+#include <io.h>
 #include <wchar.h>
 
 #include "base/utf8.h"
@@ -27,10 +28,9 @@ bool SeekFile(std::FILE* file, std::uint64_t offset) {
 }
 
 std::optional<std::uint64_t> FileLength(std::FILE* file) {
-  if (::_fseeki64(file, 0, SEEK_END) != 0) return std::nullopt;
-  const __int64 end = ::_ftelli64(file);
-  if (end < 0 || !SeekFile(file, 0)) return std::nullopt;
-  return static_cast<std::uint64_t>(end);
+  const __int64 length = ::_filelengthi64(::_fileno(file));
+  if (length < 0) return std::nullopt;
+  return static_cast<std::uint64_t>(length);
 }
 
 // The C runtime's rename does not replace; MoveFileExW does, in one step, so

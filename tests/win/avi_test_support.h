@@ -40,6 +40,9 @@ class AviEnvironment : public ::testing::Environment {
     ::OleUninitialize();
   }
 };
+// Registered once in every test program that includes this header.
+inline const ::testing::Environment* const kAviEnvironment =
+    ::testing::AddGlobalTestEnvironment(new AviEnvironment);
 
 // A picture that differs clearly from every other seed's, smooth as a
 // camera picture is (hard saturated edges would measure the decoders'

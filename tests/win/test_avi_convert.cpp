@@ -29,9 +29,6 @@ namespace {
 using test::DialogDriver;
 using test::ShownMessage;
 
-const ::testing::Environment* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new test::AviEnvironment);
-
 constexpr int kWidth = 163, kHeight = 123;
 constexpr const char* kSaveTitle = "Choose a filename to save AVI to...";
 constexpr const char* kCompressionTitle = "Video Compression";

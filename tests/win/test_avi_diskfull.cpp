@@ -28,9 +28,6 @@ namespace {
 using test::DialogDriver;
 using test::ShownMessage;
 
-const ::testing::Environment* const kEnvironment =
-    ::testing::AddGlobalTestEnvironment(new test::AviEnvironment);
-
 constexpr int kFrames = 40;
 constexpr int kWidth = 163, kHeight = 123;
 
