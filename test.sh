@@ -42,8 +42,9 @@ run_check() {
   tail -15 "$log"
 }
 
-echo "== layers (no include points up)"
+echo "== layers (no include points up, portable folders stay portable)"
 run_check build/layers.log tools/check-layers.sh
+run_check build/layers-self.log tests/tools/test_check_layers.sh
 echo "== formatting (clang-format)"
 run_check build/format.log tools/check-format.sh
 
