@@ -94,7 +94,7 @@ bool ReadFrameHeader(const std::uint8_t* segment, std::size_t segmentSize, bool 
 }
 
 // A scan header: one to four components, each with its tables, then the
-// spectral selection and successive approximation bytes.
+// coefficient range and successive approximation bytes.
 bool IsScanHeader(const std::uint8_t* segment, std::size_t segmentSize) {
   if (segmentSize < 1) return false;
   const std::size_t components = segment[0];

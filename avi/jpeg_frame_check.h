@@ -35,7 +35,7 @@ struct JpegFrameInfo {
   int precision = 0;             // bits per sample
   int components = 0;
   // Bytes of the image up to and including the EOI that ends its last scan;
-  // whatever follows in the file is not part of it.
+  // whatever follows it in the file is not read.
   std::size_t length = 0;
 };
 

@@ -243,12 +243,12 @@ TEST(CheckJpegFrame, EndsTheImageAtTheEoiAfterItsScans) {
   const Bytes dht(whole.begin() + Find(whole, 0xC4), whole.begin() + SegmentEnd(whole, Find(whole, 0xC4)));
   const Bytes comment = {0xFF, 0xFE, 0, 6, 0xFF, 0xD9, 0xFF, 0xD8};
   std::size_t from = SegmentEnd(whole, Find(whole, 0xDA));
-  for (int part = 1; part <= 3; ++part) {
-    std::size_t to = part == 3 ? whole.size() - 2 : from + (whole.size() - from) / 3;
+  for (int scan = 1; scan <= 3; ++scan) {
+    std::size_t to = scan == 3 ? whole.size() - 2 : from + (whole.size() - from) / 3;
     while (whole[to - 1] == 0xFF) ++to;  // not between a stuffed 0xFF and its 0x00
     progressive.insert(progressive.end(), scanHeader.begin(), scanHeader.end());
     progressive.insert(progressive.end(), whole.begin() + from, whole.begin() + to);
-    const Bytes& between = part == 1 ? dht : part == 2 ? comment : Bytes{0xFF, 0xD9};
+    const Bytes& between = scan == 1 ? dht : scan == 2 ? comment : Bytes{0xFF, 0xD9};
     progressive.insert(progressive.end(), between.begin(), between.end());
     from = to;
   }
