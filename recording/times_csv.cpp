@@ -228,7 +228,6 @@ bool TimesCsvWriter::Open(const std::string& path) {
     char start[64] = {};
     const std::size_t got = std::fread(start, 1, sizeof start, f);
     if (std::ferror(f)) return false;
-    bool lineOpen = false;
     if (got == 0) {
       const std::string header = std::string(kTimesCsvHeader) + "\r\n";
       if (std::fwrite(header.data(), 1, header.size(), f) != header.size() || std::fflush(f) != 0)
@@ -239,17 +238,31 @@ bool TimesCsvWriter::Open(const std::string& path) {
       if (head.substr(0, kTimesCsvHeader.size()) != kTimesCsvHeader) return false;
       head.remove_prefix(kTimesCsvHeader.size());
       if (head.substr(0, 1) != "\n" && head.substr(0, 2) != "\r\n") return false;
+      // One read through: the last byte tells whether the last line was
+      // ended, the count of quotes whether it was cut inside a quoted field.
+      // A cut line is ended now, so the next one starts whole.
+      if (std::fseek(f, 0, SEEK_SET) != 0) return false;
+      char buffer[4096];
       char last = 0;
-      if (std::fseek(f, -1, SEEK_END) != 0 || std::fread(&last, 1, 1, f) != 1) return false;
-      lineOpen = last != '\n';
-      if (std::fseek(f, 0, SEEK_END) != 0) return false;
+      bool inQuotes = false;
+      for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) {
+        if (std::count(buffer, buffer + n, '"') % 2 != 0) inQuotes = !inQuotes;
+        last = buffer[n - 1];
+      }
+      if (std::ferror(f) || std::fseek(f, 0, SEEK_END) != 0) return false;
+      std::string_view end;
+      if (inQuotes) {
+        end = "\"\r\n";
+      } else if (last == '\r') {
+        end = "\n";  // cut between its CR and LF: whole already
+      } else if (last != '\n') {
+        end = "\r\n";
+      }
+      if (!end.empty() && (std::fwrite(end.data(), 1, end.size(), f) != end.size() || std::fflush(f) != 0))
+        return false;
     }
     file_ = std::move(file);
-    lineOpen_ = lineOpen;
-    if (!EndOpenLine()) {
-      Close();
-      return false;
-    }
+    lineOpen_ = false;
     return true;
   } catch (...) {
     Close();

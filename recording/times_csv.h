@@ -86,9 +86,11 @@ TimesCsvContents ParseTimesCsv(std::string_view text);
 class TimesCsvWriter {
  public:
   // Creates the file with its header line, or opens an existing one to add
-  // to it. Refuses (false, nothing written) a file that does not begin with
-  // the header, which is someone else's. When the file ends in a torn line,
-  // that line is ended first, so the next line starts whole.
+  // to it (reading it through once). Refuses (false, nothing written) a file
+  // that does not begin with the header, which is someone else's. A torn
+  // last line is ended first (a quoted field in it closed), so the next line
+  // starts whole; what it holds may then read as a record with a short
+  // detail, or as a malformed line.
   bool Open(const std::string& path);
   // Writes the line and flushes it to the system. False when the file is not
   // open or the line could not be written whole; a later line then begins

@@ -105,13 +105,5 @@ TEST(CaptureSchedule, NoDriftOverMillionsOfSlots) {
   EXPECT_LT(now - (kT0 + kSlots * 100), 16);
 }
 
-TEST(CaptureSchedule, IntervalChoices) {
-  EXPECT_TRUE(IsCaptureInterval(100));
-  EXPECT_TRUE(IsCaptureInterval(kDefaultCaptureIntervalMs));
-  EXPECT_TRUE(IsCaptureInterval(60000));
-  EXPECT_FALSE(IsCaptureInterval(1500));
-  EXPECT_FALSE(IsCaptureInterval(0));
-}
-
 }  // namespace
 }  // namespace lumavex

@@ -110,17 +110,25 @@ TEST(TimesCsvWriter, CreatesThenAppendsUnderOneHeader) {
 
 TEST(TimesCsvWriter, EndsATornLineAndRefusesOtherFiles) {
   const std::string path = FreshPath("times_torn.csv");
-  WriteAll(path, std::string(kTimesCsvHeader) + "\r\n2026-03-04T05:06:07.008Z,frame,1,\r\n2026-03-0");
-  TimesCsvWriter writer;
-  ASSERT_TRUE(writer.Open(path));
-  ASSERT_TRUE(writer.Write(Record(TimesEvent::Frame, 2, "")));
-  writer.Close();
-  const TimesCsvContents contents = ParseTimesCsv(ReadAll(path));
-  ASSERT_EQ(contents.records.size(), 2u);
-  EXPECT_EQ(contents.records[1].frame, 2);
-  EXPECT_EQ(contents.malformedLines, 1u);
-  EXPECT_FALSE(contents.tornLastLine);
+  struct Torn {
+    const char* tail;
+    std::size_t records, malformed;
+  };
+  for (const Torn torn : {Torn{"2026-03-0", 1, 1}, Torn{"2026-03-04T05:06:07.008Z,frame,9,\r", 2, 0},
+                          Torn{"2026-03-04T05:06:07.008Z,halt,,\"disk, 5\r\n\"\"MB", 2, 0}}) {
+    WriteAll(path, std::string(kTimesCsvHeader) + "\r\n2026-03-04T05:06:07.008Z,frame,1,\r\n" + torn.tail);
+    TimesCsvWriter writer;
+    ASSERT_TRUE(writer.Open(path));
+    ASSERT_TRUE(writer.Write(Record(TimesEvent::Frame, 2, "")));
+    writer.Close();
+    const TimesCsvContents contents = ParseTimesCsv(ReadAll(path));
+    ASSERT_EQ(contents.records.size(), torn.records + 1) << torn.tail;
+    EXPECT_EQ(contents.records.back().frame, 2) << torn.tail;
+    EXPECT_EQ(contents.malformedLines, torn.malformed) << torn.tail;
+    EXPECT_FALSE(contents.tornLastLine);
+  }
 
+  TimesCsvWriter writer;
   const std::string other = FreshPath("times_other.csv");
   WriteAll(other, "name,value\r\n");
   EXPECT_FALSE(writer.Open(other));
