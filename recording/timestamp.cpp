@@ -1,6 +1,8 @@
 #include "recording/timestamp.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace lumavex {
@@ -47,5 +49,19 @@ std::string FormatRecordingTimestamp(const LocalTime& time, const LocaleNames& n
   text += designator;
   return text;
 }
+
+std::string FormatStampText(const LocalTime& time, int millisecond, bool tenths) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month, time.day,
+                time.hour, time.minute, time.second);
+  std::string stamp = text;
+  if (tenths) {
+    stamp += '.';
+    stamp += static_cast<char>('0' + std::clamp(millisecond, 0, 999) / 100);
+  }
+  return stamp;
+}
+
+bool StampShowsTenths(int intervalMs) { return intervalMs < 1000; }
 
 }  // namespace lumavex

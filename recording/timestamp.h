@@ -31,4 +31,11 @@ LocaleNames EnglishLocaleNames();
 // than their field are written in full.
 std::string FormatRecordingTimestamp(const LocalTime& time, const LocaleNames& names);
 
+// The capture time stamped on a frame: "YYYY-MM-DD HH:MM:SS", then ".t" with
+// `tenths`: the tenth the millisecond falls in, never rounded up into the
+// next second.
+std::string FormatStampText(const LocalTime& time, int millisecond, bool tenths);
+// Tenths are worth showing when frames come more often than once a second.
+bool StampShowsTenths(int intervalMs);
+
 }  // namespace lumavex

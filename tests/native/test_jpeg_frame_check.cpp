@@ -190,7 +190,7 @@ TEST(CheckJpegFrame, PassesRealFramesOfEverySizeAndSubsampling) {
           image.height = h;
           image.rowBytes = 3 * w;
           jpeg::JpegOutputBuffer out;
-          ASSERT_EQ(jpeg::encodeJpeg(image, {1, gray, subsampling}, out), jpeg::EncodeResult::Ok);
+          ASSERT_EQ(jpeg::EncodeJpeg(image, {1, gray, subsampling}, out), jpeg::EncodeResult::Ok);
           const JpegFrameInfo info = Check(Bytes(out.data(), out.data() + out.size()));
           EXPECT_TRUE(info.readable && info.width == w && info.height == h) << w << "x" << h;
         }

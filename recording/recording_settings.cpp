@@ -1,0 +1,192 @@
+#include "recording/recording_settings.h"
+
+#include <optional>
+#include <vector>
+
+namespace lumavex {
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::string_view kSection = "Recording";
+constexpr std::string_view kIntervalKey = "IntervalMs";
+constexpr std::string_view kStampKey = "StampTime";
+
+std::string_view Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
+
+// A line without its end, and the end (CR LF, LF or nothing on the last).
+struct IniLine {
+  std::string_view content;
+  std::string_view ending;
+};
+
+std::vector<IniLine> SplitLines(std::string_view text) {
+  std::vector<IniLine> lines;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t lf = text.find('\n', pos);
+    if (lf == std::string_view::npos) {
+      lines.push_back({text.substr(pos), {}});
+      break;
+    }
+    std::size_t end = lf;
+    if (end > pos && text[end - 1] == '\r') --end;
+    lines.push_back({text.substr(pos, end - pos), text.substr(end, lf + 1 - end)});
+    pos = lf + 1;
+  }
+  return lines;
+}
+
+enum class LineKind { Blank, Comment, Section, Key, Other };
+
+struct ParsedLine {
+  LineKind kind = LineKind::Other;
+  std::string_view name;  // of a section or key
+  std::string_view value;
+};
+
+ParsedLine ParseLine(std::string_view content) {
+  const std::string_view text = Trim(content);
+  ParsedLine line;
+  if (text.empty()) {
+    line.kind = LineKind::Blank;
+  } else if (text.front() == ';') {
+    line.kind = LineKind::Comment;
+  } else if (text.front() == '[') {
+    line.kind = LineKind::Section;
+    line.name = Trim(text.substr(1, text.find(']') - 1));
+  } else if (const std::size_t eq = text.find('='); eq != std::string_view::npos) {
+    line.kind = LineKind::Key;
+    line.name = Trim(text.substr(0, eq));
+    line.value = Trim(text.substr(eq + 1));
+    // Windows drops one pair of enclosing quotes.
+    if (line.value.size() >= 2 && (line.value.front() == '"' || line.value.front() == '\'') &&
+        line.value.back() == line.value.front())
+      line.value = line.value.substr(1, line.value.size() - 2);
+  }
+  return line;
+}
+
+// Where the reader finds the section and its two keys; npos when absent.
+struct SettingsPlace {
+  std::size_t section = std::string_view::npos;
+  std::size_t sectionEnd = 0;  // the next section's line, or the line count
+  std::size_t interval = std::string_view::npos;
+  std::size_t stamp = std::string_view::npos;
+};
+
+SettingsPlace Locate(const std::vector<IniLine>& lines) {
+  SettingsPlace place;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const ParsedLine line = ParseLine(lines[i].content);
+    if (line.kind == LineKind::Section) {
+      if (place.section != std::string_view::npos) {
+        place.sectionEnd = i;
+        return place;
+      }
+      if (SameName(line.name, kSection)) place.section = i;
+    } else if (line.kind == LineKind::Key && place.section != std::string_view::npos) {
+      if (place.interval == std::string_view::npos && SameName(line.name, kIntervalKey)) place.interval = i;
+      if (place.stamp == std::string_view::npos && SameName(line.name, kStampKey)) place.stamp = i;
+    }
+  }
+  place.sectionEnd = lines.size();
+  return place;
+}
+
+std::optional<int> ParsePlainNumber(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  long long value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    // Anything this large is out of every range; stop before it overflows.
+    if (value < 1000000000) value = value * 10 + (c - '0');
+  }
+  return value > 1000000000 ? 1000000000 : static_cast<int>(value);
+}
+
+std::optional<int> ValueAt(const std::vector<IniLine>& lines, std::size_t index) {
+  if (index == std::string_view::npos) return std::nullopt;
+  return ParsePlainNumber(ParseLine(lines[index].content).value);
+}
+
+}  // namespace
+
+RecordingSettings ParseRecordingSettings(std::string_view iniText) {
+  if (iniText.substr(0, kUtf8Bom.size()) == kUtf8Bom) iniText.remove_prefix(kUtf8Bom.size());
+  const std::vector<IniLine> lines = SplitLines(iniText);
+  const SettingsPlace place = Locate(lines);
+  RecordingSettings settings;
+  const std::optional<int> interval = ValueAt(lines, place.interval);
+  if (interval && *interval >= kMinCaptureIntervalMs && *interval <= kMaxCaptureIntervalMs)
+    settings.intervalMs = *interval;
+  const std::optional<int> stamp = ValueAt(lines, place.stamp);
+  if (stamp && *stamp <= 1) settings.stampTime = *stamp == 1;
+  return settings;
+}
+
+std::string UpdateRecordingSettings(std::string_view existing, const RecordingSettings& settings) {
+  const bool bom = existing.substr(0, kUtf8Bom.size()) == kUtf8Bom;
+  if (bom) existing.remove_prefix(kUtf8Bom.size());
+  const std::vector<IniLine> lines = SplitLines(existing);
+  const std::string_view eol =
+      !lines.empty() && !lines.front().ending.empty() ? lines.front().ending : "\r\n";
+  const std::string intervalLine = std::string(kIntervalKey) + "=" + std::to_string(settings.intervalMs);
+  const std::string stampLine = std::string(kStampKey) + "=" + (settings.stampTime ? "1" : "0");
+
+  SettingsPlace place = Locate(lines);
+  // Missing keys go after the section's last line that is not blank, so the
+  // blank lines before the next section stay before it.
+  std::size_t insertAt = lines.size();
+  if (place.section != std::string_view::npos) {
+    insertAt = place.section + 1;
+    for (std::size_t i = place.section + 1; i < place.sectionEnd; ++i) {
+      if (ParseLine(lines[i].content).kind != LineKind::Blank) insertAt = i + 1;
+    }
+  }
+
+  std::string out;
+  out.reserve(existing.size() + 64);
+  if (bom) out += kUtf8Bom;
+  const auto addLine = [&](std::string_view content) {
+    // The text's last line may have had no end of its own.
+    if (!out.empty() && out.back() != '\n' && out.size() > (bom ? kUtf8Bom.size() : 0)) out += eol;
+    out += content;
+    out += eol;
+  };
+  const auto addMissing = [&]() {
+    if (place.section == std::string_view::npos) {
+      if (!lines.empty() && ParseLine(lines.back().content).kind != LineKind::Blank) addLine("");
+      addLine("[" + std::string(kSection) + "]");
+    }
+    if (place.interval == std::string_view::npos) addLine(intervalLine);
+    if (place.stamp == std::string_view::npos) addLine(stampLine);
+  };
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (i == insertAt) addMissing();
+    if (i == place.interval) {
+      out += intervalLine;
+    } else if (i == place.stamp) {
+      out += stampLine;
+    } else {
+      out += lines[i].content;
+    }
+    out += lines[i].ending;
+  }
+  if (insertAt == lines.size()) addMissing();
+  return out;
+}
+
+}  // namespace lumavex

@@ -1,0 +1,37 @@
+#pragma once
+// The recording choices kept between runs, as the text of settings.ini:
+//   [Recording]
+//   IntervalMs=1000
+//   StampTime=0
+// Read as liberally as Windows reads ini files: names in any case, spaces
+// around names and values, ';' comment lines, CR LF or LF, a UTF-8 byte
+// order mark. Finding and storing the file is the caller's.
+#include <string>
+#include <string_view>
+
+#include "recording/capture_schedule.h"
+
+namespace lumavex {
+
+inline constexpr int kMinCaptureIntervalMs = 100;
+inline constexpr int kMaxCaptureIntervalMs = 60000;
+
+struct RecordingSettings {
+  int intervalMs = kDefaultCaptureIntervalMs;
+  bool stampTime = false;
+};
+
+// Each key on its own: a missing section or key, or a value that is no plain
+// decimal number or is out of range (IntervalMs 100-60000, StampTime 0 or 1),
+// gives that key's default, silently. A value inside the range but not one
+// of kCaptureIntervalsMs is kept. Of repeated sections or keys the first
+// counts, as with Windows.
+RecordingSettings ParseRecordingSettings(std::string_view iniText);
+
+// `existing` with the two keys set: each is replaced where the reader finds
+// it, or added at the end of the [Recording] section, or the section is
+// added at the end of the text. Every other line stays as it was, byte for
+// byte. Added lines end as the text's lines do (CR LF for a new file).
+std::string UpdateRecordingSettings(std::string_view existing, const RecordingSettings& settings);
+
+}  // namespace lumavex
