@@ -7,6 +7,7 @@
 #      imaging/ (with imaging/jpeg/)
 #      avi/, discovery/, dialogs/, recording/
 #      writeavi/
+#      commandline/
 #      app/
 #      tools/
 #    A file may include a folder of a lower rank, or its own feature (a
@@ -29,8 +30,9 @@ rank_of() {
     imaging) echo 2 ;;
     avi | discovery | dialogs | recording) echo 3 ;;
     writeavi) echo 4 ;;
-    app) echo 5 ;;
-    tools) echo 6 ;;
+    commandline) echo 5 ;;
+    app) echo 6 ;;
+    tools) echo 7 ;;
     *) echo "" ;;
   esac
 }
