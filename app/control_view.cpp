@@ -17,12 +17,16 @@ void ControlConversionView::Frames(const std::vector<std::string>& names) {
   for (const std::string& name : names) ListAdd(list_, name);
   ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
   ::InvalidateRect(list_, nullptr, TRUE);
+  total_ = static_cast<int>(names.size());
+  if (progress_) progress_->Show(0, total_);
 }
 
 void ControlConversionView::Current(int index) {
   ListSelect(list_, index);
-  // Repaints at once: the conversion does not return to the message loop.
+  // At once: a conversion that does not return to the message loop (the
+  // benchmark's) still shows where it is.
   ::UpdateWindow(list_);
+  if (progress_) progress_->Show(index + 1, total_);
 }
 
 void ControlConversionView::Preview(const Image& picture) {

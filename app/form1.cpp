@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include <commctrl.h>
+
 #include <optional>
 #include <string>
 
@@ -9,6 +11,8 @@
 #include "writeavi/frame_rate.h"
 #include "dialogs/win32/folder_browser.h"
 #include "discovery/win32/discovery.h"
+#include "base/message.h"
+#include "base/path.h"
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/message_box.h"
@@ -135,6 +139,18 @@ void Form1::CreateControls() {
                          kIdLabel4);
   File1 = CreateControl(f, "LISTBOX", "", LBS_NOINTEGRALHEIGHT | WS_VSCROLL, Twips(1485, 2685, 2415, 225),
                         kIdFile1, WS_EX_CLIENTEDGE);
+  // Below the encoding row, shown only while a conversion runs.
+  static const bool progressClass = [] {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
+    return ::InitCommonControlsEx(&classes) != FALSE;
+  }();
+  if (progressClass)
+    aviProgress = CreateControl(f, "msctls_progress32", "", 0, Twips(45, 2970, 2760, 210), kIdAviProgress);
+  aviProgressText = CreateControl(f, "STATIC", "", SS_RIGHT | SS_LEFTNOWORDWRAP, Twips(2850, 2970, 2025, 210),
+                                  kIdAviProgressText);
+  ::ShowWindow(aviProgress, SW_HIDE);
+  ::ShowWindow(aviProgressText, SW_HIDE);
+  progress_ = std::make_unique<ConversionProgress>(f, aviProgress, aviProgressText);
 
   SetChecked(cbjpg, true);
   SetChecked(cbbmp, false);
@@ -176,15 +192,42 @@ void Form1::Timer1_Timer() { CaptureFrame(*this); }
 void Form1::pause_Click() { HaltRecording(*this); }
 void Form1::btstop_Click() { HaltRecording(*this); }
 void Form1::reset_Click() { ResetFrameCounter(*this); }
-void Form1::aviwrite_Click() { WriteAvi(UserAviChoices()); }
+void Form1::aviwrite_Click() {
+  // The button reads "Cancel" while a conversion runs.
+  if (ConversionRunning())
+    conversion_->Cancel();
+  else
+    WriteAvi(UserAviChoices());
+}
 
 void Form1::WriteAvi(const AviChoices& choices) {
+  if (ConversionRunning()) return;
   ConversionRequest request;
-  request.folder = ControlText(txtPath);
+  request.folder = PathFromBox(ControlText(txtPath));
   request.frameRate = FrameRateFromText(ControlText(txtFPS));
   request.owner = hwnd();
-  ControlConversionView view(File1, Image1);
-  ConvertFolderToAvi(request, view, choices);
+  if (!conversion_) conversion_ = std::make_unique<ConversionRunner>();
+  conversionView_ = std::make_unique<ControlConversionView>(File1, Image1, progress_.get());
+  if (!conversion_->Start(request, *conversionView_, choices,
+                          [this](const std::vector<ConversionMessage>& messages, bool) {
+                            ConversionEnded(messages);
+                          })) {
+    ShowMessage("Lumavex could not start writing the video.", MessageIcon::Error);
+    return;
+  }
+  SetControlText(aviwrite, "Cancel");
+  progress_->Begin();
+}
+
+void Form1::ConversionEnded(const std::vector<ConversionMessage>& messages) {
+  // The window is itself again before anything is said.
+  SetControlText(aviwrite, "Write Avi");
+  progress_->End();
+  if (closeWhenConverted_) {
+    Close();
+    return;
+  }
+  for (const ConversionMessage& message : messages) ShowMessage(message.text, message.icon);
 }
 void Form1::opendir_Click() {
   // Empty while the dialog is up, so a half-chosen folder is never recorded into.
@@ -235,19 +278,28 @@ LRESULT Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == Timer1.Id()) Timer1.Fire();
       if (wparam == Timer2.Id()) Timer2.Fire();
       return 0;
-    case WM_CLOSE: {
-      // The user closed the program: a running recording simply ends.
-      Unload();
-      HWND self = window_.release();
-      ::SetWindowLongPtrW(self, GWLP_USERDATA, 0);
-      ::DestroyWindow(self);
-      ::PostQuitMessage(0);
+    case WM_CLOSE:
+      // A conversion is cancelled first; the window closes when it has ended.
+      if (ConversionRunning()) {
+        closeWhenConverted_ = true;
+        conversion_->Cancel();
+      } else {
+        Close();
+      }
       return 0;
-    }
     default:
       break;
   }
   return ::DefWindowProcW(hwnd(), message, wparam, lparam);
+}
+
+void Form1::Close() {
+  // The user closed the program: a running recording simply ends.
+  Unload();
+  HWND self = window_.release();
+  ::SetWindowLongPtrW(self, GWLP_USERDATA, 0);
+  ::DestroyWindow(self);
+  ::PostQuitMessage(0);
 }
 
 LRESULT CALLBACK Form1::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {

@@ -6,8 +6,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "recording/recording_state.h"
+#include "app/control_view.h"
+#include "app/conversion_progress.h"
+#include "writeavi/win32/conversion_runner.h"
 #include "writeavi/win32/convert_folder.h"
 #include "platform/avi_handles.h"
 #include "platform/gdi.h"
@@ -42,6 +46,8 @@ enum ControlId : int {
   kIdAviWrite,
   kIdLabel4,
   kIdFile1,
+  kIdAviProgress,
+  kIdAviProgressText,
 };
 
 enum TimerId : UINT_PTR { kTimer1 = 1, kTimer2 = 2 };
@@ -66,6 +72,8 @@ class Form1 {
        btstop = nullptr, Picture1 = nullptr, opendir = nullptr, txtPath = nullptr, windowtop = nullptr,
        pause = nullptr, reset = nullptr, Combo1 = nullptr, Label6 = nullptr, Label3 = nullptr,
        Line1 = nullptr, aviwrite = nullptr, Label4 = nullptr, File1 = nullptr;
+  // How far "Write Avi" has come: shown only while a conversion runs.
+  HWND aviProgress = nullptr, aviProgressText = nullptr;
   UiTimer Timer1;
   UiTimer Timer2;
 
@@ -84,8 +92,11 @@ class Form1 {
   void opendir_Click();
 
   // "Write Avi" from this window's folder and frame rate, with the questions
-  // answered by `choices` (the button: the user, through the dialogs).
+  // answered by `choices` (the button: the user, through the dialogs). It
+  // runs on a thread of its own: the button reads "Cancel" until it has
+  // ended, and its closing message (if any) follows.
   void WriteAvi(const AviChoices& choices);
+  bool ConversionRunning() const { return conversion_ && conversion_->Running(); }
 
   // Twips of the form's design to pixels of this screen.
   static int TwipsToPixels(int twips);
@@ -100,9 +111,16 @@ class Form1 {
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void OnCommand(int id, int code);
 
+  void ConversionEnded(const std::vector<ConversionMessage>& messages);
+  void Close();
+
   UniqueBitmap floppy_;  // outlives the button that shows it
   UniqueWindow window_;
   std::optional<AviFileServices> aviServices_;  // from Load to Unload
+  std::unique_ptr<ConversionProgress> progress_;
+  std::unique_ptr<ControlConversionView> conversionView_;  // lives as long as its conversion
+  std::unique_ptr<ConversionRunner> conversion_;
+  bool closeWhenConverted_ = false;
   bool unloaded_ = false;
 };
 

@@ -18,4 +18,16 @@ std::string ParentFolder(const std::string& path) {
   return path.substr(0, slash);
 }
 
+std::string PathFromBox(const std::string& text) {
+  const auto trimmed = [](const std::string& s) {
+    const std::size_t first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return std::string();
+    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
+  };
+  std::string path = trimmed(text);
+  if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
+    path = trimmed(path.substr(1, path.size() - 2));
+  return path;
+}
+
 }  // namespace lumavex

@@ -13,4 +13,9 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 // and a drive's root folder with its separator ("C:\x.avi" lies in "C:\").
 std::string ParentFolder(const std::string& path);
 
+// A path as typed or pasted into a box: spaces around it dropped, and the
+// quotes around it that Explorer's "Copy as path" adds ("C:\rec" gives
+// C:\rec). Quotes inside are kept (no Windows name holds one).
+std::string PathFromBox(const std::string& text);
+
 }  // namespace lumavex

@@ -55,6 +55,11 @@ class Image {
   Bgr24Target Target() { return {data(), stride_, width_, height_}; }
 
   void swap(Image& other) noexcept;
+  // Bytes of memory the picture holds, and a way to give them back (the
+  // picture is then empty): a picture keeps its memory for the next one of
+  // its size, which a single huge frame should not do.
+  std::size_t capacity() const { return pixels_.capacity(); }
+  void Release() { Image().swap(*this); }
 
  private:
   int width_ = 0;

@@ -45,13 +45,15 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::pair<const v
   return ok;
 }
 
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes, std::uint64_t maxBytes) {
   // Frames are read while a recording may still be writing others beside them.
   UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return false;
   LARGE_INTEGER size;
-  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF) return false;
+  if (!::GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 || size.QuadPart > 0x7FFFFFFF ||
+      static_cast<std::uint64_t>(size.QuadPart) > maxBytes)
+    return false;
   bytes.resize(static_cast<std::size_t>(size.QuadPart));
   DWORD read = 0;
   if (!bytes.empty() &&
@@ -75,6 +77,12 @@ std::string ExecutableFolder() {
   const std::string path = Narrow(wide);
   if (path.find_last_of("\\/") == std::string::npos) return {};
   return ParentFolder(path);
+}
+
+std::string VolumeOf(const std::string& path) {
+  wchar_t root[MAX_PATH + 1] = {};
+  if (!::GetVolumePathNameW(Widen(path).c_str(), root, MAX_PATH + 1) || root[0] == L'\0') return path;
+  return Narrow(root);
 }
 
 std::optional<std::uint64_t> FreeSpaceOfVolume(const std::string& folder) {

@@ -21,8 +21,10 @@ bool MakeDirectory(const std::string& path);
 bool WriteWholeFile(const std::string& path, const std::vector<std::pair<const void*, std::size_t>>& parts);
 
 // Makes `bytes` the whole content of the file, reusing its capacity. False
-// when the file cannot be opened or read whole, or is 2 GB or larger.
-bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes);
+// when the file cannot be opened or read whole, or is larger than
+// `maxBytes` (at most 2 GB - 1).
+bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
+                   std::uint64_t maxBytes = 0x7FFFFFFF);
 
 // The folder that holds the program's executable, without a trailing "\"
 // unless it is a drive's root folder.
@@ -31,5 +33,8 @@ std::string ExecutableFolder();
 // Bytes free to this user on the volume that holds `folder` (an existing
 // folder); nothing when the volume cannot be asked (a vanished folder).
 std::optional<std::uint64_t> FreeSpaceOfVolume(const std::string& folder);
+// The root of the volume that holds `path` ("C:\\", a mount point, a
+// share); `path` itself when the system cannot tell.
+std::string VolumeOf(const std::string& path);
 
 }  // namespace lumavex

@@ -15,6 +15,14 @@ struct FileHandleTraits {
 };
 using UniqueFile = UniqueHandle<FileHandleTraits>;
 
+// Kernel objects other than files (events, threads): null when there is none.
+struct KernelObjectTraits {
+  using type = HANDLE;
+  static HANDLE invalid() { return nullptr; }
+  static void close(HANDLE h) { ::CloseHandle(h); }
+};
+using UniqueKernelObject = UniqueHandle<KernelObjectTraits>;
+
 struct FindHandleTraits {
   using type = HANDLE;
   static HANDLE invalid() { return INVALID_HANDLE_VALUE; }

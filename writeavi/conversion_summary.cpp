@@ -13,23 +13,48 @@ void ConversionSummary::Replaced(const std::string& path) {
   if (replaced_++ == 0) firstReplaced_ = path;
 }
 
+void ConversionSummary::ReplacedByFirst(const std::string& path, const std::string& first) {
+  if (replacedByFirst_++ == 0) firstReplacedByFirst_ = path;
+  usedInstead_ = first;
+}
+
 void ConversionSummary::Fitted(const std::string& path) {
   if (fitted_++ == 0) firstFitted_ = path;
 }
 
+void ConversionSummary::EncodedAgain(const std::string& path) {
+  if (encodedAgain_++ == 0) firstEncodedAgain_ = path;
+}
+
 std::string ConversionSummary::Text(int width, int height) const {
   std::string text;
+  const auto paragraph = [&text]() -> std::string& {
+    if (!text.empty()) text += "\r\n\r\n";
+    return text;
+  };
+  if (replacedByFirst_ > 0) {
+    paragraph() +=
+        Frames(replacedByFirst_) +
+        (replacedByFirst_ == 1 ? " before the first readable one could not be read and was replaced by it:"
+                               : " before the first readable one could not be read and were replaced by "
+                                 "it:") +
+        "\r\n" + firstReplacedByFirst_ + "\r\nUsed instead: " + usedInstead_;
+  }
   if (replaced_ > 0) {
+    paragraph();
     text += Frames(replaced_) + (replaced_ == 1
                                      ? " could not be read and was replaced by the frame before it."
                                      : " could not be read and were replaced by the frame before them.");
     text += "\r\n" + firstReplaced_;
   }
   if (fitted_ > 0) {
-    if (!text.empty()) text += "\r\n\r\n";
-    text += Frames(fitted_) + " of another size " + (fitted_ == 1 ? "was" : "were") + " fitted into " +
-            std::to_string(width) + "x" + std::to_string(height) + ".";
+    paragraph() += Frames(fitted_) + " of another size " + (fitted_ == 1 ? "was" : "were") + " fitted into " +
+                   std::to_string(width) + "x" + std::to_string(height) + ".";
     text += "\r\n" + firstFitted_;
+  }
+  if (encodedAgain_ > 0) {
+    paragraph() += Frames(encodedAgain_) + " of a JPEG kind that not every player reads " +
+                   (encodedAgain_ == 1 ? "was" : "were") + " encoded again.\r\n" + firstEncodedAgain_;
   }
   return text;
 }
@@ -68,9 +93,10 @@ std::string WriteFailureText(const std::string& path, std::optional<std::uint64_
   return text + "\r\nThe incomplete file was removed.";
 }
 
-std::string NoRoomText(const std::string& path, std::uint64_t needed, std::uint64_t freeBytes) {
-  return "The video would take " + ByteCount(needed) + ", but its volume has only " + ByteCount(freeBytes) +
-         " free:\r\n" + path + "\r\nNothing was written.";
+std::string NoRoomText(const std::string& path, std::uint64_t needed, std::uint64_t freeBytes,
+                       const std::string& volume) {
+  return "The video would take " + ByteCount(needed) + ", but the volume " + volume + " has only " +
+         ByteCount(freeBytes) + " free:\r\n" + path + "\r\nNothing was written.";
 }
 
 std::string TooLargeText(const std::string& path, std::uint64_t needed, std::uint64_t limit) {

@@ -6,15 +6,36 @@
 #include <new>
 
 #include "imaging/jpeg_frame_check.h"
-#include "imaging/win32/image_picture.h"
 #include "platform/files.h"
-#include "platform/picture.h"
 
 namespace lumavex {
 namespace {
 
-bool IsJpeg(const std::uint8_t* data, std::size_t size) {
-  return size >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF;
+// Buffers that a large frame grew are given back, so that one such frame
+// does not hold its memory for the rest of a conversion.
+constexpr std::size_t kKeptBytes = std::size_t{16} << 20;
+
+template <typename Buffer>
+void ReleaseIfLarge(Buffer& buffer) {
+  if (buffer.capacity() > kKeptBytes) Buffer().swap(buffer);
+}
+
+// One decoded row into a picture's row: 3 bytes a pixel as they are, grey
+// spread to blue, green and red, 4 bytes with the fourth left out; the pad
+// bytes zero.
+void StoreRow(const std::uint8_t* in, UINT bytesPerPixel, UINT width, std::uint8_t* out, std::size_t stride) {
+  const std::size_t pixelBytes = static_cast<std::size_t>(width) * 3;
+  if (bytesPerPixel == 3) {
+    std::memcpy(out, in, pixelBytes);
+  } else {
+    for (UINT x = 0; x < width; ++x, in += bytesPerPixel, out += 3) {
+      out[0] = in[0];
+      out[1] = in[bytesPerPixel == 1 ? 0 : 1];
+      out[2] = in[bytesPerPixel == 1 ? 0 : 2];
+    }
+    out -= pixelBytes;
+  }
+  std::memset(out + pixelBytes, 0, stride - pixelBytes);
 }
 
 }  // namespace
@@ -30,42 +51,29 @@ FrameDecoder::FrameDecoder() {
     jpegDecoders_.reset();
 }
 
-bool FrameDecoder::Decode(const std::string& path, Image& image) {
+bool FrameDecoder::DecodeFile(const std::string& path, Image& image) {
+  bool decoded = false;
   try {
-    if (!ReadWholeFile(path, file_)) return false;
-    // A JPEG file that is cut short (or lacks its frame header) is not
-    // decoded partly by another loader: it is an unreadable frame.
-    if (IsJpeg(file_.data(), file_.size())) {
-      if (!CheckJpegFrame(file_.data(), file_.size()).readable) return false;
-      if (DecodeJpegFile(file_.data(), file_.size(), image)) return true;
-    }
-    return DecodeOther(path, image);
+    decoded = ReadWholeFile(path, file_, kMaxFileBytes) && Decode(file_.data(), file_.size(), image);
+  } catch (const std::bad_alloc&) {
+  }
+  ReleaseIfLarge(file_);
+  return decoded;
+}
+
+bool FrameDecoder::Decode(const std::uint8_t* data, std::size_t size, Image& image) {
+  const JpegFrameInfo info = CheckJpegFrame(data, size);
+  if (!info.readable) return false;
+  try {
+    return DecodeChecked(data, info.length, image);
   } catch (const std::bad_alloc&) {
     // A picture too large for memory is not a frame we can write.
     return false;
   }
 }
 
-bool FrameDecoder::DecodeJpeg(const std::string& path, Image& image) {
-  try {
-    return ReadWholeFile(path, file_) && DecodeJpegFile(file_.data(), file_.size(), image);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-}
-
-bool FrameDecoder::DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& image) {
-  try {
-    return DecodeJpegFile(data, size, image);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-}
-
-bool FrameDecoder::DecodeJpegFile(const std::uint8_t* data, std::size_t size, Image& image) {
-  if (!IsJpeg(data, size) || !CheckJpegFrame(data, size).readable || !factory_ || !jpegDecoders_ ||
-      size > std::numeric_limits<DWORD>::max())
-    return false;
+bool FrameDecoder::DecodeChecked(const std::uint8_t* data, std::size_t size, Image& image) {
+  if (!factory_ || !jpegDecoders_ || size > std::numeric_limits<DWORD>::max()) return false;
   ComPtr<IWICStream> stream;
   // The stream only reads the bytes; the imaging API takes them as writable.
   if (FAILED(factory_->CreateStream(stream.put())) ||
@@ -83,41 +91,49 @@ bool FrameDecoder::DecodeJpegFile(const std::uint8_t* data, std::size_t size, Im
       !image.Resize(static_cast<int>(width), static_cast<int>(height)))
     return false;
 
-  // Colour JPEGs decode straight to blue-green-red; grey or CMYK ones are converted.
+  // Colour JPEGs decode straight to blue-green-red and grey ones are spread
+  // here; any other (CMYK) goes through a converter, to 24 bits or, where
+  // the system's converters lack that, to 32.
   IWICBitmapSource* source = frame.get();
   ComPtr<IWICFormatConverter> converter;
-  if (!IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
-    if (FAILED(factory_->CreateFormatConverter(converter.put())) ||
-        FAILED(converter->Initialize(frame.get(), GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone,
-                                     nullptr, 0.0, WICBitmapPaletteTypeCustom)))
-      return false;
+  UINT sourceBytes = 3;  // per pixel
+  if (IsEqualGUID(format, GUID_WICPixelFormat8bppGray)) {
+    sourceBytes = 1;
+  } else if (!IsEqualGUID(format, GUID_WICPixelFormat24bppBGR)) {
+    for (const WICPixelFormatGUID* target : {&GUID_WICPixelFormat24bppBGR, &GUID_WICPixelFormat32bppBGR}) {
+      BYTE probe[4];
+      const WICRect pixel{0, 0, 1, 1};
+      converter.reset();
+      if (SUCCEEDED(factory_->CreateFormatConverter(converter.put())) &&
+          SUCCEEDED(converter->Initialize(frame.get(), *target, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                          WICBitmapPaletteTypeCustom)) &&
+          SUCCEEDED(converter->CopyPixels(&pixel, sizeof probe, sizeof probe, probe))) {
+        sourceBytes = IsEqualGUID(*target, GUID_WICPixelFormat24bppBGR) ? 3 : 4;
+        break;
+      }
+      converter.reset();
+    }
+    if (!converter) return false;
     source = converter.get();
   }
   // The decoder hands rows top first and the picture keeps them bottom
   // first: a band of rows at a time goes through a small buffer, so a large
   // frame is never held twice here.
-  const std::size_t stride = image.stride();
-  const std::size_t pixelBytes = static_cast<std::size_t>(width) * 3;
-  const UINT band = static_cast<UINT>(std::max<std::size_t>(1, (std::size_t{1} << 20) / stride));
-  topDown_.resize(stride * std::min(band, height));
+  const std::size_t sourceStride = (static_cast<std::size_t>(width) * sourceBytes + 3) & ~std::size_t{3};
+  const UINT band = static_cast<UINT>(std::max<std::size_t>(1, (std::size_t{1} << 20) / sourceStride));
+  topDown_.resize(sourceStride * std::min(band, height));
   for (UINT top = 0; top < height; top += band) {
     const UINT rows = std::min(band, height - top);
     const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
-    if (FAILED(source->CopyPixels(&rect, static_cast<UINT>(stride), static_cast<UINT>(stride * rows),
-                                  topDown_.data())))
+    if (FAILED(source->CopyPixels(&rect, static_cast<UINT>(sourceStride),
+                                  static_cast<UINT>(sourceStride * rows), topDown_.data())))
       return false;
-    for (UINT y = 0; y < rows; ++y) {
-      std::uint8_t* row = image.RowFromTop(static_cast<int>(top + y));
-      std::memcpy(row, &topDown_[y * stride], pixelBytes);
-      std::memset(row + pixelBytes, 0, stride - pixelBytes);
-    }
+    for (UINT y = 0; y < rows; ++y)
+      StoreRow(&topDown_[y * sourceStride], sourceBytes, width, image.RowFromTop(static_cast<int>(top + y)),
+               image.stride());
   }
+  ReleaseIfLarge(topDown_);
   return true;
-}
-
-bool FrameDecoder::DecodeOther(const std::string& path, Image& image) {
-  const Picture picture = LoadPicture(path);
-  return picture && ImageOfPicture(picture.get(), image);
 }
 
 }  // namespace lumavex

@@ -1,8 +1,11 @@
 #pragma once
-// Decodes frame files with the platform's picture services into pictures in
-// memory. JPEG files go through the imaging component's JPEG decoder, looked
-// up once per conversion instead of once per picture; any other picture file
-// goes through the runtime's picture loader.
+// Decodes JPG frame files into pictures in memory through the imaging
+// component's JPEG decoder, looked up once per conversion instead of once
+// per picture. Every frame passes the JPEG frame check first: a file that is
+// no plausible JPEG, or that claims a size no frame may have, never reaches
+// the decoder. Memory a large frame took is given back after it.
+//
+// Any thread with COM may use a decoder of its own.
 #include <windows.h>
 #include <wincodec.h>
 
@@ -21,19 +24,19 @@ class FrameDecoder {
   FrameDecoder(const FrameDecoder&) = delete;
   FrameDecoder& operator=(const FrameDecoder&) = delete;
 
+  // Frame files larger than this are not read: no frame the check lets
+  // through comes near it.
+  static constexpr std::uint64_t kMaxFileBytes = std::uint64_t{256} << 20;
+
   // On success `image` holds the picture. False for a file that cannot be
-  // read or is not a picture (or too large to hold); `image` is then
-  // unspecified.
-  bool Decode(const std::string& path, Image& image);
-  // The same for JPEG files only, through the imaging component alone (which
-  // any thread with COM may use); false for any other file.
-  bool DecodeJpeg(const std::string& path, Image& image);
+  // read, fails the frame check or does not decode (or is too large to
+  // hold); `image` is then unspecified. Bytes after the image are ignored.
+  bool DecodeFile(const std::string& path, Image& image);
   // A JPEG file already in memory (`size` bytes at `data`).
-  bool DecodeJpeg(const std::uint8_t* data, std::size_t size, Image& image);
+  bool Decode(const std::uint8_t* data, std::size_t size, Image& image);
 
  private:
-  bool DecodeJpegFile(const std::uint8_t* data, std::size_t size, Image& image);
-  static bool DecodeOther(const std::string& path, Image& image);
+  bool DecodeChecked(const std::uint8_t* data, std::size_t size, Image& image);
 
   ComPtr<IWICImagingFactory> factory_;
   ComPtr<IClassFactory> jpegDecoders_;

@@ -34,6 +34,29 @@ TEST(ConversionSummary, SaysWhatChangedWithTheFirstFileOfEachKind) {
       "3 frames of another size were fitted into 163x123.\r\nC:\\rec\\a5.jpg");
 }
 
+// Frames before the first readable one have no frame before them: the text
+// names the frame that stood in for them. Frames no player reads come last.
+TEST(ConversionSummary, NamesTheFrameUsedForTheFirstOnesAndCountsFramesEncodedAgain) {
+  ConversionSummary s;
+  s.ReplacedByFirst("C:\\rec\\a0.jpg", "C:\\rec\\a2.jpg");
+  s.ReplacedByFirst("C:\\rec\\a1.jpg", "C:\\rec\\a2.jpg");
+  s.EncodedAgain("C:\\rec\\a4.jpg");
+  s.Replaced("C:\\rec\\a3.jpg");
+  EXPECT_EQ(s.replaced(), 3);
+  EXPECT_FALSE(s.empty());
+  EXPECT_EQ(s.Text(163, 123),
+            "2 frames before the first readable one could not be read and were replaced by it:\r\n"
+            "C:\\rec\\a0.jpg\r\nUsed instead: C:\\rec\\a2.jpg\r\n\r\n"
+            "1 frame could not be read and was replaced by the frame before it.\r\nC:\\rec\\a3.jpg\r\n\r\n"
+            "1 frame of a JPEG kind that not every player reads was encoded again.\r\nC:\\rec\\a4.jpg");
+
+  ConversionSummary again;
+  again.EncodedAgain("x1.jpg");
+  again.EncodedAgain("x2.jpg");
+  EXPECT_EQ(again.Text(8, 8),
+            "2 frames of a JPEG kind that not every player reads were encoded again.\r\nx1.jpg");
+}
+
 TEST(ConversionSummary, CountsAndSizesReadAsPeopleWriteThem) {
   EXPECT_EQ(ByteCount(0), "0 bytes");
   EXPECT_EQ(ByteCount(1), "1 byte");
@@ -56,6 +79,9 @@ TEST(ConversionSummary, FailureTextsNameThePathAndTheFreeSpaceWhereKnown) {
             "The incomplete file was removed.");
   EXPECT_EQ(WriteFailureText("D:\\v.avi", std::nullopt),
             "There was an error writing the file.\r\nD:\\v.avi\r\nThe incomplete file was removed.");
+  EXPECT_EQ(NoRoomText("D:\\王伟.avi", 3 << 20, 1 << 20, "C:\\"),
+            "The video would take 3 MB, but the volume C:\\ has only 1 MB free:\r\nD:\\王伟.avi\r\n"
+            "Nothing was written.");
   EXPECT_EQ(
       CutShortText("D:\\v.avi", std::uint64_t{1} << 31, 29000, 30000),
       "The video reached the 2 GB an AVI file of this kind can hold and was ended there: it holds 29,000 of "

@@ -1,6 +1,7 @@
 // The first output type: every frame decoded, saved as the temporary BMP
 // file, read back by the BMP reader and written through the platform's AVI
 // services with the compressor the user picked.
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "writeavi/win32/output_types.h"
 #include "writeavi/conversion_summary.h"
 #include "writeavi/win32/frame_through_disk.h"
+#include "writeavi/win32/target_check.h"
 #include "base/file.h"
 #include "base/path.h"
 #include "platform/avi_handles.h"
@@ -47,7 +49,9 @@ struct AviSession {
 enum class Outcome {
   Written,     // every listed file became a frame
   CutShort,    // ended before the size limit; the file plays as far as it goes
-  Stopped,     // stopped with its own message; nothing more to say
+  NoFrame,     // no frame could be read (said so): nothing is left
+  Declined,    // the compression dialog was cancelled (said so)
+  Cancelled,   // the user cancelled the conversion: nothing is left, nothing said
   OpenFailed,  // the target could not be opened: the closing message follows
   Failed,      // an AVI call or the temporary file failed: the file is broken
   Refused,     // the pre-check said no (its message shown): the file is empty
@@ -97,17 +101,6 @@ std::string WritingPath(const std::string& target) {
   return SpelledByCodePage(path) ? path : target;
 }
 
-// A target that exists must be one this program may replace (not held open
-// by another one), as if it were opened for writing itself; the video is
-// written beside it and only moved over it at the end.
-bool TargetTakesWrites(const std::string& target) {
-  const std::wstring wide = Widen(target);
-  if (::GetFileAttributesW(wide.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-  UniqueFile probe(
-      ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  return probe.valid();
-}
-
 // The pre-check of an uncompressed video, whose size is known now: false
 // (after saying why) when it would pass the format's limit or not fit.
 bool FitsBeforehand(const ConversionInput& in, const std::string& path, std::uint64_t frameBytes) {
@@ -120,7 +113,7 @@ bool FitsBeforehand(const ConversionInput& in, const std::string& path, std::uin
   // (on both volumes when the video is written elsewhere first).
   for (const std::string& folder : {ParentFolder(in.target), ParentFolder(path)}) {
     if (const std::optional<std::uint64_t> free = FreeSpaceOfVolume(folder); free && needed > *free) {
-      in.view.Message(NoRoomText(in.target, needed, *free), MessageIcon::Exclamation);
+      in.view.Message(NoRoomText(in.target, needed, *free, VolumeOf(folder)), MessageIcon::Exclamation);
       return false;
     }
   }
@@ -132,12 +125,14 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
                     AviSession& avi, cDib& dib, Progress& progress) {
   ConversionView& view = in.view;
   PAVIFILE file = nullptr;
-  HRESULT last = TargetTakesWrites(in.target) ? S_OK : AVIERR_FILEOPEN;
+  // A target that cannot be replaced is said before anything is written.
+  const std::optional<std::string> refusal = TargetRefusal(in.target);
+  HRESULT last = refusal ? AVIERR_FILEOPEN : S_OK;
   // The handler is named: the part file's name does not end in ".avi".
   if (SUCCEEDED(last)) last = ::AVIFileOpenW(&file, Widen(path).c_str(), kCreateForWriting, AviFileHandler());
   avi.file.reset(file);
   if (FAILED(last)) {
-    view.Message("Can't open File to write, try to use different name to save.", MessageIcon::None);
+    view.Message(CannotOpenText(in.target, refusal), MessageIcon::None);
     return Outcome::OpenFailed;
   }
 
@@ -148,13 +143,18 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
   const auto pathOf = [&in](int i) { return JoinPath(in.request.folder, in.frames[i].name); };
   FrameThroughDisk frames(view, JoinPath(in.request.folder, kTempName));
   FrameLoad first = FrameLoad::Unreadable;
+  int firstIndex = 0;
   // Shown when the loop below comes to it: the frames are shown as they are written.
-  for (int i = 0; i < count && first == FrameLoad::Unreadable; ++i)
-    first = frames.Load(i, pathOf(i), dib, false);
+  for (; firstIndex < count && first == FrameLoad::Unreadable; ++firstIndex) {
+    if (in.request.Cancelled()) return Outcome::Cancelled;
+    first = frames.Load(firstIndex, pathOf(firstIndex), dib, false);
+  }
+  --firstIndex;
   if (first != FrameLoad::Loaded) {
     view.Message("Could not load first bitmap file in list!", MessageIcon::Exclamation);
-    return Outcome::Stopped;
+    return Outcome::NoFrame;
   }
+  const std::string firstPath = pathOf(firstIndex);
   progress.width = dib.Width();
   progress.height = dib.Height();
   frames.FitInto(progress.width, progress.height);
@@ -180,8 +180,9 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
   if (chosen != 1) {
     avi.options.Free();
     view.Message("Error in getting Avi Save options", MessageIcon::None);
-    return chosen != 0 ? Outcome::Failed : Outcome::Stopped;
+    return chosen != 0 ? Outcome::Failed : Outcome::Declined;
   }
+  if (in.request.Cancelled()) return Outcome::Cancelled;
 
   PAVISTREAM compressed = nullptr;
   last = ::AVIMakeCompressedStream(&compressed, avi.uncompressed.get(), avi.options.record(), nullptr);
@@ -207,12 +208,16 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
     frames.DecodeAhead(std::move(paths));
   }
   for (int i = 0; i < count; ++i) {
+    if (in.request.Cancelled()) return Outcome::Cancelled;
     const std::string framePath = pathOf(i);
     // An unreadable frame leaves the reader holding the frame before it
     // (before the first readable frame: that one), which is written again.
     switch (frames.Load(i, framePath, dib)) {
       case FrameLoad::Unreadable:
-        progress.summary.Replaced(framePath);
+        if (i < firstIndex)
+          progress.summary.ReplacedByFirst(framePath, firstPath);
+        else
+          progress.summary.Replaced(framePath);
         break;
       case FrameLoad::Fitted:
         progress.summary.Fitted(framePath);
@@ -274,8 +279,13 @@ bool PutInPlace(const std::string& path, const std::string& target) {
   return path == target || ReplaceWithFinished(path, target);
 }
 
+// Removes what was written, unless it was written at the target itself.
+void RemovePart(const std::string& path, const std::string& target) {
+  if (path != target) RemoveFileUtf8(path);
+}
+
 void RemoveBrokenFile(const ConversionInput& in, const std::string& path) {
-  ::DeleteFileW(Widen(path).c_str());
+  RemoveFileUtf8(path);
   in.view.Message(WriteFailureText(in.target, FreeSpaceOfVolume(ParentFolder(in.target))),
                   MessageIcon::Information);
 }
@@ -284,6 +294,7 @@ void RemoveBrokenFile(const ConversionInput& in, const std::string& path) {
 
 void WriteThroughAviServices(const ConversionInput& in, const AviChoices& choices) {
   const std::string path = WritingPath(in.target);
+  const bool targetExisted = ::GetFileAttributesW(Widen(in.target).c_str()) != INVALID_FILE_ATTRIBUTES;
   Progress progress;
   Outcome outcome;
   {
@@ -293,12 +304,17 @@ void WriteThroughAviServices(const ConversionInput& in, const AviChoices& choice
   }
   // Everything is released here: the file is complete and closed.
   switch (outcome) {
-    case Outcome::Stopped:
-      // The file made before stopping stays, as the target.
-      if (!PutInPlace(path, in.target)) ::DeleteFileW(Widen(path).c_str());
+    case Outcome::Declined:
+      // A target that did not exist is left as the empty video made so far;
+      // a file the user had there stays as it was.
+      if (targetExisted || !PutInPlace(path, in.target)) RemovePart(path, in.target);
+      return;
+    case Outcome::NoFrame:
+    case Outcome::Cancelled:
+      RemovePart(path, in.target);
       return;
     case Outcome::Refused:
-      ::DeleteFileW(Widen(path).c_str());
+      RemovePart(path, in.target);
       return;
     case Outcome::OpenFailed:
       in.view.Message("There was an error writing the file.", MessageIcon::Information);

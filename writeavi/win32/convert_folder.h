@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <vfw.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -31,6 +32,11 @@ struct ConversionRequest {
   // What the save dialog proposes; the user's choice there replaces it.
   AviOutput output = AviOutput::Compressed;
   HWND owner = nullptr;  // of the dialogs
+  // Set from another thread to stop the conversion between two frames: it
+  // then leaves no file (an older target as it was) and says nothing.
+  const std::atomic<bool>* cancel = nullptr;
+
+  bool Cancelled() const { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
 };
 
 // The questions a conversion asks. The button asks the user through the

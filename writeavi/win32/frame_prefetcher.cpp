@@ -14,7 +14,7 @@ FramePrefetcher::FramePrefetcher(std::vector<std::string> paths)
         // The imaging component's objects are free-threaded.
         const ComScope com(COINIT_MULTITHREADED);
         FrameDecoder decoder;
-        loop([&](int i, Image& picture) { return decoder.DecodeJpeg(paths_[i], picture); });
+        loop([&](int i, Image& picture) { return decoder.DecodeFile(paths_[i], picture); });
       }) {}
 
 }  // namespace lumavex

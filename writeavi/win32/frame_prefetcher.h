@@ -1,10 +1,7 @@
 #pragma once
 // Reads and decodes the frames ahead of the conversion, on a thread of its
 // own and at most kAhead frames ahead, so that decoding the next frames
-// overlaps saving, reading back and writing this one. Only what the imaging
-// component's JPEG decoder takes is decoded there; for anything else Take()
-// says so and the conversion decodes it itself, on its own thread, where it
-// also reports what it cannot read.
+// overlaps saving, reading back and writing this one.
 #include <string>
 #include <vector>
 
@@ -20,10 +17,10 @@ class FramePrefetcher {
   explicit FramePrefetcher(std::vector<std::string> paths);
 
   // Frame `index`, taken in order 0, 1, 2, ...: waits until it is decoded and
-  // swaps its picture into `picture`. False when the thread did not decode
-  // it (not a JPEG file, unreadable, no thread); `picture` is then
-  // unspecified.
-  bool Take(int index, Image& picture) { return ahead_.Take(index, picture) == AheadTaken::Made; }
+  // swaps its picture into `picture` (Made), or says that it cannot be
+  // (Failed: the caller need not try again). NotAhead when the thread has
+  // nothing for it (no thread): the caller decodes it itself.
+  AheadTaken Take(int index, Image& picture) { return ahead_.Take(index, picture); }
 
  private:
   const std::vector<std::string> paths_;

@@ -9,6 +9,15 @@
 
 namespace lumavex {
 
+namespace {
+
+// A picture far larger than the video's frames gives its memory back.
+void ReleaseIfLarge(Image& picture) {
+  if (picture.capacity() > (std::size_t{16} << 20)) picture.Release();
+}
+
+}  // namespace
+
 FrameThroughDisk::FrameThroughDisk(ConversionView& view, std::string tempPath)
     : view_(view), display_(view), temp_(std::move(tempPath)) {}
 
@@ -26,19 +35,27 @@ void FrameThroughDisk::ShowLatest() {
 }
 
 FrameLoad FrameThroughDisk::Load(int index, const std::string& framePath, cDib& dib, bool show) {
-  // What the other thread could not decode is tried here, with every kind of
-  // picture file the platform reads.
-  const bool decoded = (ahead_ && ahead_->Take(index, scratch_)) || decoder_.Decode(framePath, scratch_);
-  if (!decoded) return FrameLoad::Unreadable;
+  const AheadTaken taken = ahead_ ? ahead_->Take(index, scratch_) : AheadTaken::NotAhead;
+  const bool decoded = taken == AheadTaken::Made ||
+                       (taken == AheadTaken::NotAhead && decoder_.DecodeFile(framePath, scratch_));
+  if (!decoded) {
+    ReleaseIfLarge(scratch_);
+    return FrameLoad::Unreadable;
+  }
   bool fitted = false;
   if (width_ > 0 && (scratch_.width() != width_ || scratch_.height() != height_)) {
     // A picture that cannot be fitted (far too large) is no frame of this video.
+    bool fits = false;
     try {
-      if (!FitImage(scratch_, width_, height_, fitted_)) return FrameLoad::Unreadable;
+      fits = FitImage(scratch_, width_, height_, fitted_);
     } catch (const std::bad_alloc&) {
+    }
+    if (!fits) {
+      ReleaseIfLarge(scratch_);
       return FrameLoad::Unreadable;
     }
     scratch_.swap(fitted_);
+    ReleaseIfLarge(fitted_);  // the large original
     fitted = true;
   }
   // The frame before stays in frame_ until now: the display may need it.

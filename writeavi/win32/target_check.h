@@ -1,0 +1,18 @@
+#pragma once
+// Whether a video can be put at its target, asked before any frame is
+// written, so that a read-only file or one another program holds is said
+// at once instead of after the whole video.
+#include <optional>
+#include <string>
+
+namespace lumavex {
+
+// Nothing when the target may be written (or does not exist yet); otherwise
+// why not, as a sentence for the user.
+std::optional<std::string> TargetRefusal(const std::string& target);
+
+// The message for a target that cannot be opened: the program's own first
+// line, then the path and, when known, why.
+std::string CannotOpenText(const std::string& target, const std::optional<std::string>& reason);
+
+}  // namespace lumavex
