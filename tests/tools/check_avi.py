@@ -5,14 +5,19 @@ frame size and rate, ffmpeg decodes every frame, PIL decodes every JPG frame.
 
 Each case is a subfolder holding the frame files, the AVI file and
 "expect.txt" (lines "avi NAME", "rate N", "width W", "height H", optionally
-"codec mjpeg", and one "frame NAME" or "fitted NAME" per video frame, in
-order). A case passes when the file has exactly one stream, a video stream
-of W x H at N frames per second, as many frames as listed, and every decoded
-frame matches its own JPG at 35 dB PSNR or better, and at least 3 dB better
-than any other frame of the case, so that frames out of order are caught.
-A "fitted" frame is compared with its JPG fitted by PIL into W x H (aspect
-kept, centred on black) at 30 dB or better. With "codec mjpeg" the stream is
-Motion JPEG and every packet of a "frame" is its JPG file byte for byte.
+"codec mjpeg", and one "frame NAME", "fitted NAME", "again NAME" or
+"trimmed NAME" per video frame, in order). A case passes when the file has
+exactly one stream, a video stream of W x H at N frames per second, as many
+frames as listed, and every decoded frame matches its own JPG at 35 dB PSNR
+or better, and at least 3 dB better than any other frame of the case, so
+that frames out of order are caught. A "fitted" frame is compared with its
+JPG fitted by PIL into W x H (aspect kept, centred on black) at 30 dB or
+better, an "again" frame (a JPG of a kind encoded again) with its JPG at
+30 dB. With "codec mjpeg" the stream is Motion JPEG, every packet is a
+sequential Huffman frame (SOF0 or SOF1) of 1 or 3 components, which every
+player reads, every packet of a "frame" is its JPG file byte for byte, and
+every packet of a "trimmed" one is its JPG up to the image's end marker
+(the file goes on after it).
 
 usage: check_avi.py <folder of cases>
 """
@@ -27,6 +32,7 @@ from PIL import Image
 
 MIN_PSNR_DB = 35.0
 MIN_FITTED_PSNR_DB = 30.0
+LOOSE_KINDS = ("fitted", "again")
 ORDER_MARGIN_DB = 3.0
 
 
@@ -36,14 +42,13 @@ def psnr(a, b):
 
 
 def read_expectation(path):
-    expect = {"frames": [], "fitted": set(), "codec": None}
+    expect = {"frames": [], "kinds": [], "codec": None}
     with open(path, encoding="ascii") as f:
         for line in f:
             key, _, value = line.rstrip("\n").partition(" ")
-            if key in ("frame", "fitted"):
+            if key in ("frame", "fitted", "again", "trimmed"):
                 expect["frames"].append(value)
-                if key == "fitted":
-                    expect["fitted"].add(len(expect["frames"]) - 1)
+                expect["kinds"].append(key)
             elif key == "codec":
                 expect["codec"] = value
             elif key in ("rate", "width", "height"):
@@ -78,6 +83,21 @@ def fit(picture, width, height):
     canvas = Image.new("RGB", (width, height))
     canvas.paste(picture.resize((w, h), Image.BILINEAR), ((width - w) // 2, (height - h) // 2))
     return canvas
+
+
+def frame_header(jpeg):
+    """(marker, components) of a JPEG's first frame header, walking its segments."""
+    i = 2
+    while i + 4 <= len(jpeg):
+        if jpeg[i] != 0xFF:
+            return None
+        marker = jpeg[i + 1]
+        if 0xC0 <= marker <= 0xCF and marker not in (0xC4, 0xC8, 0xCC):
+            return marker, jpeg[i + 9] if i + 9 < len(jpeg) else 0
+        if marker == 0xDA:
+            return None
+        i += 2 + ((jpeg[i + 2] << 8) | jpeg[i + 3])
+    return None
 
 
 def decode(avi, width, height):
@@ -115,22 +135,29 @@ def check_case(folder):
         with open(avi, "rb") as f:
             data = f.read()
         for i, (pos, size) in enumerate(packets(avi)):
-            if i >= len(names) or i in expect["fitted"]:
+            # The packet's position is that of its chunk, 8 bytes before the data.
+            packet = data[pos + 8:pos + 8 + size] if data[pos:pos + 4] == b"00dc" else data[pos:pos + size]
+            header = frame_header(packet)
+            if header is None or header[0] not in (0xC0, 0xC1) or header[1] not in (1, 3):
+                problems.append("packet %d is no frame every player reads (frame header %s)" % (i, header))
+            if i >= len(names) or expect["kinds"][i] in LOOSE_KINDS:
                 continue
             with open(os.path.join(folder, names[i]), "rb") as f:
                 jpg = f.read()
-            # The packet's position is that of its chunk, 8 bytes before the data.
-            if jpg not in (data[pos:pos + size], data[pos + 8:pos + 8 + size]):
+            if expect["kinds"][i] == "trimmed":
+                if not (len(packet) < len(jpg) and jpg.startswith(packet) and packet.endswith(b"\xff\xd9")):
+                    problems.append("packet %d is not %s up to its end marker" % (i, names[i]))
+            elif packet != jpg:
                 problems.append("packet %d is not %s byte for byte" % (i, names[i]))
     pictures = []
     for i, n in enumerate(names):
         picture = Image.open(os.path.join(folder, n)).convert("RGB")
-        pictures.append(numpy.asarray(fit(picture, width, height) if i in expect["fitted"] else picture))
+        pictures.append(numpy.asarray(fit(picture, width, height) if expect["kinds"][i] == "fitted" else picture))
     worst, closest_other = 99.0, 0.0
     for i, frame in enumerate(frames):
         own = psnr(frame, pictures[i])
         worst = min(worst, own)
-        if own < (MIN_FITTED_PSNR_DB if i in expect["fitted"] else MIN_PSNR_DB):
+        if own < (MIN_FITTED_PSNR_DB if expect["kinds"][i] in LOOSE_KINDS else MIN_PSNR_DB):
             problems.append("frame %d: %.1f dB against %s" % (i, own, names[i]))
         for j, other in enumerate(pictures):
             # A replaced frame repeats another one's file: no order to check there.

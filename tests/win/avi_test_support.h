@@ -233,21 +233,36 @@ inline long LiveAviObjects() {
 // each case is a subfolder with the frames, the AVI file and "expect.txt".
 inline std::string CheckFolder() { return TestBinFolder() + "\\avi-check"; }
 
-// What the checker expects of a case's AVI file: the frame files whose
-// pictures its frames are, in order, and the playback rate.
-// Frames named in `fitted` are expected as their picture fitted into the
-// video's size; with `copied`, the stream is Motion JPEG and every frame not
+// What the checker (tests/tools/check_avi.py) expects of one frame of a
+// case's AVI file: "frame", "fitted", "again" or "trimmed", and the frame
+// file whose picture it is.
+struct ExpectedFrame {
+  std::string kind;
+  std::string name;
+};
+
+// What the checker expects of a case's AVI file: its frames in order and the
+// playback rate; with `copied`, the stream is Motion JPEG.
+inline bool WriteExpectedFrames(const std::string& folder, const std::string& avi, int rate, int width,
+                                int height, const std::vector<ExpectedFrame>& frames, bool copied) {
+  std::string text = "avi " + avi + "\nrate " + std::to_string(rate) + "\nwidth " + std::to_string(width) +
+                     "\nheight " + std::to_string(height) + "\n";
+  if (copied) text += "codec mjpeg\n";
+  for (const ExpectedFrame& frame : frames) text += frame.kind + " " + frame.name + "\n";
+  return WriteTextFile(folder + "\\expect.txt", text);
+}
+
+// The same for frames that are their files (or, named in `fitted`, their
+// pictures fitted into the video's size); with `copied`, every frame not
 // fitted is its JPG file byte for byte.
 inline bool WriteExpectation(const std::string& folder, const std::string& avi, int rate, int width,
                              int height, const std::vector<std::string>& frames,
                              const std::vector<std::string>& fitted = {}, bool copied = false) {
-  std::string text = "avi " + avi + "\nrate " + std::to_string(rate) + "\nwidth " + std::to_string(width) +
-                     "\nheight " + std::to_string(height) + "\n";
-  if (copied) text += "codec mjpeg\n";
+  std::vector<ExpectedFrame> expected;
   for (const std::string& frame : frames)
-    text += (std::find(fitted.begin(), fitted.end(), frame) != fitted.end() ? "fitted " : "frame ") + frame +
-            "\n";
-  return WriteTextFile(folder + "\\expect.txt", text);
+    expected.push_back(
+        {std::find(fitted.begin(), fitted.end(), frame) != fitted.end() ? "fitted" : "frame", frame});
+  return WriteExpectedFrames(folder, avi, rate, width, height, expected, copied);
 }
 
 }  // namespace lumavex::test

@@ -1,7 +1,8 @@
-// Times "Write Avi" on a folder of JPG frames: the real conversion (listing,
-// reading, and for the first output type the per-frame decode, temporary
-// BMP, reader and AVI writes), shown in a list box and a picture view as the
-// main window shows it, with the questions answered in advance: the given
+// Times "Write Avi" on a folder of JPG frames: the real conversion on its
+// worker thread, as the button runs it (listing, reading, and for the first
+// output type the per-frame decode, temporary BMP, reader and AVI writes),
+// shown in a list box and a picture view as the main window shows it, with
+// the questions answered in advance: the given
 // target file and output type, and for the first type the uncompressed
 // compressor, as a user choosing "Full Frames (Uncompressed)" would. Prints
 // each run on stderr, then the best run as one line:
@@ -22,6 +23,8 @@
 #include "app/control_view.h"
 #include "writeavi/win32/convert_folder.h"
 #include "writeavi/frame_rate.h"
+#include "writeavi/win32/conversion_runner.h"
+#include "writeavi/win32/preset_choices.h"
 #include "platform/avi_handles.h"
 #include "platform/controls.h"
 #include "platform/kernel.h"
@@ -29,26 +32,6 @@
 #include "platform/picture_view.h"
 
 namespace {
-
-lumavex::AviChoices PresetChoices(const std::string& target, lumavex::AviOutput output) {
-  lumavex::AviChoices choices;
-  choices.target = [target, output](HWND, std::string& chosen, lumavex::AviOutput& type) {
-    chosen = target;
-    type = output;
-    return true;
-  };
-  // What the compression dialog hands back for "Full Frames (Uncompressed)".
-  choices.compression = [](HWND, PAVISTREAM*, lumavex::AviCompressOptions& options) -> INT_PTR {
-    AVICOMPRESSOPTIONS uncompressed{};
-    uncompressed.fccType = streamtypeVIDEO;
-    uncompressed.fccHandler = comptypeDIB;
-    uncompressed.dwQuality = static_cast<DWORD>(ICQUALITY_DEFAULT);
-    uncompressed.dwFlags = AVICOMPRESSF_VALID;
-    options.Adopt(uncompressed);
-    return 1;
-  };
-  return choices;
-}
 
 double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   LARGE_INTEGER frequency;
@@ -104,13 +87,25 @@ int main(int argc, char** argv) {
     }
     request.owner = window.frame.get();
     lumavex::ControlConversionView view(window.list, window.preview);
-    const lumavex::AviChoices choices = PresetChoices(target, output);
+    const lumavex::AviChoices choices = lumavex::PresetAviChoices(target, output);
+    // On a worker thread, as the button runs it, with this thread showing
+    // its progress.
+    lumavex::ConversionRunner runner;
     double bestSeconds = 0;
     int frames = 0;
     for (int run = 1; run <= runs && failures == 0; ++run) {
       LARGE_INTEGER start, end;
       ::QueryPerformanceCounter(&start);
-      lumavex::ConvertFolderToAvi(request, view, choices);
+      const bool started = runner.Start(request, view, choices,
+                                        [](const std::vector<lumavex::ConversionMessage>& messages, bool) {
+                                          for (const auto& m : messages) lumavex::ShowMessage(m.text, m.icon);
+                                        });
+      if (!started) ++failures;
+      MSG msg;
+      while (runner.Running() && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+      }
       ::QueryPerformanceCounter(&end);
       frames = lumavex::ListCount(window.list);
       const double seconds = Seconds(start, end);
