@@ -124,8 +124,11 @@ class AviOntoFullVolume : public ::testing::TestWithParam<AviOutput> {
     return recorder.messages();
   }
 
-  void ExpectNoVideoAndSourcesUntouched() {
-    EXPECT_FALSE(test::PathIsThere(target_));
+  void ExpectNoVideoAndSourcesUntouched(bool oldTarget = false) {
+    if (oldTarget)
+      EXPECT_EQ(test::FileBytes(target_), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+    else
+      EXPECT_FALSE(test::PathIsThere(target_));
     EXPECT_FALSE(test::PathIsThere(target_ + ".part"));
     EXPECT_FALSE(test::PathIsThere(target_ + ".part.avi"));
     EXPECT_EQ(Snapshot(), sources_);
@@ -146,11 +149,16 @@ TEST_P(AviOntoFullVolume, FullVolumeIsRefusedBeforeAnythingIsWritten) {
   EXPECT_EQ(messages[0].text.rfind("The video would take ", 0), 0u) << messages[0].text;
   EXPECT_NE(messages[0].text.find(" free:\r\n" + target_ + "\r\nNothing was written."), std::string::npos)
       << messages[0].text;
+  // The volume it measured, which here is the target's.
+  EXPECT_NE(messages[0].text.find("but the volume " + VolumeOf(volume_) + " has only "), std::string::npos)
+      << messages[0].text;
   EXPECT_EQ(messages[0].icon, MessageIcon::Exclamation);
   ExpectNoVideoAndSourcesUntouched();
 }
 
+// An older file at the target, which the user chose to replace, survives.
 TEST_P(AviOntoFullVolume, VolumeThatFillsWhileWritingLeavesNoVideo) {
+  ASSERT_TRUE(test::WriteTextFile(target_, "old"));
   const std::uint64_t before = FreeBytes(volume_);
   ASSERT_GT(before, 3u * 1024 * 1024);
 
@@ -163,7 +171,7 @@ TEST_P(AviOntoFullVolume, VolumeThatFillsWhileWritingLeavesNoVideo) {
   EXPECT_EQ(messages[0].text.rfind(opening, 0), 0u) << messages[0].text;
   EXPECT_NE(messages[0].text.find("\r\nThe incomplete file was removed."), std::string::npos);
   EXPECT_EQ(messages[0].icon, MessageIcon::Information);
-  ExpectNoVideoAndSourcesUntouched();
+  ExpectNoVideoAndSourcesUntouched(/*oldTarget=*/true);
 }
 
 INSTANTIATE_TEST_SUITE_P(Outputs, AviOntoFullVolume,

@@ -1,0 +1,187 @@
+// "Write Avi" on its worker thread, through the main window: the window
+// keeps answering and a recording keeps its frames while 40,000 frames are
+// converted, Cancel leaves nothing, and closing the window mid-conversion
+// cancels it first. The folders of many frames come from the avi.many_frames
+// fixture (tests/tools/make_frame_folder.py).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/form1.h"
+#include "avi_test_support.h"
+#include "base/utf8.h"
+#include "discovery/win32/discovery.h"
+#include "platform/controls.h"
+#include "platform/kernel.h"
+#include "recording_test_support.h"
+#include "support/win_test_support.h"
+#include "writeavi/win32/preset_choices.h"
+
+namespace lumavex {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+std::string ManyFrames() { return test::TestBinFolder() + "\\many-frames"; }  // 40,000 frames
+std::string SomeFrames() { return test::TestBinFolder() + "\\some-frames"; }  // 3,000 frames
+
+std::size_t FrameCount(const std::string& folder) { return test::FilesIn(folder, "*.jpg").size(); }
+
+// Write times of the files of `folder`, in order, in milliseconds.
+std::vector<double> WriteTimesMs(const std::string& folder, const std::string& pattern) {
+  std::vector<double> times;
+  WIN32_FIND_DATAW data;
+  UniqueFind find(::FindFirstFileW(Widen(folder + "\\" + pattern).c_str(), &data));
+  if (find) {
+    do {
+      const ULONGLONG t =
+          (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
+      times.push_back(static_cast<double>(t) / 10000.0);
+    } while (::FindNextFileW(find.get(), &data));
+  }
+  std::sort(times.begin(), times.end());
+  return times;
+}
+
+class AviWorker : public ::testing::TestWithParam<AviOutput> {
+ protected:
+  void SetUp() override {
+    form_ = Form1::Create(false);
+    ASSERT_NE(form_, nullptr);
+  }
+
+  // Starts "Write Avi" of `folder` into `target` with this test's type,
+  // answered in advance; returns when it runs.
+  void StartConversion(const std::string& folder, const std::string& target) {
+    SetControlText(form_->txtPath, folder);
+    form_->WriteAvi(PresetAviChoices(target, GetParam()));
+    ASSERT_TRUE(form_->ConversionRunning());
+    EXPECT_EQ(ControlText(form_->aviwrite), "Cancel");
+  }
+  // Waits until the conversion shows its first frame.
+  bool WaitForProgress() {
+    return test::PumpUntil([&] { return ListSelected(form_->File1) >= 0 || !form_->ConversionRunning(); });
+  }
+  bool WaitForEnd(int timeoutMs = 240000) {
+    return test::PumpUntil([&] { return !form_->ConversionRunning(); }, timeoutMs);
+  }
+
+  std::unique_ptr<Form1> form_;
+  test::MessageRecorder messages_;
+};
+
+// Cancel stops it between two frames: no video, no part file, the user's old
+// file as it was, and nothing said; the button reads "Write Avi" again.
+TEST_P(AviWorker, CancelLeavesNothingAndSaysNothing) {
+  test::TempFolder out;
+  const std::string target = out.path() + "\\cancelled.avi";
+  ASSERT_TRUE(test::WriteTextFile(target, "old"));
+  StartConversion(SomeFrames(), target);
+  ASSERT_TRUE(WaitForProgress());
+  form_->aviwrite_Click();  // the button reads "Cancel"
+  ASSERT_TRUE(WaitForEnd(60000));
+
+  EXPECT_EQ(ControlText(form_->aviwrite), "Write Avi");
+  EXPECT_TRUE(messages_.messages().empty()) << messages_.messages()[0].text;
+  EXPECT_EQ(test::FileBytes(target), (Bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(test::FilesIn(out.path()), std::vector<std::string>{"cancelled.avi"});
+  EXPECT_EQ(test::LiveAviObjects(), 0);
+}
+
+// Closing the window cancels the conversion, and the window closes once it
+// has ended.
+TEST_P(AviWorker, ClosingTheWindowCancelsThenCloses) {
+  test::TempFolder out;
+  const std::string target = out.path() + "\\closed.avi";
+  StartConversion(SomeFrames(), target);
+  ASSERT_TRUE(WaitForProgress());
+  HWND window = form_->hwnd();
+  ::PostMessageW(window, WM_CLOSE, 0, 0);
+  ASSERT_TRUE(test::PumpUntil([&] { return !::IsWindow(window); }, 60000));
+
+  EXPECT_FALSE(form_->ConversionRunning());
+  EXPECT_TRUE(messages_.messages().empty());
+  EXPECT_EQ(test::FilesIn(out.path()), std::vector<std::string>{});
+  // The quit the window posted is not for the rest of this program.
+  MSG quit;
+  ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, AviWorker,
+                         ::testing::Values(AviOutput::Compressed, AviOutput::MotionJpegCopy),
+                         [](const ::testing::TestParamInfo<AviOutput>& info) {
+                           return std::string(info.param == AviOutput::Compressed ? "Compressed"
+                                                                                  : "MotionJpeg");
+                         });
+
+// A recording goes on beside a 40,000-frame conversion of the folder in
+// "Save to:": the window answers at least 4 pings in 5 within 1.2 s, and the
+// recording's frames keep their second apart (no gap over 1.6 s). Motion
+// JPEG only: 40,000 uncompressed frames pass what an AVI 1.0 file holds.
+class AviWorkerLong : public AviWorker {};
+
+TEST_P(AviWorkerLong, TheWindowAnswersAndARecordingKeepsItsFramesDuringAConversion) {
+  ASSERT_EQ(FrameCount(ManyFrames()), 40000u) << "the avi.many_frames fixture makes them";
+  test::DemoWindow demo("Lea --still --pos 60 60", "Lea - Conversation");
+  ASSERT_TRUE(demo.ok());
+  test::TempFolder samples;
+  SetSampleFilePath(samples.path() + "\\lumavex_pixel.bmp");
+  form_ = test::OpenRecordingForm(ManyFrames());
+  ASSERT_TRUE(form_ && test::SelectRowOf(*form_, demo.hwnd()));
+  ::SendMessageW(form_->Start, BM_CLICK, 0, 0);
+  const std::string recording = ManyFrames() + "\\" + form_->recording.RecordingFolder();
+  ASSERT_TRUE(test::PumpUntil([&] { return FrameCount(recording) >= 2; }));
+
+  test::TempFolder out;
+  StartConversion(ManyFrames(), out.path() + "\\during.avi");
+  std::atomic<bool> done{false};
+  int pings = 0, answered = 0;
+  double slowest = 0;
+  HWND window = form_->hwnd();
+  std::thread pinger([&] {
+    while (!done) {
+      const auto start = std::chrono::steady_clock::now();
+      DWORD_PTR result = 0;
+      const bool answer = ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 1200, &result) != 0;
+      const double ms =
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+      if (done) break;
+      ++pings;
+      answered += answer;
+      slowest = std::max(slowest, ms);
+      std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    }
+  });
+  const bool ended = WaitForEnd();
+  done = true;
+  pinger.join();
+  ::SendMessageW(form_->btstop, BM_CLICK, 0, 0);
+  SetSampleFilePath(kSampleFilePath);
+  ASSERT_TRUE(ended);
+
+  EXPECT_TRUE(messages_.messages().empty()) << messages_.messages()[0].text;
+  EXPECT_EQ(test::ReadAviSummary(out.path() + "\\during.avi").length, 40000u);
+  const std::vector<double> frames = WriteTimesMs(recording, "*.jpg");
+  double gap = 0;
+  for (std::size_t i = 1; i < frames.size(); ++i) gap = std::max(gap, frames[i] - frames[i - 1]);
+  std::printf(
+      "%d of %d pings answered within 1.2 s (slowest %.0f ms); %zu frames recorded, widest gap %.0f ms\n",
+      answered, pings, slowest, frames.size(), gap);
+  EXPECT_GE(pings, 5);
+  EXPECT_GE(answered * 5, pings * 4);
+  EXPECT_LE(gap, 1600.0);
+  test::RemoveTree(recording);
+}
+
+INSTANTIATE_TEST_SUITE_P(MotionJpeg, AviWorkerLong, ::testing::Values(AviOutput::MotionJpegCopy));
+
+}  // namespace
+}  // namespace lumavex
