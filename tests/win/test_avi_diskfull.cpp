@@ -16,6 +16,7 @@
 
 #include "writeavi/win32/convert_folder.h"
 #include "avi_test_support.h"
+#include "command_line_support.h"
 #include "dialog_driver.h"
 #include "platform/files.h"
 #include "platform/kernel.h"
@@ -172,6 +173,19 @@ TEST_P(AviOntoFullVolume, VolumeThatFillsWhileWritingLeavesNoVideo) {
   EXPECT_NE(messages[0].text.find("\r\nThe incomplete file was removed."), std::string::npos);
   EXPECT_EQ(messages[0].icon, MessageIcon::Information);
   ExpectNoVideoAndSourcesUntouched(/*oldTarget=*/true);
+}
+
+// From the command line: the failure is said on standard error, the exit
+// code is 1 and nothing is left on the volume.
+TEST_P(AviOntoFullVolume, CommandLineOntoAFullVolumeFailsAndLeavesNothing) {
+  ASSERT_TRUE(FillVolume(filler_, 16 * 1024));
+  const test::LumavexRun run =
+      test::RunLumavex("--write-avi " + test::Quoted(frames_.path()) + " --out " + test::Quoted(target_) +
+                       " --type " + (GetParam() == AviOutput::Compressed ? "avi" : "mjpeg"));
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err.rfind(frames_.path() + ": The video would take ", 0), 0u) << run.err;
+  ExpectNoVideoAndSourcesUntouched();
 }
 
 INSTANTIATE_TEST_SUITE_P(Outputs, AviOntoFullVolume,

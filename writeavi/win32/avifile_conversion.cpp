@@ -292,7 +292,7 @@ void RemoveBrokenFile(const ConversionInput& in, const std::string& path) {
 
 }  // namespace
 
-void WriteThroughAviServices(const ConversionInput& in, const AviChoices& choices) {
+std::uint32_t WriteThroughAviServices(const ConversionInput& in, const AviChoices& choices) {
   const std::string path = WritingPath(in.target);
   const bool targetExisted = ::GetFileAttributesW(Widen(in.target).c_str()) != INVALID_FILE_ATTRIBUTES;
   Progress progress;
@@ -308,27 +308,27 @@ void WriteThroughAviServices(const ConversionInput& in, const AviChoices& choice
       // A target that did not exist is left as the empty video made so far;
       // a file the user had there stays as it was.
       if (targetExisted || !PutInPlace(path, in.target)) RemovePart(path, in.target);
-      return;
+      return 0;
     case Outcome::NoFrame:
     case Outcome::Cancelled:
       RemovePart(path, in.target);
-      return;
+      return 0;
     case Outcome::Refused:
       RemovePart(path, in.target);
-      return;
+      return 0;
     case Outcome::OpenFailed:
       in.view.Message("There was an error writing the file.", MessageIcon::Information);
-      return;
+      return 0;
     case Outcome::Failed:
       RemoveBrokenFile(in, path);
-      return;
+      return 0;
     case Outcome::Written:
     case Outcome::CutShort:
       break;
   }
   if (!WrittenFileHolds(path, progress) || !PutInPlace(path, in.target)) {
     RemoveBrokenFile(in, path);
-    return;
+    return 0;
   }
   std::string text;
   if (outcome == Outcome::CutShort)
@@ -337,6 +337,7 @@ void WriteThroughAviServices(const ConversionInput& in, const AviChoices& choice
   const std::string changes = progress.summary.Text(progress.width, progress.height);
   if (!changes.empty()) text += (text.empty() ? "" : "\r\n\r\n") + changes;
   if (!text.empty()) in.view.Message(text, MessageIcon::Information);
+  return static_cast<std::uint32_t>(progress.frames);
 }
 
 }  // namespace lumavex

@@ -13,7 +13,9 @@ constexpr const char* kProposedName = "MyAVI.avi";
 
 }  // namespace
 
-void ConvertFolderToAvi(const ConversionRequest& request, ConversionView& view, const AviChoices& choices) {
+ConversionResult ConvertFolderToAvi(const ConversionRequest& request, ConversionView& view,
+                                    const AviChoices& choices) {
+  ConversionResult result;
   const std::vector<FrameFile> frames = ListFrameFolder(request.folder);
   {
     std::vector<std::string> names;
@@ -23,18 +25,19 @@ void ConvertFolderToAvi(const ConversionRequest& request, ConversionView& view, 
   }
   if (frames.empty()) {
     view.Message("No files to convert, Please choose the correct folder.", MessageIcon::None);
-    return;
+    return result;
   }
 
   std::string target = kProposedName;
   AviOutput output = request.output;
-  if (!choices.target || !choices.target(request.owner, target, output)) return;
+  if (!choices.target || !choices.target(request.owner, target, output)) return result;
 
+  result.target = target;
   const ConversionInput input{request, frames, target, view};
-  if (output == AviOutput::MotionJpegCopy)
-    WriteMotionJpeg(input);
-  else
-    WriteThroughAviServices(input, choices);
+  result.frames =
+      output == AviOutput::MotionJpegCopy ? WriteMotionJpeg(input) : WriteThroughAviServices(input, choices);
+  result.written = result.frames > 0;
+  return result;
 }
 
 }  // namespace lumavex

@@ -53,6 +53,15 @@ struct AviChoices {
 // The save dialog (with its two output types) and the compression dialog.
 AviChoices UserAviChoices();
 
-void ConvertFolderToAvi(const ConversionRequest& request, ConversionView& view, const AviChoices& choices);
+// What became of a conversion, for callers that go on without a user (the
+// command line): the view has been told everything already.
+struct ConversionResult {
+  bool written = false;      // a whole video is at `target`
+  std::uint32_t frames = 0;  // the frames it holds
+  std::string target;        // as chosen; empty when none was
+};
+
+ConversionResult ConvertFolderToAvi(const ConversionRequest& request, ConversionView& view,
+                                    const AviChoices& choices);
 
 }  // namespace lumavex

@@ -112,7 +112,7 @@ void ShowFrame(EncodingDisplay& display, FrameDecoder& decoder, int index,
 
 }  // namespace
 
-void WriteMotionJpeg(const ConversionInput& in) {
+std::uint32_t WriteMotionJpeg(const ConversionInput& in) {
   ConversionView& view = in.view;
   const int count = static_cast<int>(in.frames.size());
   // Made when needed: a list of every path would grow with the frames.
@@ -122,7 +122,7 @@ void WriteMotionJpeg(const ConversionInput& in) {
   if (const std::optional<std::string> refusal = TargetRefusal(in.target)) {
     view.Message(CannotOpenText(in.target, refusal), MessageIcon::None);
     view.Message("There was an error writing the file.", MessageIcon::Information);
-    return;
+    return 0;
   }
 
   // The first frame that can be read sets the video's size; the frames
@@ -133,13 +133,13 @@ void WriteMotionJpeg(const ConversionInput& in) {
   int firstIndex = -1;
   Fate firstFate = Fate::Unreadable;
   for (int i = 0; i < count && firstIndex < 0; ++i) {
-    if (in.request.Cancelled()) return;
+    if (in.request.Cancelled()) return 0;
     firstFate = maker.Make(pathOf(i), previous);
     if (firstFate != Fate::Unreadable) firstIndex = i;
   }
   if (firstIndex < 0) {
     view.Message("Could not load first bitmap file in list!", MessageIcon::Exclamation);
-    return;
+    return 0;
   }
   const int width = maker.width(), height = maker.height();
   maker.FitInto(width, height);
@@ -154,7 +154,7 @@ void WriteMotionJpeg(const ConversionInput& in) {
   const std::string folder = ParentFolder(in.target);
   if (const std::optional<std::uint64_t> free = FreeSpaceOfVolume(folder); free && needed > *free) {
     view.Message(NoRoomText(in.target, needed, *free, VolumeOf(folder)), MessageIcon::Exclamation);
-    return;
+    return 0;
   }
 
   ConversionSummary summary;
@@ -172,13 +172,13 @@ void WriteMotionJpeg(const ConversionInput& in) {
     if (!opened || !writer.Start()) {
       view.Message(CannotOpenText(in.target, std::nullopt), MessageIcon::None);
       view.Message("There was an error writing the file.", MessageIcon::Information);
-      return;
+      return 0;
     }
     EncodingDisplay display(view);
     Image preview;
     written = true;
     for (int i = 0; i < count && written; ++i) {
-      if (in.request.Cancelled()) return;  // the part file goes with `part`
+      if (in.request.Cancelled()) return 0;  // the part file goes with `part`
       const std::string path = pathOf(i);
       // Read here, not on a second thread: under Wine the hand-over between
       // threads cost more than the overlap gained (bench-avi.sh).
@@ -206,16 +206,17 @@ void WriteMotionJpeg(const ConversionInput& in) {
       if (!written) display.Select(i);
     }
     if (display.Behind()) ShowFrame(display, decoder, display.latest(), previous, preview);
-    if (in.request.Cancelled()) return;
+    if (in.request.Cancelled()) return 0;
     // Without Commit the part file is removed.
     written = part.Commit(!written || !writer.Finish());
   }
   if (!written) {
     view.Message(WriteFailureText(in.target, FreeSpaceOfVolume(folder)), MessageIcon::Information);
-    return;
+    return 0;
   }
   const std::string changes = summary.Text(width, height);
   if (!changes.empty()) view.Message(changes, MessageIcon::Information);
+  return static_cast<std::uint32_t>(count);
 }
 
 }  // namespace lumavex

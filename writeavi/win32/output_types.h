@@ -2,6 +2,7 @@
 // The two ways a listed folder becomes a video, after the target is chosen.
 // Each reports everything through the view and leaves either a whole video
 // at `target` or, after a failure it has reported, nothing it wrote.
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,11 +18,14 @@ struct ConversionInput {
   ConversionView& view;
 };
 
+// Each returns the frames of the whole video it put at the target, 0 when
+// it put none there.
+
 // Through the platform's AVI services: each frame decoded, saved as the
 // temporary BMP file, read back and written to the compressed stream.
-void WriteThroughAviServices(const ConversionInput& in, const AviChoices& choices);
+std::uint32_t WriteThroughAviServices(const ConversionInput& in, const AviChoices& choices);
 
 // Each JPG copied as one key frame of a Motion JPEG AVI.
-void WriteMotionJpeg(const ConversionInput& in);
+std::uint32_t WriteMotionJpeg(const ConversionInput& in);
 
 }  // namespace lumavex
