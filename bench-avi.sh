@@ -1,9 +1,12 @@
 #!/bin/bash
 # Times "Write Avi" on folders of 1,000 and 30,000 JPG frames of 163x123 and
 # prints, for each, in one run:
-#   - both output types under Wine (tools/avibench: the real conversion, shown
-#     in a list and a preview as the main window shows it): the decoded,
-#     uncompressed AVI and the Motion JPEG AVI with the frames copied;
+#   - both output types under Wine (tools/avibench: the real conversion on
+#     its worker thread, shown in a list and a preview as the main window
+#     shows it): the decoded, uncompressed AVI and the Motion JPEG AVI with
+#     the frames copied;
+#   - Lumavex.exe --write-avi under Wine, timed as a whole process (Wine's
+#     start included), the Motion JPEG type;
 #   - the floor under Wine (tools/readfloor: list the folder, read every file
 #     whole, nothing else);
 #   - the Motion JPEG writer alone, built natively (mjpegbench), when built;
@@ -29,7 +32,7 @@ tools/install-deps.sh || { echo "could not install the build tools"; exit 1; }
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
   -DLUMAVEX_TESTS=OFF >"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
-cmake --build "$build" -j 2 --target avibench readfloor >>"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
+cmake --build "$build" -j 2 --target avibench readfloor Lumavex >>"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
 mjpegbench=""
 if cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release -DLUMAVEX_TESTS=OFF >"$native.log" 2>&1 &&
    cmake --build "$native" -j 2 --target mjpegbench >>"$native.log" 2>&1 && [ -x "$native/bin/mjpegbench" ]; then
@@ -100,6 +103,8 @@ for frames in "${counts[@]}"; do
     2>/dev/null | tr -d '\r')
   avi=$(wine "$build/bin/avibench.exe" "$(winpath "$folder")" "$(winpath "$work/uncompressed.avi")" avi "$runs" \
     2>/dev/null | tr -d '\r')
+  command=$(native_line "$frames" "$runs" wine "$build/bin/Lumavex.exe" --write-avi "$(winpath "$folder")" \
+    --out "$(winpath "$work/command.avi")" --overwrite)
   copy=$(native_line "$frames" "$runs" ffmpeg -y -loglevel error -framerate 3 -i "$folder/Alice%07d.jpg" -c copy \
     "$work/ffmpeg-copy.avi")
   raw=$(native_line "$frames" "$runs" ffmpeg -y -loglevel error -framerate 3 -i "$folder/Alice%07d.jpg" \
@@ -114,6 +119,7 @@ for frames in "${counts[@]}"; do
   printf '  %-44s %s\n' "Wine floor (list, read every file):" "$floor"
   printf '  %-44s %s\n' "Motion JPEG AVI, frames copied (Wine):" "$mjpeg"
   printf '  %-44s %s\n' "AVI, decoded, uncompressed (Wine):" "$avi"
+  printf '  %-44s %s\n' "Lumavex.exe --write-avi, Motion JPEG (Wine):" "$command"
   printf '  %-44s %s\n' "Motion JPEG writer alone (native):" "$writer"
   printf '  %-44s %s\n' "ffmpeg -c copy:" "$copy"
   printf '  %-44s %s\n' "ffmpeg -c:v rawvideo:" "$raw"
@@ -123,6 +129,8 @@ for frames in "${counts[@]}"; do
   ratio() { [ -n "$1" ] && [ -n "$2" ] && calc "$1 / $2" || echo "n/a"; }
   printf '  ratio Motion JPEG (Wine) / Wine floor:        %s   (target >= 0.8)\n' \
     "$(ratio "$(field fps "$mjpeg")" "$(field fps "$floor")")"
+  printf '  ratio command line / Motion JPEG button:      %s\n' \
+    "$(ratio "$(field fps "$command")" "$(field fps "$mjpeg")")"
   printf '  ratio uncompressed AVI (Wine) / ffmpeg raw:   %s   (target >= 0.75)\n' \
     "$(ratio "$(field fps "$avi")" "$(field fps "$raw")")"
   if [ -n "$mjpegbench" ]; then
@@ -131,7 +139,7 @@ for frames in "${counts[@]}"; do
   fi
   peak_mjpeg[$frames]=$(field peak_kb "$mjpeg")
   peak_avi[$frames]=$(field peak_kb "$avi")
-  rm -f "$work/uncompressed.avi" "$work/ffmpeg-raw.avi"
+  rm -f "$work/uncompressed.avi" "$work/ffmpeg-raw.avi" "$work/command.avi"
 done
 lumavex_stop_session
 trap - EXIT
