@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "app/capture_menu.h"
+#include "app/recording_session.h"
 #include "recording/recording_state.h"
 #include "writeavi/win32/convert_folder.h"
 #include "platform/avi_handles.h"
@@ -69,8 +71,11 @@ class Form1 {
   UiTimer Timer1;
   UiTimer Timer2;
 
-  // The recording state the window owns for its whole life.
+  // The recording state the window owns for its whole life, what a
+  // recording needs beside it, and the "Capture" menu's choices.
   RecordingState recording;
+  RecordingSession session;
+  CaptureMenu captureMenu;
 
   // Event handlers.
   void Command1_Click();

@@ -45,6 +45,7 @@ class RecordingDiskFull : public ::testing::Test {
   }
 
   test::TempFolder samples_;
+  test::ManualClock clock_;
   test::MessageRecorder messages_;
   std::unique_ptr<test::DemoWindow> demo_;
   std::unique_ptr<Form1> form_;
@@ -82,7 +83,7 @@ TEST_F(RecordingDiskFull, StopsAtTheReserveWithEveryFrameWhole) {
   ASSERT_TRUE(form_->Timer1.Running());
   int ticks = 0;
   while (form_->Timer1.Running() && ticks < 100) {
-    form_->Timer1_Timer();
+    test::TickOnSchedule(*form_, clock_);
     ++ticks;
   }
   ASSERT_FALSE(form_->Timer1.Running()) << "the recording never stopped";
@@ -95,7 +96,7 @@ TEST_F(RecordingDiskFull, StopsAtTheReserveWithEveryFrameWhole) {
   // Every tick but the last wrote one whole BMP and one whole JPG; nothing
   // else (no temporary) was left.
   const std::string folder = volume + "\\" + form_->recording.RecordingFolder();
-  const std::vector<std::string> files = test::FilesIn(folder);
+  const std::vector<std::string> files = test::FramesIn(folder);
   const int frames = ticks - 1;
   EXPECT_GE(frames, 1);
   EXPECT_LE(frames, 5) << "a few frames at most";
