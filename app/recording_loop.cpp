@@ -27,7 +27,7 @@ constexpr int kJpegQuality = 70;
 // more recordings than could start in one second.
 constexpr int kFolderAttempts = 1000;
 
-RecordingMoment Now() { return ReadRecordingClock().moment; }
+RecordingMoment Now() { return ReadRecordingClock(); }
 
 // Writes the state's controls back to the window, then shows the message,
 // if any: a halted timer must already be off while the message box runs its
@@ -105,7 +105,7 @@ std::optional<UserMessage> CaptureAndWrite(Form1& form, HWND window, WindowLook 
   // Asked of the system only when it is not topmost already.
   if (CheckValue(form.windowtop) == 1 && !look.topmost) SetWindowTopmost(window, true);
 
-  const ClockReading taken = ReadRecordingClock();  // the frame's time is its screen copy's
+  const RecordingMoment taken = ReadRecordingClock();  // the frame's time is its screen copy's
   ScreenFrame& frame = form.session.frame;
   DWORD error = 0;
   if (!frame.Grab(look.pane.left, look.pane.top, look.pane.width, look.pane.height, error)) {
@@ -114,9 +114,18 @@ std::optional<UserMessage> CaptureAndWrite(Form1& form, HWND window, WindowLook 
     state.FrameFailed(reason, Now());
     return reason;
   }
+  // A window that closed while its pane was copied left something else on
+  // the screen there: no frame of that, the recording waits instead.
+  if (!::IsWindowVisible(window)) {
+    state.WindowLost(taken);
+    ShowWaiting(form);
+    return std::nullopt;
+  }
   if (form.captureMenu.Settings().stampTime) {
+    // The instant times.csv gives the frame, in local time.
+    const LocalMoment local = LocalTimeOf(taken.utc);
     DrawTimeStamp(frame.Pixels(), true,
-                  FormatStampText(taken.local, taken.localMillisecond, StampShowsTenths(state.IntervalMs())));
+                  FormatStampText(local.time, local.millisecond, StampShowsTenths(state.IntervalMs())));
   }
 
   const FramePaths paths = state.FramePathsFor();
@@ -154,7 +163,7 @@ std::optional<UserMessage> CaptureAndWrite(Form1& form, HWND window, WindowLook 
     state.FrameFailed(reason, Now());
     return reason;
   }
-  state.FrameWritten(taken.moment, bytes);
+  state.FrameWritten(taken, bytes);
   return std::nullopt;
 }
 

@@ -80,21 +80,32 @@ std::int64_t SteadyMilliseconds() {
   return clock ? clock() : SystemSteadyMilliseconds();
 }
 
-ClockReading ReadRecordingClock() {
-  ClockReading reading;
-  reading.moment.steadyMs = SteadyMilliseconds();
+RecordingMoment ReadRecordingClock() {
+  RecordingMoment moment;
+  moment.steadyMs = SteadyMilliseconds();
   FILETIME now{};
   SystemTimeNow(&now);
   SYSTEMTIME utc{};
   ::FileTimeToSystemTime(&now, &utc);
-  reading.moment.utc =
+  moment.utc =
       UtcTime{utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond, utc.wMilliseconds};
-  // The same instant in local time, by the time zone's rules for that date.
+  return moment;
+}
+
+LocalMoment LocalTimeOf(const UtcTime& t) {
+  SYSTEMTIME utc{};
+  utc.wYear = static_cast<WORD>(t.year);
+  utc.wMonth = static_cast<WORD>(t.month);
+  utc.wDay = static_cast<WORD>(t.day);
+  utc.wHour = static_cast<WORD>(t.hour);
+  utc.wMinute = static_cast<WORD>(t.minute);
+  utc.wSecond = static_cast<WORD>(t.second);
+  utc.wMilliseconds = static_cast<WORD>(t.millisecond);
   SYSTEMTIME local{};
   if (!::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) local = utc;
-  reading.local = LocalTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
-  reading.localMillisecond = local.wMilliseconds;
-  return reading;
+  return LocalMoment{LocalTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute,
+                               local.wSecond},
+                     local.wMilliseconds};
 }
 
 void SetSteadyClockForTests(std::function<std::int64_t()> clock) { SteadyOverride() = std::move(clock); }

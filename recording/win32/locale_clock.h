@@ -18,15 +18,15 @@ LocalTime CurrentLocalTime();
 // never has a hole in it.
 LocaleNames UserLocaleNames();
 
-// One instant read on every clock a frame needs: the steady clock and UTC
-// for the recording's rules and its log, and the same instant in local time
-// (with its milliseconds) for the stamp on the frame.
-struct ClockReading {
-  RecordingMoment moment;
-  LocalTime local{};
-  int localMillisecond = 0;
+// One instant on both clocks of a recording: the steady clock and UTC.
+RecordingMoment ReadRecordingClock();
+// The local time of that instant (by the time zone's rules for its date),
+// with its milliseconds, for the stamp on a frame.
+struct LocalMoment {
+  LocalTime time{};
+  int millisecond = 0;
 };
-ClockReading ReadRecordingClock();
+LocalMoment LocalTimeOf(const UtcTime& utc);
 // The steady clock alone, in milliseconds.
 std::int64_t SteadyMilliseconds();
 

@@ -79,8 +79,10 @@ inline std::vector<std::string> SubfoldersOf(const std::string& folder) {
 }
 
 // The main window saving into `savePath`, moved away from every demo pane so
-// it never covers what is recorded; null when it cannot open.
+// it never covers what is recorded, with the Capture menu's defaults (no
+// settings.ini left by an earlier test); null when it cannot open.
 inline std::unique_ptr<Form1> OpenRecordingForm(const std::string& savePath) {
+  RemoveTree(AppDataFolder() + "\\Lumavex");
   std::unique_ptr<Form1> form = Form1::Create(true);
   if (!form) return form;
   ::SetWindowPos(form->hwnd(), nullptr, 600, 470, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -112,8 +114,10 @@ inline constexpr PaneProbe kPaneProbes[] = {{130, 15, RGB(30, 150, 90)},
                                             {12, 61, RGB(250, 250, 250)}};
 
 // Decodes a frame file and checks that it is 163 x 123 and shows the still
-// demo pane; `tolerance` per channel allows for JPEG's losses.
-inline ::testing::AssertionResult ShowsDemoPane(const std::string& path, int tolerance) {
+// demo pane (its bands in the other order for a demo started --reversed);
+// `tolerance` per channel allows for JPEG's losses.
+inline ::testing::AssertionResult ShowsDemoPane(const std::string& path, int tolerance,
+                                                bool reversed = false) {
   const Picture picture = LoadPicture(path);
   if (!picture) return ::testing::AssertionFailure() << path << " does not decode";
   const SIZE size = PictureSizePixels(picture.get());
@@ -122,7 +126,8 @@ inline ::testing::AssertionResult ShowsDemoPane(const std::string& path, int tol
   Image image;
   if (!ImageOfPicture(picture.get(), image))
     return ::testing::AssertionFailure() << "cannot read the pixels of " << path;
-  for (const PaneProbe& p : kPaneProbes) {
+  for (PaneProbe p : kPaneProbes) {
+    if (reversed && p.x == 130) p.y = 122 - p.y;  // the bands, not the ball
     const unsigned char* px = image.RowFromTop(p.y) + 3 * p.x;
     const int b = px[0], g = px[1], r = px[2];
     if (std::abs(r - GetRValue(p.colour)) > tolerance || std::abs(g - GetGValue(p.colour)) > tolerance ||
