@@ -35,6 +35,8 @@ RecordingMoment Now() { return ReadRecordingClock(); }
 void ShowOutcome(Form1& form, const std::optional<UserMessage>& message) {
   ShowRecordingControls(form, form.recording.Controls());
   form.captureMenu.LockInterval(form.recording.Active());
+  // A recording that ended while it waited waits no more.
+  if (!form.recording.Waiting() && !ControlText(form.Image1).empty()) SetViewText(form.Image1, "");
   if (message) ShowMessage(message->text, message->icon);
 }
 

@@ -117,15 +117,18 @@ int Record(const std::string& title, int seconds, const std::string& save, int i
   std::vector<std::uint8_t> bytes;
   ReadWholeFile(JoinPath(folder, "times.csv"), bytes);
   const TimesCsvContents contents = ParseTimesCsv(std::string(bytes.begin(), bytes.end()));
-  const ScheduleFigures f = FiguresOf(contents);
+  const std::int64_t expected = seconds * 1000LL / intervalMs;
+  const ScheduleFigures f = FiguresOf(contents, expected);
   if (!f.ok) {
     std::printf("no start line with an interval in %s\\times.csv\n", folder.c_str());
     return 1;
   }
   const std::size_t files = CountFiles(folder, "*.jpg");
   std::printf("Recording of %d s at %d ms: %s\n", seconds, f.intervalMs, folder.c_str());
-  std::printf("  frames written: %zu JPG files, %lld frame lines in times.csv; %lld expected\n", files,
-              static_cast<long long>(f.frames), static_cast<long long>(seconds * 1000LL / f.intervalMs));
+  std::printf("  frames written: %zu JPG files, %lld frame lines in times.csv\n", files,
+              static_cast<long long>(f.frames));
+  std::printf("  frames for the %lld slots of %d s: %lld (%lld expected)\n", static_cast<long long>(expected),
+              seconds, static_cast<long long>(f.framesInFirstSlots), static_cast<long long>(expected));
   std::printf("  slots from start to stop: %lld, taken %lld, missed %lld\n", static_cast<long long>(f.slots),
               static_cast<long long>(f.framesInSlots), static_cast<long long>(f.missed));
   std::printf("  capture time after its slot: p50 %.0f ms, p95 %.0f ms, max %.0f ms\n", f.p50Ms, f.p95Ms,

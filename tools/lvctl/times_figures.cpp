@@ -17,8 +17,9 @@ std::int64_t UtcMilliseconds(const UtcTime& t) {
   return ((days * 24 + t.hour) * 60 + t.minute) * 60000 + t.second * 1000 + t.millisecond;
 }
 
-ScheduleFigures FiguresOf(const TimesCsvContents& contents) {
+ScheduleFigures FiguresOf(const TimesCsvContents& contents, std::int64_t firstSlots) {
   ScheduleFigures f;
+  f.firstSlots = firstSlots;
   std::int64_t origin = 0;  // the start, moved on by every pause
   std::int64_t pausedAt = -1;
   std::int64_t end = -1;
@@ -66,6 +67,8 @@ ScheduleFigures FiguresOf(const TimesCsvContents& contents) {
   for (std::int64_t s = 0; s < f.slots && s < static_cast<std::int64_t>(taken.size()); ++s)
     if (taken[static_cast<std::size_t>(s)]) ++f.framesInSlots;
   f.missed = f.slots - f.framesInSlots;
+  for (std::int64_t s = 0; s < firstSlots && s < static_cast<std::int64_t>(taken.size()); ++s)
+    if (taken[static_cast<std::size_t>(s)]) ++f.framesInFirstSlots;
   if (!offsets.empty()) {
     std::sort(offsets.begin(), offsets.end());
     auto at = [&](double q) {
