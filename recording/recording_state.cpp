@@ -44,6 +44,8 @@ StartOutcome RecordingState::StartRecording(const StartRequest& request) {
   }
   if (Paused()) {
     paused_ = false;
+    // The volume may have filled meanwhile: it is asked before the next frame.
+    freeSpace_.Forget();
     schedule_.Resume(request.at.steadyMs);
     Log(TimesEvent::Resume, request.at);
     ShowRunning(request.at);
@@ -151,6 +153,7 @@ void RecordingState::WindowLost(const RecordingMoment& now) {
 void RecordingState::WindowBack(const RecordingMoment& now) {
   if (!active_ || !waiting_) return;
   waiting_ = false;
+  freeSpace_.Forget();  // as after a pause
   Log(TimesEvent::Back, now, title_);
 }
 

@@ -201,6 +201,48 @@ TEST(DiskReserve, TheVolumeIsAskedOnlyWhenTheReserveCouldBeNear) {
   EXPECT_GE(near.asked, 10);
 }
 
+// A pause or a wait may last long enough for the volume to fill: the first
+// frame after either asks again, however recent the last answer.
+TEST(DiskReserve, TheFirstFrameAfterAPauseOrAWaitAsksAgain) {
+  RecordingState s;
+  StartWith(s, "Alice - Conversation", "C:\\rec", kPlenty);
+  int asked = 0;
+  auto frameAt = [&](std::int64_t ms) {
+    const RecordingMoment now{ms, UtcTime{}};
+    TickGuard guard(s);
+    if (!s.BeginTick(true, now).due) return;
+    s.BeforeCapture(now, [&] {
+      ++asked;
+      return std::optional<std::uint64_t>(kPlenty);
+    });
+    s.FrameWritten(now, 5000);
+  };
+  frameAt(0);
+  frameAt(1000);
+  EXPECT_EQ(asked, 0);
+  s.Pause(RecordingMoment{1500, UtcTime{}});
+  StartRequest resume;
+  resume.hasSelectedRow = true;
+  resume.at = RecordingMoment{1600, UtcTime{}};
+  ASSERT_EQ(s.StartRecording(resume).kind, StartKind::Resumed);
+  frameAt(2100);
+  EXPECT_EQ(asked, 1);
+  {
+    TickGuard guard(s);
+    ASSERT_TRUE(s.BeginTick(true, RecordingMoment{3100, UtcTime{}}).due);
+    s.WindowLost(RecordingMoment{3100, UtcTime{}});
+  }
+  {
+    TickGuard guard(s);
+    ASSERT_TRUE(s.BeginTick(true, RecordingMoment{4100, UtcTime{}}).due);
+    s.WindowBack(RecordingMoment{4100, UtcTime{}});
+  }
+  frameAt(5100);
+  EXPECT_EQ(asked, 2);
+  frameAt(6100);
+  EXPECT_EQ(asked, 2);
+}
+
 TEST(DiskReserve, TickHaltsBeforeCapturingAndKeepsTheNumber) {
   RecordingState s;
   ASSERT_EQ(StartWith(s, "Alice - Conversation", "C:\\rec").kind, StartKind::NewRecording);
