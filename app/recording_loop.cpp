@@ -52,7 +52,7 @@ std::optional<UserMessage> ClaimFolder(Form1& form, const RecordingMoment& at) {
     if (!name) break;
     path = JoinPath(state.SavePath(), *name);
     if (::CreateDirectoryW(Widen(path).c_str(), nullptr)) {
-      form.session.OpenLog(path);
+      form.session.Begin(path);
       state.FolderClaimed(attempt, at);
       return std::nullopt;
     }
@@ -150,7 +150,14 @@ std::optional<UserMessage> CaptureAndWrite(Form1& form, HWND window, WindowLook 
     // Only after a Reset can a frame of this number exist in a folder of its
     // own; it goes first, even if this write fails.
     if (state.NumbersReused()) RemoveFileUtf8(paths.jpg);
-    jpegWritten = WriteJpegFrame(pixels, paths.jpg, kJpegQuality);
+    const std::string& scratch = form.session.ScratchJpeg();
+    if (scratch.empty()) {
+      jpegWritten = WriteJpegFrame(pixels, paths.jpg, kJpegQuality);
+    } else {
+      // Whole in the scratch folder first, then moved in one step.
+      jpegWritten = WriteJpegFrame(pixels, scratch, kJpegQuality) && ReplaceWithFinished(scratch, paths.jpg);
+      if (!jpegWritten) RemoveFileUtf8(scratch);
+    }
     // At most the raw pixels: the estimate the disk reserve needs.
     bytes += pixels.stride * static_cast<std::size_t>(pixels.height);
   }

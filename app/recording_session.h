@@ -14,14 +14,28 @@
 namespace lumavex {
 
 inline constexpr const char* kTimesFileName = "times.csv";
+// Where a JPG frame is written before it is moved into place: a folder of
+// its own inside the recording folder, so that the writer's temporary file
+// is not one more new name among thousands of frames (Wine reads the whole
+// folder to look a new name up). Short enough that the path of its
+// temporary is never longer than a frame's.
+inline constexpr const char* kScratchFolderName = "~tmp";
+inline constexpr const char* kScratchFileName = "f.jpg";
 
 class RecordingSession : public RecordingLog {
  public:
-  // Opens times.csv in the new recording folder. A log that cannot be
-  // opened does not stop the recording: its frames matter more.
-  bool OpenLog(const std::string& folder);
+  // Opens times.csv in the new recording folder and makes the scratch
+  // folder. A log that cannot be opened does not stop the recording: its
+  // frames matter more; without a scratch folder frames are written in
+  // place.
+  void Begin(const std::string& folder);
   void Record(const TimesRecord& record) override;
+  // Closes the log and takes the (empty) scratch folder away.
   void End() override;
+
+  // The file a JPG frame is written to first; empty when frames are
+  // written in place.
+  const std::string& ScratchJpeg() const { return scratchJpeg_; }
 
   // The window frames are taken from: the selected row's, or the window
   // found again under the same title after that one went away.
@@ -34,6 +48,8 @@ class RecordingSession : public RecordingLog {
 
  private:
   TimesCsvWriter times_;
+  std::string scratchFolder_;
+  std::string scratchJpeg_;
 };
 
 }  // namespace lumavex

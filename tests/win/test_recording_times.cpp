@@ -134,6 +134,8 @@ TEST_F(RecordingTimes, TheFileIsUtf8WithItsHeaderAndOneLinePerEvent) {
   EXPECT_EQ(times.records[2].frame, 1);
   EXPECT_EQ(times.records[3].event, TimesEvent::Stop);
   EXPECT_EQ(times.malformedLines, 0u);
+  // Frames are written in a scratch folder first, which goes with the end.
+  EXPECT_TRUE(test::SubfoldersOf(Folder()).empty());
 }
 
 // Killed at once (no shutdown of any kind) at three different moments of a
