@@ -11,6 +11,7 @@
 #include "base/utf8.h"
 #include "discovery/win32/discovery.h"
 #include "imaging/bmp_writer.h"
+#include "imaging/image_jpeg.h"
 #include "imaging/time_stamp.h"
 #include "imaging/win32/capture.h"
 #include "imaging/win32/jpeg_frame_writer.h"
@@ -153,13 +154,19 @@ std::optional<UserMessage> CaptureAndWrite(Form1& form, HWND window, WindowLook 
     const std::string& scratch = form.session.ScratchJpeg();
     if (scratch.empty()) {
       jpegWritten = WriteJpegFrame(pixels, paths.jpg, kJpegQuality);
+      // At most the raw pixels: the estimate the disk reserve needs.
+      bytes += pixels.stride * static_cast<std::size_t>(pixels.height);
     } else {
-      // Whole in the scratch folder first, then moved in one step.
-      jpegWritten = WriteJpegFrame(pixels, scratch, kJpegQuality) && ReplaceWithFinished(scratch, paths.jpg);
-      if (!jpegWritten) RemoveFileUtf8(scratch);
+      // The library's encoder, then the bytes whole in the scratch file and
+      // moved into place in one step: whole or not at all, as the library
+      // writes, with one temporary fewer.
+      jpeg::JpegOutputBuffer& encoded = form.session.jpeg;
+      encoded.Clear();
+      jpegWritten = EncodeBgr24Jpeg(pixels, true, kJpegQuality, encoded) &&
+                    WriteWholeFile(scratch, {{encoded.data(), encoded.size()}}) &&
+                    ReplaceWithFinished(scratch, paths.jpg);
+      bytes += encoded.size();
     }
-    // At most the raw pixels: the estimate the disk reserve needs.
-    bytes += pixels.stride * static_cast<std::size_t>(pixels.height);
   }
 
   // Painted between ticks, with the window's next paint.

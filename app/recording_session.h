@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "imaging/jpeg/jpeg_output_buffer.h"
 #include "imaging/win32/screen_frame.h"
 #include "recording/recording_state.h"
 #include "recording/times_csv.h"
@@ -14,11 +15,11 @@
 namespace lumavex {
 
 inline constexpr const char* kTimesFileName = "times.csv";
-// Where a JPG frame is written before it is moved into place: a folder of
-// its own inside the recording folder, so that the writer's temporary file
-// is not one more new name among thousands of frames (Wine reads the whole
-// folder to look a new name up). Short enough that the path of its
-// temporary is never longer than a frame's.
+// Where a JPG frame is written before it is moved into place, whole, in one
+// step: a file in a folder of its own inside the recording folder, so that
+// a frame costs one new name among the thousands of frames (Wine reads the
+// whole folder to look a new name up) and one move. Short enough that its
+// path is never longer than a frame's.
 inline constexpr const char* kScratchFolderName = "~tmp";
 inline constexpr const char* kScratchFileName = "f.jpg";
 
@@ -34,8 +35,10 @@ class RecordingSession : public RecordingLog {
   void End() override;
 
   // The file a JPG frame is written to first; empty when frames are
-  // written in place.
+  // written through the JPEG library's own temporary beside them.
   const std::string& ScratchJpeg() const { return scratchJpeg_; }
+  // The encoded frame, its memory kept from frame to frame.
+  jpeg::JpegOutputBuffer jpeg{32 * 1024};
 
   // The window frames are taken from: the selected row's, or the window
   // found again under the same title after that one went away.

@@ -32,16 +32,18 @@ PaneRect CurrentPaneRect(HWND window) {
   return PaneOf(r);
 }
 
+// Three questions to another process's window, each a round trip to the
+// window server under Wine, where GetWindowInfo asks more.
 WindowLook LookAtWindow(HWND window) {
   WindowLook look;
-  WINDOWINFO info{};
-  info.cbSize = sizeof info;
-  // Gone (or never a window) fails here; a hidden one has no WS_VISIBLE.
-  if (!window || !::GetWindowInfo(window, &info)) return look;
-  look.recordable = (info.dwStyle & WS_VISIBLE) != 0;
-  look.minimised = (info.dwStyle & WS_MINIMIZE) != 0;
-  look.topmost = (info.dwExStyle & WS_EX_TOPMOST) != 0;
-  look.pane = PaneOf(info.rcWindow);
+  // A window that is gone has no style: no WS_VISIBLE, as a hidden one.
+  const LONG_PTR style = window ? ::GetWindowLongPtrW(window, GWL_STYLE) : 0;
+  RECT r{};
+  if (!(style & WS_VISIBLE) || !::GetWindowRect(window, &r)) return look;
+  look.recordable = true;
+  look.minimised = (style & WS_MINIMIZE) != 0;
+  look.topmost = (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+  look.pane = PaneOf(r);
   return look;
 }
 
