@@ -1,18 +1,31 @@
 #!/bin/bash
-# Builds the recording tick benchmark for Windows (build/bench-tick) and runs
-# it under Wine in a virtual display and Wine prefix of its own: it prints the
-# median cost of one Timer1 tick (capture, preview, DIB copy, JPEG encode,
-# file write), the cost of the screen copy alone in the same run, and their
-# ratio. Optional argument: the number of ticks (default 1000).
+# Builds the recording benchmarks for Windows (build/bench-tick) and runs
+# them under Wine in a virtual display and Wine prefix of their own.
+#
+#   ./bench-tick.sh [ticks]             one Timer1 tick (schedule, capture,
+#       preview, stamp, JPEG encode, file write, its times.csv line) against
+#       its floor, screen copy + JPEG encode + a plain write of the same
+#       bytes, and its parts one by one (default 1000 ticks)
+#   ./bench-tick.sh --record [seconds]  a real Lumavex records the demo
+#       window every 0.1 s for that long (default 600): frames written
+#       against those expected, and how far the capture times in times.csv
+#       lie from their schedule (p50, p95, max)
 set -euo pipefail
 cd "$(dirname "$0")"
 root="$(pwd)"
 tools/install-deps.sh || { echo "could not install the build tools"; exit 1; }
 build=build/bench-tick
 mkdir -p build
+mode=tick
+if [ "${1:-}" = "--record" ]; then
+  mode=record
+  shift
+fi
+targets=(tickbench democonv)
+[ "$mode" = record ] && targets=(Lumavex lvctl democonv)
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
   -DLUMAVEX_TESTS=OFF >"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
-cmake --build "$build" -j 2 --target tickbench democonv >>"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
+cmake --build "$build" -j 2 --target "${targets[@]}" >>"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
 
 export LUMAVEX_WINEPREFIX="${LUMAVEX_WINEPREFIX:-$root/build/wineprefix-tickbench}"
 # shellcheck source=tools/wine-session.sh
@@ -21,4 +34,17 @@ trap lumavex_stop_session EXIT
 lumavex_start_display 24
 lumavex_prepare_prefix
 cd "$build/bin"
-wine tickbench.exe "$@" | tr -d '\r'
+if [ "$mode" = tick ]; then
+  wine tickbench.exe "$@" | tr -d '\r'
+  exit 0
+fi
+
+seconds="${1:-600}"
+save="$root/$build/record-$$"
+rm -rf "$save"
+mkdir -p "$save"
+wine democonv.exe Tina --pos 60 60 >/dev/null 2>&1 &
+status=0
+wine lvctl.exe record "Tina - Conversation" "$seconds" "$(winepath -w "$save")" 100 | tr -d '\r' || status=$?
+rm -rf "$save"
+exit "$status"

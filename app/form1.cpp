@@ -32,6 +32,19 @@ RECT Twips(int left, int top, int width, int height) {
           Form1::TwipsToPixels(top + height)};
 }
 
+// A menu bar that wraps onto a second line (large fonts) takes more than
+// AdjustWindowRectEx allowed for; the window grows by what is missing.
+void KeepClientSize(HWND hwnd, int width, int height) {
+  RECT client{};
+  ::GetClientRect(hwnd, &client);
+  if (client.right == width && client.bottom == height) return;
+  RECT outer{};
+  ::GetWindowRect(hwnd, &outer);
+  ::SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left + width - client.right,
+                 outer.bottom - outer.top + height - client.bottom,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 }  // namespace
 
 int Form1::TwipsToPixels(int twips) {
@@ -69,13 +82,19 @@ bool Form1::CreateWindowAndControls(bool show) {
   if (!registered) return false;
 
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  // The menu bar comes on top of the designed client area, which keeps its size.
+  HMENU menu = captureMenu.Create();
   RECT outer{0, 0, TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips)};
-  ::AdjustWindowRectEx(&outer, style, FALSE, 0);
+  ::AdjustWindowRectEx(&outer, style, menu != nullptr, 0);
   HWND hwnd = ::CreateWindowExW(0, kForm1ClassName, Widen(kAppTitle).c_str(), style, CW_USEDEFAULT,
                                 CW_USEDEFAULT, outer.right - outer.left, outer.bottom - outer.top, nullptr,
-                                nullptr, ::GetModuleHandleW(nullptr), this);
-  if (!hwnd) return false;
+                                menu, ::GetModuleHandleW(nullptr), this);
+  if (!hwnd) {
+    if (menu) ::DestroyMenu(menu);
+    return false;
+  }
   window_.reset(hwnd);
+  KeepClientSize(hwnd, TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
   SetMessageBoxOwner(hwnd);
   CreateControls();
   Load();
@@ -169,7 +188,8 @@ void Form1::Load() {
   EnableControl(Combo1, false);
   ComboSelect(Combo1, 0);
   RefreshWebcamList({List1, Picture1, Image1});
-  recording.ResetFrameCounter();
+  recording.SetLog(&session);
+  recording.ResetFrameCounter(RecordingMoment{});
   Timer2.SetEnabled(false);
   SetControlText(txtPath, ExecutableFolder());
   EnableControl(pause, false);
@@ -180,6 +200,7 @@ void Form1::Load() {
 void Form1::Unload() {
   if (unloaded_) return;
   unloaded_ = true;
+  EndRecordingOnClose(*this);
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
   aviServices_.reset();
@@ -189,8 +210,8 @@ void Form1::Command1_Click() { RefreshWebcamList({List1, Picture1, Image1}); }
 void Form1::Start_Click() { StartRecording(*this); }
 void Form1::List1_DblClick() { StartRecording(*this); }
 void Form1::Timer1_Timer() { CaptureFrame(*this); }
-void Form1::pause_Click() { HaltRecording(*this); }
-void Form1::btstop_Click() { HaltRecording(*this); }
+void Form1::pause_Click() { PauseRecording(*this); }
+void Form1::btstop_Click() { StopRecording(*this); }
 void Form1::reset_Click() { ResetFrameCounter(*this); }
 void Form1::aviwrite_Click() {
   // The button reads "Cancel" while a conversion runs.
@@ -272,6 +293,8 @@ void Form1::OnCommand(int id, int code) {
 LRESULT Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
+      // A menu's command comes with no control and notification code 0.
+      if (lparam == 0 && HIWORD(wparam) == 0 && captureMenu.Command(LOWORD(wparam))) return 0;
       OnCommand(LOWORD(wparam), HIWORD(wparam));
       return 0;
     case WM_TIMER:

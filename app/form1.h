@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "app/capture_menu.h"
+#include "app/recording_session.h"
 #include "recording/recording_state.h"
 #include "app/control_view.h"
 #include "app/conversion_progress.h"
@@ -77,8 +79,11 @@ class Form1 {
   UiTimer Timer1;
   UiTimer Timer2;
 
-  // The recording state the window owns for its whole life.
+  // The recording state the window owns for its whole life, what a
+  // recording needs beside it, and the "Capture" menu's choices.
   RecordingState recording;
+  RecordingSession session;
+  CaptureMenu captureMenu;
 
   // Event handlers.
   void Command1_Click();

@@ -1,13 +1,17 @@
 #pragma once
 // The recording loop's handlers on the main window: Start (and a double-click
-// on a row), each Timer1 tick, Pause/Stop and Reset.
+// on a row), each Timer1 tick, Pause, Stop and Reset, and the end of a
+// recording when the window closes.
 namespace lumavex {
 
 class Form1;
 
 void StartRecording(Form1& form);
 void CaptureFrame(Form1& form);
-void HaltRecording(Form1& form);
+void PauseRecording(Form1& form);
+void StopRecording(Form1& form);
 void ResetFrameCounter(Form1& form);
+// The window is closing: a running recording ends, its log says why.
+void EndRecordingOnClose(Form1& form);
 
 }  // namespace lumavex

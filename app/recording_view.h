@@ -1,13 +1,13 @@
 #pragma once
 // What the recording handlers read from and write to the main window: the
-// selected webcam row, the pane of its window on the screen, and the
+// selected webcam row, the recorded window as it stands now, and the
 // recording controls (Timer1, the four buttons, Text1).
 #include <windows.h>
 
 #include <string>
 
-#include "recording/recording_state.h"
 #include "discovery/pane_geometry.h"
+#include "recording/recording_state.h"
 
 namespace lumavex {
 
@@ -25,9 +25,19 @@ SelectedWebcam ReadSelectedWebcam(HWND list);
 // now. A rectangle that cannot be read counts as all zeros.
 PaneRect CurrentPaneRect(HWND window);
 
-// Writes the state's controls to the window. Timer1 is touched only when its
-// interval or enabled flag really changes, because every change restarts its
-// period.
+// The recorded window as one question to the system finds it.
+struct WindowLook {
+  // Still a window, and visible: there is something to record.
+  bool recordable = false;
+  bool minimised = false;
+  bool topmost = false;
+  PaneRect pane{};
+};
+WindowLook LookAtWindow(HWND window);
+
+// Writes the state's controls to the window. While Timer1 is enabled it is
+// armed afresh for the time left until its next tick is due, so a late tick
+// never pushes the ones after it.
 void ShowRecordingControls(Form1& form, const RecordingControls& controls);
 
 }  // namespace lumavex

@@ -10,4 +10,8 @@ namespace lumavex {
 // fails.
 bool EncodeImageJpeg(const Image& image, int quality, jpeg::JpegOutputBuffer& out);
 
+// The same for 24-bit rows anywhere in memory (`bottomUp`: row 0 in memory
+// is the picture's bottom row, as in a DIB section).
+bool EncodeBgr24Jpeg(const Bgr24Source& pixels, bool bottomUp, int quality, jpeg::JpegOutputBuffer& out);
+
 }  // namespace lumavex

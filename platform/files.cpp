@@ -1,6 +1,7 @@
 #include "platform/files.h"
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include "base/path.h"
 #include "platform/file_write.h"
@@ -83,6 +84,24 @@ std::string VolumeOf(const std::string& path) {
   wchar_t root[MAX_PATH + 1] = {};
   if (!::GetVolumePathNameW(Widen(path).c_str(), root, MAX_PATH + 1) || root[0] == L'\0') return path;
   return Narrow(root);
+}
+
+std::string RoamingAppDataFolder() {
+  const DWORD n = ::GetEnvironmentVariableW(L"APPDATA", nullptr, 0);
+  if (n > 1) {
+    std::wstring value(n, L'\0');
+    const DWORD got = ::GetEnvironmentVariableW(L"APPDATA", value.data(), n);
+    if (got > 0 && got < n) {
+      value.resize(got);
+      return Narrow(value);
+    }
+  }
+  PWSTR path = nullptr;
+  std::string folder;
+  if (SUCCEEDED(::SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &path)) && path)
+    folder = Narrow(path);
+  ::CoTaskMemFree(path);
+  return folder;
 }
 
 std::optional<std::uint64_t> FreeSpaceOfVolume(const std::string& folder) {

@@ -30,6 +30,12 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
 // unless it is a drive's root folder.
 std::string ExecutableFolder();
 
+// The user's roaming application data folder: the APPDATA variable of this
+// process when it is set (so a test, or a portable setup, can point it
+// elsewhere), the folder the shell names otherwise. Empty when neither
+// gives one.
+std::string RoamingAppDataFolder();
+
 // Bytes free to this user on the volume that holds `folder` (an existing
 // folder); nothing when the volume cannot be asked (a vanished folder).
 std::optional<std::uint64_t> FreeSpaceOfVolume(const std::string& folder);

@@ -11,10 +11,28 @@ namespace {
 struct ViewState {
   PictureFit fit;
   Picture picture;
+  bool showsText = false;
 };
 
 ViewState* StateOf(HWND view) {
   return reinterpret_cast<ViewState*>(::GetWindowLongPtrW(view, GWLP_USERDATA));
+}
+
+// The view's text, centred and wrapped between the words.
+void PaintText(HWND view, HDC dc, const RECT& client) {
+  const int n = ::GetWindowTextLengthW(view);
+  if (n <= 0) return;
+  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(::GetWindowTextW(view, text.data(), n + 1)));
+  SelectedObject font(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+  ::SetBkMode(dc, TRANSPARENT);
+  ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+  const UINT format = DT_CENTER | DT_WORDBREAK | DT_NOPREFIX | DT_EDITCONTROL;
+  RECT box{client.left + 4, 0, client.right - 4, 0};
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, format | DT_CALCRECT);
+  const int height = box.bottom - box.top;
+  box = RECT{client.left + 4, (client.bottom - height) / 2, client.right - 4, (client.bottom + height) / 2};
+  ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, format);
 }
 
 void Paint(HWND view, HDC dc) {
@@ -22,6 +40,7 @@ void Paint(HWND view, HDC dc) {
   ::GetClientRect(view, &client);
   ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
   ViewState* state = StateOf(view);
+  if (state && state->showsText) PaintText(view, dc, client);
   if (!state || !state->picture) return;
   HBITMAP bitmap = PictureBitmap(state->picture.get());
   const SIZE size = PictureSizePixels(state->picture.get());
@@ -91,9 +110,22 @@ HWND CreatePictureView(HWND parent, int id, const RECT& r, PictureFit fit, DWORD
 void SetViewPicture(HWND view, Picture picture, Repaint when) {
   ViewState* state = StateOf(view);
   if (!state) return;
+  if (state->showsText) {
+    state->showsText = false;
+    ::SetWindowTextW(view, L"");
+  }
   state->picture = std::move(picture);
   ::InvalidateRect(view, nullptr, FALSE);
   if (when == Repaint::Now) ::UpdateWindow(view);
+}
+
+void SetViewText(HWND view, const std::string& text) {
+  ViewState* state = StateOf(view);
+  if (!state) return;
+  state->picture = Picture{};
+  state->showsText = !text.empty();
+  ::SetWindowTextW(view, Widen(text).c_str());
+  ::InvalidateRect(view, nullptr, FALSE);
 }
 
 Picture ViewPicture(HWND view) {

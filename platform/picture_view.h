@@ -4,6 +4,8 @@
 // reference to the picture, so the picture lives while it is shown.
 #include <windows.h>
 
+#include <string>
+
 #include "platform/picture.h"
 
 namespace lumavex {
@@ -24,5 +26,10 @@ enum class Repaint { Now, WithNextPaint };
 void SetViewPicture(HWND view, Picture picture, Repaint when = Repaint::Now);
 // The picture the view holds now.
 Picture ViewPicture(HWND view);
+
+// Shows `text` in the middle of the view instead of a picture, until the
+// next SetViewPicture; an empty text shows nothing. The text is also the
+// view's window text, so screen readers (and tests) can read it.
+void SetViewText(HWND view, const std::string& text);
 
 }  // namespace lumavex

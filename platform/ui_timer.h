@@ -42,8 +42,13 @@ class UiTimer {
 
  private:
   void Apply() {
-    Stop();
-    if (enabled_ && interval_ > 0 && owner_) running_ = ::SetTimer(owner_, id_, interval_, nullptr) != 0;
+    // SetTimer with the same identifier replaces a running timer and starts
+    // its period afresh: one call where stopping first would take two.
+    if (enabled_ && interval_ > 0 && owner_) {
+      running_ = ::SetTimer(owner_, id_, interval_, nullptr) != 0;
+    } else {
+      Stop();
+    }
   }
   void Stop() {
     if (running_ && owner_) ::KillTimer(owner_, id_);

@@ -41,7 +41,7 @@ std::string FramePrefix(const std::string& title) {
 
 std::string FrameNumberText(int counter) {
   std::string text = std::to_string(counter);
-  if (text.size() < 6) text.insert(0, 7 - text.size(), '0');
+  if (text.size() < 7) text.insert(0, 7 - text.size(), '0');
   return text;
 }
 

@@ -26,8 +26,12 @@ std::string SanitiseFileName(std::string name);
 // followed by a time stamp or a frame number, so they never end a name.
 std::string FramePrefix(const std::string& title);
 
-// The counter in decimal; when that is shorter than 6 characters, 7 minus its
-// length zeros go in front. So 0..32767 always give 7 characters.
+// The largest frame number: seven digits, about 11.5 days at ten frames a
+// second, 115 days at one.
+inline constexpr int kMaxFrameNumber = 9'999'999;
+
+// The counter in decimal, zero-filled to 7 digits (0 to kMaxFrameNumber
+// always give 7 characters, so frames sort by name).
 std::string FrameNumberText(int counter);
 
 // prefix + time stamp, as one sanitised folder name.

@@ -1,7 +1,6 @@
 #include "recording/recording_state.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "recording/frame_naming.h"
 #include "recording/path_limits.h"
@@ -16,133 +15,267 @@ bool BelowReserve(std::optional<std::uint64_t> freeBytes) {
   return freeBytes && *freeBytes < kDiskReserveBytes;
 }
 
+std::string FolderSuffix(int attempt) { return attempt > 1 ? "_" + std::to_string(attempt) : std::string(); }
+
+// A message as one line of the log: line-oriented readers (and grep) keep
+// each event on a line of its own.
+std::string OneLine(const std::string& text) {
+  std::string line;
+  line.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      line += ' ';
+    } else {
+      line += text[i];
+    }
+  }
+  return line;
+}
+
 }  // namespace
 
-StartOutcome RecordingState::StartRecording(bool hasSelectedRow, const std::string& rowTitle,
-                                            const LocalTime& now, const LocaleNames& names,
-                                            const SaveFolder& save) {
-  if (!hasSelectedRow) {
+StartOutcome RecordingState::StartRecording(const StartRequest& request) {
+  if (!request.hasSelectedRow) {
+    // A running recording with nothing to record from ends, as at a tick.
+    if (active_ && !paused_) EndRecording(TimesEvent::Halt, kChooseWebcamMessage, request.at);
     controls_.timer1Enabled = false;
-    return StartOutcome{false, UserMessage{kChooseWebcamMessage, MessageIcon::None}};
+    return StartOutcome{StartKind::Refused, UserMessage{kChooseWebcamMessage, MessageIcon::None}};
   }
-  std::string prefix = FramePrefix(rowTitle);
+  if (Paused()) {
+    paused_ = false;
+    // The volume may have filled meanwhile: it is asked before the next frame.
+    freeSpace_.Forget();
+    schedule_.Resume(request.at.steadyMs);
+    Log(TimesEvent::Resume, request.at);
+    ShowRunning(request.at);
+    return StartOutcome{StartKind::Resumed, std::nullopt};
+  }
   // Refused like a tick on a low disk: a running recording halts too.
-  if (BelowReserve(save.freeBytes)) {
-    HaltRecording();
-    return StartOutcome{false, UserMessage{kDiskLowMessage, MessageIcon::Exclamation}};
+  if (BelowReserve(request.save.freeBytes)) {
+    if (active_) EndRecording(TimesEvent::Halt, kDiskLowMessage, request.at);
+    HaltButtons();
+    return StartOutcome{StartKind::Refused, UserMessage{kDiskLowMessage, MessageIcon::Exclamation}};
   }
-  const std::optional<std::size_t> room = PrefixRoomAtStart(save.path, RecordingFolderName("", now, names));
-  if (!room) {
+  if (active_) EndRecording(TimesEvent::Stop, kStopForNewRecording, request.at);
+
+  savePath_ = request.save.path;
+  title_ = request.rowTitle;
+  fullPrefix_ = FramePrefix(request.rowTitle);
+  stamp_ = FormatRecordingTimestamp(request.localTime, request.names);
+  intervalMs_ = request.intervalMs;
+  freeSpace_.Forget();
+  freeSpace_.Answer(request.save.freeBytes, request.at.steadyMs);
+  const std::optional<std::string> name = FolderName(1);
+  if (!name) {
     // The save folder alone is too long: no name would help.
-    recordingFolder_ = RecordingFolderName(prefix, now, names);
-    return StartOutcome{false, FolderCreationFailed(RecordingFolderPath(save.path))};
+    recordingFolder_ = SanitiseFileName(fullPrefix_ + stamp_);
+    return StartOutcome{StartKind::Refused, FolderCreationFailed(RecordingFolderPath())};
   }
-  prefix = ShortenPrefix(prefix, *room);
-  prefixRoom_ = *room;
-  controls_.timer1IntervalMs = kCaptureIntervalMs;
-  controls_.timer1Enabled = true;
-  controls_.startEnabled = false;
-  controls_.btstopEnabled = true;
-  controls_.pauseEnabled = true;
+  // As the buttons go at Start: Reset stays usable if the folder fails.
   controls_.resetEnabled = true;
   // The counter is left alone: a new folder continues the numbering.
-  recordingFolder_ = RecordingFolderName(prefix, now, names);
-  return StartOutcome{true, std::nullopt};
+  return StartOutcome{StartKind::NewRecording, std::nullopt};
 }
 
-std::string RecordingState::RecordingFolderPath(const std::string& savePath) const {
-  return JoinPath(savePath, recordingFolder_);
+std::optional<std::string> RecordingState::FolderName(int attempt) const {
+  const std::string suffix = FolderSuffix(attempt);
+  const std::optional<std::size_t> room = PrefixRoomAtStart(savePath_, stamp_ + suffix);
+  if (!room) return std::nullopt;
+  return SanitiseFileName(ShortenPrefix(fullPrefix_, *room) + stamp_ + suffix);
 }
+
+void RecordingState::FolderClaimed(int attempt, const RecordingMoment& at) {
+  const std::optional<std::string> name = FolderName(attempt);
+  if (!name) return;
+  recordingFolder_ = *name;
+  prefixRoom_ = PrefixRoomAtStart(savePath_, stamp_ + FolderSuffix(attempt)).value_or(0);
+  active_ = true;
+  paused_ = false;
+  waiting_ = false;
+  numbersReused_ = false;
+  skippedSlots_ = 0;
+  schedule_.Start(at.steadyMs, intervalMs_);
+  Log(TimesEvent::Start, at, "interval_ms=" + std::to_string(schedule_.IntervalMs()) + "; window=" + title_);
+  ShowRunning(at);
+}
+
+std::string RecordingState::RecordingFolderPath() const { return JoinPath(savePath_, recordingFolder_); }
 
 UserMessage RecordingState::FolderCreationFailed(const std::string& path) {
-  HaltRecording();
+  HaltButtons();
   return UserMessage{"Could not create the recording folder:\r\n" + path, MessageIcon::Exclamation};
 }
 
 // Order of the checks: a tick that arrives with Timer1 already off (a stale
-// message) does nothing; no selected row stops the timer but keeps the
-// buttons; a counter that has used up 32767 halts before anything is
-// captured, so no file is overwritten and no number past 32767 is used.
-TickPlan RecordingState::BeginTick(bool hasSelectedRow, std::optional<std::uint64_t> freeBytes) {
+// message) does nothing; a tick before the next slot only re-arms the timer;
+// no selected row stops the timer but keeps the buttons; a counter that has
+// used up kMaxFrameNumber halts before anything is captured, so no file is
+// overwritten and no number past it is used.
+TickPlan RecordingState::BeginTick(bool hasSelectedRow, const RecordingMoment& now) {
   TickPlan plan;
   framePending_ = false;
   if (!controls_.timer1Enabled) return plan;
-  plan.frameNumberText = FrameNumberText(frameCounter_);
+  if (!active_) {
+    controls_.timer1Enabled = false;
+    return plan;
+  }
+  const ScheduledTick tick = schedule_.Tick(now.steadyMs);
+  if (!tick.capture) {
+    Arm(now);
+    return plan;
+  }
   if (!hasSelectedRow) {
+    EndRecording(TimesEvent::Halt, kChooseWebcamMessage, now);
     controls_.timer1Enabled = false;
     plan.message = UserMessage{kChooseWebcamMessage, MessageIcon::None};
     return plan;
   }
   if (counterExhausted_) {
-    HaltRecording();
+    EndRecording(TimesEvent::Halt, kCounterFullMessage, now);
+    HaltButtons();
     plan.message = UserMessage{kCounterFullMessage, MessageIcon::Information};
     return plan;
   }
-  // Checked before every frame, so what is written stays whole and the
-  // volume keeps its reserve give or take one frame.
-  if (BelowReserve(freeBytes)) {
-    HaltRecording();
-    plan.message = UserMessage{kDiskLowMessage, MessageIcon::Exclamation};
-    return plan;
-  }
-  plan.capture = true;
-  framePending_ = true;
+  skippedSlots_ = tick.skippedSlots;
+  Arm(now);
+  plan.due = true;
   return plan;
 }
 
-FramePaths RecordingState::FramePathsFor(const std::string& savePath, const std::string& rowTitle) const {
-  std::string prefix = FramePrefix(rowTitle);
-  // Within the room Start left, so the same row keeps the folder's prefix;
-  // a save folder typed longer since then shortens it further. When nothing
-  // fits, the names stay as they are and the write reports the failure.
-  std::size_t room = prefixRoom_;
-  if (const std::optional<std::size_t> forFrames = PrefixRoomForFrames(savePath, recordingFolder_))
-    room = std::min(room, *forFrames);
-  prefix = ShortenPrefix(prefix, room);
-  return FramePaths{FrameFilePath(savePath, recordingFolder_, prefix, frameCounter_, ".bmp"),
-                    FrameFilePath(savePath, recordingFolder_, prefix, frameCounter_, ".jpg")};
+void RecordingState::WindowLost(const RecordingMoment& now) {
+  framePending_ = false;
+  if (!active_ || waiting_) return;
+  waiting_ = true;
+  Log(TimesEvent::Lost, now, title_);
 }
 
-// Frame 32767 is counted like any other (Text1 shows 32767), but the counter
-// stays at 32767 and is marked used up; the next tick halts with a message.
-void RecordingState::FrameWritten() {
-  if (!framePending_) return;  // one count per capturing tick
+void RecordingState::WindowBack(const RecordingMoment& now) {
+  if (!active_ || !waiting_) return;
+  waiting_ = false;
+  freeSpace_.Forget();  // as after a pause
+  Log(TimesEvent::Back, now, title_);
+}
+
+// The free space is checked before every frame, asked of the volume only
+// when the estimate could have reached the reserve (free_space_watch.h), so
+// what is written stays whole and the volume keeps its reserve give or take
+// one frame.
+std::optional<UserMessage> RecordingState::BeforeCapture(
+    const RecordingMoment& now, const std::function<std::optional<std::uint64_t>()>& freeSpace) {
+  framePending_ = false;
+  if (!active_ || !controls_.timer1Enabled) return std::nullopt;
+  if (freeSpace_.Due(now.steadyMs)) freeSpace_.Answer(freeSpace ? freeSpace() : std::nullopt, now.steadyMs);
+  if (freeSpace_.BelowReserve()) {
+    EndRecording(TimesEvent::Halt, kDiskLowMessage, now);
+    HaltButtons();
+    return UserMessage{kDiskLowMessage, MessageIcon::Exclamation};
+  }
+  framePending_ = true;
+  return std::nullopt;
+}
+
+FramePaths RecordingState::FramePathsFor() const {
+  // Within the room the folder left, so the row that started the recording
+  // keeps the folder's prefix and another row's title is cut to fit.
+  std::size_t room = prefixRoom_;
+  if (const std::optional<std::size_t> forFrames = PrefixRoomForFrames(savePath_, recordingFolder_))
+    room = std::min(room, *forFrames);
+  const std::string prefix = ShortenPrefix(FramePrefix(title_), room);
+  return FramePaths{FrameFilePath(savePath_, recordingFolder_, prefix, frameCounter_, ".bmp"),
+                    FrameFilePath(savePath_, recordingFolder_, prefix, frameCounter_, ".jpg")};
+}
+
+// Frame kMaxFrameNumber is counted like any other (Text1 shows it), but the
+// counter stays there and is marked used up; the next tick halts with a
+// message.
+void RecordingState::FrameWritten(const RecordingMoment& capturedAt, std::uint64_t bytes) {
+  if (!framePending_) return;  // one count per frame
   framePending_ = false;
   controls_.text1 = std::to_string(frameCounter_);
-  if (frameCounter_ == std::numeric_limits<std::int16_t>::max()) {
+  Log(TimesEvent::Frame, capturedAt, skippedSlots_ > 0 ? std::to_string(skippedSlots_) + " missed" : "",
+      frameCounter_);
+  freeSpace_.Written(bytes);
+  if (frameCounter_ >= kMaxFrameNumber) {
     counterExhausted_ = true;
   } else {
     ++frameCounter_;
   }
 }
 
-void RecordingState::FrameFailed() {
+void RecordingState::FrameFailed(const UserMessage& reason, const RecordingMoment& now) {
   framePending_ = false;
-  HaltRecording();
+  if (active_) EndRecording(TimesEvent::Halt, reason.text, now);
+  HaltButtons();
 }
 
-UserMessage RecordingState::BmpFailed(const std::string& path) {
-  framePending_ = false;
-  HaltRecording();
-  return UserMessage{"Failed to save to BMP:\r\n" + path, MessageIcon::Exclamation};
+void RecordingState::Pause(const RecordingMoment& now) {
+  if (!active_) {
+    HaltButtons();
+    return;
+  }
+  if (paused_) return;
+  paused_ = true;
+  schedule_.Pause(now.steadyMs);
+  Log(TimesEvent::Pause, now);
+  controls_.timer1Enabled = false;
+  controls_.startEnabled = true;
+  controls_.btstopEnabled = true;
+  controls_.pauseEnabled = false;
+  controls_.resetEnabled = true;
 }
 
-UserMessage RecordingState::WindowClosed() {
-  framePending_ = false;
-  HaltRecording();
-  return UserMessage{kWindowClosedMessage, MessageIcon::Information};
+void RecordingState::Stop(const RecordingMoment& now, const std::string& why) {
+  if (active_) EndRecording(TimesEvent::Stop, why, now);
+  HaltButtons();
 }
 
-void RecordingState::HaltRecording() {
+void RecordingState::ResetFrameCounter(const RecordingMoment& now) {
+  frameCounter_ = 0;
+  counterExhausted_ = false;
+  if (!active_) return;
+  numbersReused_ = true;
+  Log(TimesEvent::Reset, now);
+}
+
+void RecordingState::Log(TimesEvent event, const RecordingMoment& at, const std::string& detail,
+                         std::optional<std::int64_t> frame) {
+  if (log_ && active_) log_->Record(TimesRecord{at.utc, event, frame, OneLine(detail)});
+}
+
+void RecordingState::EndRecording(TimesEvent event, const std::string& detail, const RecordingMoment& at) {
+  if (!active_) return;
+  Log(event, at, detail);
+  if (log_) log_->End();
+  active_ = false;
+  paused_ = false;
+  waiting_ = false;
+  schedule_.Stop();
+}
+
+void RecordingState::ShowRunning(const RecordingMoment& now) {
+  controls_.startEnabled = false;
+  controls_.btstopEnabled = true;
+  controls_.pauseEnabled = true;
+  controls_.resetEnabled = true;
+  controls_.timer1Enabled = true;
+  Arm(now);
+}
+
+void RecordingState::Arm(const RecordingMoment& now) {
+  const std::optional<std::int64_t> delay = schedule_.DelayUntilNextMs(now.steadyMs);
+  if (!delay) {
+    controls_.timer1Enabled = false;
+    return;
+  }
+  controls_.timer1DueMs = now.steadyMs + *delay;
+}
+
+void RecordingState::HaltButtons() {
   controls_.timer1Enabled = false;
   controls_.btstopEnabled = false;
   controls_.pauseEnabled = false;
   controls_.startEnabled = true;
-}
-
-void RecordingState::ResetFrameCounter() {
-  frameCounter_ = 0;
-  counterExhausted_ = false;
 }
 
 bool RecordingState::TryEnterTick() {

@@ -1,13 +1,25 @@
 #pragma once
 // The recording loop's state and decisions, free of any window. The main
-// window owns one RecordingState; each handler reads its controls, calls the
-// matching operation, then shows the returned message (if any) and writes
-// Controls() back to Timer1, the four buttons and Text1.
+// window owns one RecordingState; each handler reads its controls and the
+// clock, calls the matching operation, then shows the returned message (if
+// any) and writes Controls() back to Timer1, the four buttons and Text1.
+//
+// A recording runs from the Start that claims its folder until Stop or a
+// halt (a failure, a full disk, the last frame number, no row to record).
+// Meanwhile it may be paused (Start then resumes it in the same folder) and
+// may wait for its window (the window went away; frames go on as soon as a
+// window with the same title is back). Frames are taken on a fixed schedule
+// (capture_schedule.h), and every event is written to the recording's log,
+// its times.csv.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
 #include "base/message.h"
+#include "recording/capture_schedule.h"
+#include "recording/free_space_watch.h"
+#include "recording/times_csv.h"
 #include "recording/timestamp.h"
 
 namespace lumavex {
@@ -21,7 +33,9 @@ bool operator==(const UserMessage& a, const UserMessage& b);
 // What the window shows in the controls the recording loop drives.
 struct RecordingControls {
   bool timer1Enabled = false;
-  int timer1IntervalMs = 0;
+  // While Timer1 is enabled: when its next tick is wanted, on the steady
+  // clock. The window arms the timer for the time left until then.
+  std::int64_t timer1DueMs = 0;
   bool startEnabled = true;
   bool btstopEnabled = false;
   bool pauseEnabled = false;
@@ -29,20 +43,60 @@ struct RecordingControls {
   std::string text1;
 };
 
+// A moment as the recording reads it, both clocks at once: the steady clock
+// in milliseconds (for the schedule) and the UTC wall clock (for times.csv).
+struct RecordingMoment {
+  std::int64_t steadyMs = 0;
+  UtcTime utc;
+};
+
+// Where a recording's lines go: its times.csv. End() comes once the
+// recording has ended (stopped or halted); a new recording's lines follow a
+// new Start.
+class RecordingLog {
+ public:
+  virtual ~RecordingLog() = default;
+  virtual void Record(const TimesRecord& record) = 0;
+  virtual void End() = 0;
+};
+
+// The save folder (txtPath as typed at Start) and the free space of its
+// volume, when the platform could tell it.
+struct SaveFolder {
+  std::string path;
+  std::optional<std::uint64_t> freeBytes;
+};
+
+struct StartRequest {
+  bool hasSelectedRow = false;
+  std::string rowTitle;
+  LocalTime localTime{};  // names the folder
+  LocaleNames names;
+  SaveFolder save;
+  RecordingMoment at;
+  int intervalMs = kDefaultCaptureIntervalMs;
+};
+
+enum class StartKind {
+  Refused,
+  // The window must now claim a folder: make FolderName(1), FolderName(2),
+  // ... until one is new, then call FolderClaimed; or FolderCreationFailed.
+  NewRecording,
+  // The paused recording goes on, in its folder and on its schedule.
+  Resumed,
+};
+
 struct StartOutcome {
-  // True: recording has begun; the window must now make the folder
-  // RecordingFolderPath(txtPath) unless a directory or file of that path
-  // exists, and call FolderCreationFailed when making it fails.
-  bool started = false;
+  StartKind kind = StartKind::Refused;
   std::optional<UserMessage> message;
 };
 
 struct TickPlan {
-  // True: capture and write this frame, then report exactly one of
-  // FrameWritten, FrameFailed, BmpFailed or WindowClosed.
-  bool capture = false;
+  // A frame's time has come. The window is looked at (WindowLost or
+  // WindowBack); for a frame, BeforeCapture, then FrameWritten or
+  // FrameFailed.
+  bool due = false;
   std::optional<UserMessage> message;
-  std::string frameNumberText;
 };
 
 struct FramePaths {
@@ -50,55 +104,71 @@ struct FramePaths {
   std::string jpg;
 };
 
-// The save folder (txtPath as typed) and the free space of its volume, when
-// the platform could tell it.
-struct SaveFolder {
-  std::string path;
-  std::optional<std::uint64_t> freeBytes;
-};
-
-inline constexpr int kCaptureIntervalMs = 1000;
 inline constexpr const char* kChooseWebcamMessage = "choose a webcam from the list first";
 inline constexpr const char* kCounterFullMessage =
-    "The frame counter has reached 32767. Press Reset to number frames from 0 again.";
-inline constexpr const char* kWindowClosedMessage = "The webcam window has been closed. Recording stopped.";
-// Recording stops while this much is still free, before the disk is full for
-// every other program as well.
-inline constexpr std::uint64_t kDiskReserveBytes = 64ull << 20;
+    "The frame counter has reached 9999999. Press Reset to number frames from 0 again.";
 inline constexpr const char* kDiskLowMessage =
     "The disk holding the recording folder has less than 64 MB free. Recording stopped.";
+// The stop reasons the log gives when the user did not press Stop.
+inline constexpr const char* kStopForNewRecording = "a new recording was started";
+inline constexpr const char* kStopForClose = "Lumavex was closed";
 
 class RecordingState {
  public:
-  // Start button, or a double-click on a row (whether or not Start is enabled).
-  // Refuses (halting a running recording) when the save folder's volume has
-  // less than kDiskReserveBytes free, or when the save folder's path is too
-  // long to hold a recording; otherwise a prefix too long for the paths is
-  // shortened, silently, just enough.
-  StartOutcome StartRecording(bool hasSelectedRow, const std::string& rowTitle, const LocalTime& now,
-                              const LocaleNames& names, const SaveFolder& save);
-  // txtPath\RecordingFolder, with txtPath as typed.
-  std::string RecordingFolderPath(const std::string& savePath) const;
-  // The recording folder could not be made: halts.
+  // Where each recording's lines go; not owned; null writes nothing.
+  void SetLog(RecordingLog* log) { log_ = log; }
+
+  // Start button, or a double-click on a row (whether or not Start is
+  // enabled). While paused: resumes. Otherwise ends a running recording and
+  // prepares a new one in request.save.path, which it keeps to the end (a
+  // save folder typed later applies to the next recording). Refused, with a
+  // message, without a row, when the volume has less than
+  // kDiskReserveBytes free (a running recording halts too), or when the save
+  // folder's path is too long to hold a recording; a prefix too long for the
+  // paths is shortened, silently, just enough.
+  StartOutcome StartRecording(const StartRequest& request);
+  // The name of the recording folder to try at the `attempt`-th try: the
+  // prefix and the start's time stamp, then "_2", "_3", ... so that a name
+  // another recording took is never shared; the prefix is shortened so the
+  // suffix fits too. Nothing when the save folder leaves no room.
+  std::optional<std::string> FolderName(int attempt) const;
+  // The folder FolderName(attempt) was made (and the log opened in it): the
+  // recording begins.
+  void FolderClaimed(int attempt, const RecordingMoment& at);
+  // No folder could be made: halts.
   UserMessage FolderCreationFailed(const std::string& path);
+  // SavePath()\RecordingFolder().
+  std::string RecordingFolderPath() const;
 
-  // First step of a Timer1 tick, inside a TickGuard. With `freeBytes` known
-  // and below kDiskReserveBytes the recording halts before capturing.
-  TickPlan BeginTick(bool hasSelectedRow, std::optional<std::uint64_t> freeBytes = std::nullopt);
-  // Paths of this tick's frame files: txtPath as read now, the prefix of the
-  // row selected now (shortened as at Start, and further if the paths need
-  // it), the current counter.
-  FramePaths FramePathsFor(const std::string& savePath, const std::string& rowTitle) const;
-  // Outcomes of a capturing tick.
-  void FrameWritten();
-  // The capture or the JPEG writer failed and has already told the user.
-  void FrameFailed();
-  UserMessage BmpFailed(const std::string& path);
-  UserMessage WindowClosed();
+  // First step of a Timer1 tick, inside a TickGuard.
+  TickPlan BeginTick(bool hasSelectedRow, const RecordingMoment& now);
+  // The title of the window the frames come from; the window follows the
+  // selected row, so a newly selected row brings its own title.
+  void FollowTitle(const std::string& title) { title_ = title; }
+  // The window is gone: no frames until WindowBack.
+  void WindowLost(const RecordingMoment& now);
+  void WindowBack(const RecordingMoment& now);
+  // Last checks before a frame is taken: `freeSpace` (asked only when the
+  // reserve needs an answer). A message means the recording has halted.
+  std::optional<UserMessage> BeforeCapture(const RecordingMoment& now,
+                                           const std::function<std::optional<std::uint64_t>()>& freeSpace);
+  // Paths of this frame's files: the recording's save folder and folder,
+  // the prefix of the title followed now (shortened as at Start), the
+  // current counter.
+  FramePaths FramePathsFor() const;
+  // True once Reset has been pressed during this recording, so a frame file
+  // of the next number may exist already.
+  bool NumbersReused() const { return numbersReused_; }
+  // Outcomes of a frame: its files are in place (`bytes` in all), or it
+  // failed (the recording halts with `reason`, which the window shows).
+  void FrameWritten(const RecordingMoment& capturedAt, std::uint64_t bytes);
+  void FrameFailed(const UserMessage& reason, const RecordingMoment& now);
 
-  // Pause and Stop.
-  void HaltRecording();
-  void ResetFrameCounter();
+  void Pause(const RecordingMoment& now);
+  // Ends the recording; `why` is the log's detail when the user did not
+  // press Stop.
+  void Stop(const RecordingMoment& now, const std::string& why = {});
+  void ResetFrameCounter(const RecordingMoment& now);
 
   // Message boxes run a modal loop that goes on delivering Timer1 ticks; a
   // tick arriving while another one (or its message box) is still running
@@ -107,18 +177,47 @@ class RecordingState {
   void LeaveTick();
   bool TickInProgress() const { return tickInProgress_; }
 
-  std::int16_t FrameCounter() const { return frameCounter_; }
-  // Frame 32767 has been written; nothing more can be numbered until Reset.
+  int FrameCounter() const { return frameCounter_; }
+  // Frame kMaxFrameNumber has been written; nothing more can be numbered
+  // until Reset.
   bool CounterExhausted() const { return counterExhausted_; }
   const std::string& RecordingFolder() const { return recordingFolder_; }
+  const std::string& SavePath() const { return savePath_; }
+  const std::string& RecordedTitle() const { return title_; }
+  // A recording is open: running, paused or waiting.
+  bool Active() const { return active_; }
+  bool Paused() const { return active_ && paused_; }
+  bool Waiting() const { return active_ && waiting_; }
+  int IntervalMs() const { return schedule_.IntervalMs(); }
   const RecordingControls& Controls() const { return controls_; }
 
  private:
-  std::int16_t frameCounter_ = 0;
+  void Log(TimesEvent event, const RecordingMoment& at, const std::string& detail = {},
+           std::optional<std::int64_t> frame = std::nullopt);
+  void EndRecording(TimesEvent event, const std::string& detail, const RecordingMoment& at);
+  void ShowRunning(const RecordingMoment& now);
+  void Arm(const RecordingMoment& now);
+  void HaltButtons();
+
+  RecordingLog* log_ = nullptr;
+  int frameCounter_ = 0;
   bool counterExhausted_ = false;
   std::string recordingFolder_;
-  // UTF-16 units of prefix that Start left room for.
+  std::string savePath_;
+  std::string title_;
+  // Of the recording being started: the whole prefix and the time stamp.
+  std::string fullPrefix_;
+  std::string stamp_;
+  int intervalMs_ = kDefaultCaptureIntervalMs;
+  // UTF-16 units of prefix that the claimed folder left room for.
   std::size_t prefixRoom_ = static_cast<std::size_t>(-1);
+  bool active_ = false;
+  bool paused_ = false;
+  bool waiting_ = false;
+  bool numbersReused_ = false;
+  CaptureSchedule schedule_;
+  FreeSpaceWatch freeSpace_;
+  std::int64_t skippedSlots_ = 0;
   RecordingControls controls_;
   bool tickInProgress_ = false;
   bool framePending_ = false;

@@ -25,10 +25,10 @@ std::string& SampleFilePath() {
 // written where it can be, but the fingerprint comes from the same bytes in
 // memory: the root of drive C is often not writable, and a missing or
 // read-only drive must not change which windows are found.
-std::string TakeSample(const DiscoveryView& view, ScreenPoint at) {
+std::string TakeSample(const DiscoveryView& view, ScreenPoint at, bool writeFile) {
   const Picture picture = CaptureWindow(nullptr, at.x, at.y, 1, 1);
   const std::vector<std::uint8_t> file = PictureAsBmpFile(picture.get());
-  if (!file.empty()) WriteWholeFile(SampleFilePath(), {{file.data(), file.size()}});
+  if (writeFile && !file.empty()) WriteWholeFile(SampleFilePath(), {{file.data(), file.size()}});
   if (view.picture) SetViewPicture(view.picture, picture, Repaint::WithNextPaint);
   if (view.image) SetViewPicture(view.image, picture, Repaint::WithNextPaint);
   return file.empty() ? std::string() : FingerprintOfFile(file);
@@ -55,6 +55,18 @@ void SetWindowTopmost(HWND window, bool topmost) {
   ::SetWindowPos(window, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
+bool ShowsWebcamPane(HWND window, const DiscoveryView* view) {
+  const ScreenRect r = WindowRectOf(window);
+  // Only conversation windows need the pair; other windows cost a title read.
+  const FingerprintPair stored = FingerprintsForDepth(GetColorDepth());
+  const DiscoveryView none;
+  const DiscoveryView& shown = view ? *view : none;
+  if (TakeSample(shown, FirstSamplePoint(r, SystemFrameMetrics()), view != nullptr) != stored.first ||
+      stored.first.empty())
+    return false;
+  return TakeSample(shown, SecondSamplePoint(r, SystemFrameMetrics()), view != nullptr) == stored.second;
+}
+
 BOOL CALLBACK FindWebcamWindowsProc(HWND window, LPARAM context) {
   const auto& view = *reinterpret_cast<const DiscoveryView*>(context);
   // The title in whatever script it is written, as UTF-8.
@@ -63,17 +75,37 @@ BOOL CALLBACK FindWebcamWindowsProc(HWND window, LPARAM context) {
 
   ::ShowWindow(window, SW_RESTORE);
   SetWindowTopmost(window, true);
-  const ScreenRect r = WindowRectOf(window);
-  // Only conversation windows need the pair; other windows cost a title read.
-  const FingerprintPair stored = FingerprintsForDepth(GetColorDepth());
-
-  if (TakeSample(view, FirstSamplePoint(r, SystemFrameMetrics())) != stored.first || stored.first.empty())
-    return TRUE;
-  if (TakeSample(view, SecondSamplePoint(r, SystemFrameMetrics())) != stored.second) return TRUE;
+  if (!ShowsWebcamPane(window, &view)) return TRUE;
 
   const int row = ListAdd(view.list, text);
   if (row >= 0) ListSetData(view.list, row, reinterpret_cast<LPARAM>(window));
   return TRUE;
+}
+
+namespace {
+
+struct TitleSearch {
+  const std::string* title;
+  bool topmost;
+  HWND found;
+};
+
+BOOL CALLBACK FindByTitleProc(HWND window, LPARAM context) {
+  auto& search = *reinterpret_cast<TitleSearch*>(context);
+  if (!::IsWindowVisible(window) || ControlText(window) != *search.title) return TRUE;
+  if (::IsIconic(window)) ::ShowWindow(window, SW_RESTORE);
+  if (search.topmost) SetWindowTopmost(window, true);
+  if (!ShowsWebcamPane(window)) return TRUE;
+  search.found = window;
+  return FALSE;
+}
+
+}  // namespace
+
+HWND FindWebcamWindowByTitle(const std::string& title, bool topmost) {
+  TitleSearch search{&title, topmost, nullptr};
+  ::EnumWindows(FindByTitleProc, reinterpret_cast<LPARAM>(&search));
+  return search.found;
 }
 
 void RefreshWebcamList(const DiscoveryView& view) {

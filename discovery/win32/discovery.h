@@ -24,6 +24,19 @@ void RefreshWebcamList(const DiscoveryView& view);
 // Tests one window; the enumeration's context is the view. Always goes on.
 BOOL CALLBACK FindWebcamWindowsProc(HWND window, LPARAM context);
 
+// The webcam test alone: the window's two sample pixels against the stored
+// fingerprints of the screen's depth. With a view, each sample is shown in
+// its picture controls and written to the sample file, as the list's
+// refresh does; without one, nothing is shown or written.
+bool ShowsWebcamPane(HWND window, const DiscoveryView* view = nullptr);
+
+// The first visible top-level window whose title is exactly `title` and
+// that passes the webcam test; null when there is none. Each candidate is
+// restored first when minimised (its pixels cannot be sampled otherwise)
+// and, with `topmost`, made topmost so nothing covers the samples. Hidden
+// windows are passed over and left hidden.
+HWND FindWebcamWindowByTitle(const std::string& title, bool topmost);
+
 // The screen's bits per pixel (planes x bits per plane).
 short GetColorDepth();
 

@@ -21,12 +21,13 @@ std::string SystemErrorText(DWORD code) {
   return text;
 }
 
-// The source name, the error number and its text, with nothing between them.
-void ReportError(const char* source, long number) {
-  ShowMessage(std::string(source) + std::to_string(number) + SystemErrorText(static_cast<DWORD>(number)));
-}
+void ReportError(const char* source, long number) { ShowMessage(CaptureErrorMessage(source, number)); }
 
 }  // namespace
+
+std::string CaptureErrorMessage(const char* source, long number) {
+  return std::string(source) + std::to_string(number) + SystemErrorText(static_cast<DWORD>(number));
+}
 
 Picture CreateBitmapPicture(UniqueBitmap bitmap, UniquePalette palette) {
   HRESULT hr = S_OK;

@@ -2,6 +2,8 @@
 // Copies a rectangle of what is on the screen into a new picture object.
 #include <windows.h>
 
+#include <string>
+
 #include "platform/gdi.h"
 #include "platform/picture.h"
 
@@ -13,6 +15,10 @@ namespace lumavex {
 // coordinates. Returns no picture when the picture cannot be made; the
 // failure has then been shown to the user.
 Picture CaptureWindow(HWND source, int left, int top, int width, int height);
+
+// A capture failure as the capture procedures report it: the source name,
+// the error number and the system's text for it, with nothing between them.
+std::string CaptureErrorMessage(const char* source, long number);
 
 // Wraps a bitmap and an optional palette into a picture that owns both.
 // When the picture cannot be made, the user is told, both handles are

@@ -4,6 +4,7 @@
 // 4 bytes). The file is written whole or not at all.
 #include <string>
 
+#include "imaging/image.h"
 #include "imaging/win32/dib_section.h"
 #include "imaging/jpeg/jpeg_library.h"
 
@@ -29,5 +30,13 @@ inline constexpr const char* kJpegWriteFailedMessage =
 bool SavePictureAsJpeg(cDIBSection& section, const std::string& fileName, int quality);
 bool SavePictureAsJpeg(cDIBSection& section, const std::string& fileName, int quality,
                        const JpegLibraryCalls& library);
+
+// The same encoding for 24-bit pixels anywhere in memory (bottom row first,
+// as in a recording's frame), without any message: the caller says what
+// failed, so that a recording left alone can log it before a box waits for
+// someone to close it. False when the library cannot start or the file was
+// not written whole.
+bool WriteJpegFrame(const Bgr24Source& bottomUpPixels, const std::string& fileName, int quality,
+                    const JpegLibraryCalls& library = kJpegLibrary);
 
 }  // namespace lumavex

@@ -1,6 +1,11 @@
 #pragma once
-// The platform clock and the user's locale names that recording folders are
-// stamped with.
+// The platform clocks and the user's locale names that recordings use:
+// local time for folder names and the stamp on frames, UTC for times.csv,
+// and a steady clock for the schedule of frames.
+#include <cstdint>
+#include <functional>
+
+#include "recording/recording_state.h"
 #include "recording/timestamp.h"
 
 namespace lumavex {
@@ -12,5 +17,22 @@ LocalTime CurrentLocalTime();
 // platform cannot give falls back to its English form, so a folder name
 // never has a hole in it.
 LocaleNames UserLocaleNames();
+
+// One instant on both clocks of a recording: the steady clock and UTC.
+RecordingMoment ReadRecordingClock();
+// The local time of that instant (by the time zone's rules for its date),
+// with its milliseconds, for the stamp on a frame.
+struct LocalMoment {
+  LocalTime time{};
+  int millisecond = 0;
+};
+LocalMoment LocalTimeOf(const UtcTime& utc);
+// The steady clock alone, in milliseconds.
+std::int64_t SteadyMilliseconds();
+
+// Tests drive the steady clock themselves so that every frame is accounted
+// for; an empty function puts the system's clock back. The wall clock stays
+// the system's.
+void SetSteadyClockForTests(std::function<std::int64_t()> clock);
 
 }  // namespace lumavex

@@ -110,6 +110,12 @@ TEST(FrameNumberText, SevenDigitsOverTheCounterRange) {
   EXPECT_EQ(FrameNumberText(12), "0000012");
   EXPECT_EQ(FrameNumberText(10000), "0010000");
   EXPECT_EQ(FrameNumberText(32767), "0032767");
+  // Six-digit numbers get their zero too, so names keep sorting in order.
+  EXPECT_EQ(FrameNumberText(99999), "0099999");
+  EXPECT_EQ(FrameNumberText(100000), "0100000");
+  EXPECT_EQ(FrameNumberText(999999), "0999999");
+  EXPECT_EQ(FrameNumberText(1000000), "1000000");
+  EXPECT_EQ(FrameNumberText(kMaxFrameNumber), "9999999");
 }
 
 TEST(FramePaths, JoinedWithBackslashesAndNothingTrimmed) {

@@ -4,6 +4,8 @@
 // file shows the still demo window's pane.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
@@ -13,6 +15,8 @@
 
 #include "app/form1.h"
 #include "imaging/win32/image_picture.h"
+#include "recording/win32/locale_clock.h"
+#include "support/win_test_support.h"
 #include "platform/controls.h"
 #include "platform/kernel.h"
 #include "platform/picture.h"
@@ -22,6 +26,43 @@ namespace lumavex::test {
 
 inline constexpr const char* kJpegFailedText =
     "Failed to save to JPG, seems webcam window is closed or no space left.";
+
+// The recording's steady clock, held by the test from construction to
+// destruction. It moves only when a test tick moves it, so ticks of the real
+// Timer1 that come in between (while a test pumps messages) find no frame
+// due, and every frame is accounted for.
+class ManualClock {
+ public:
+  ManualClock() {
+    SetSteadyClockForTests([this] { return now_; });
+  }
+  ~ManualClock() { UseSystemClock(); }
+  ManualClock(const ManualClock&) = delete;
+  ManualClock& operator=(const ManualClock&) = delete;
+  std::int64_t now() const { return now_; }
+  void Set(std::int64_t ms) { now_ = ms; }
+  void Advance(std::int64_t ms) { now_ += ms; }
+  // For tests of the real timer.
+  void UseSystemClock() { SetSteadyClockForTests(nullptr); }
+
+ private:
+  std::int64_t now_ = 1'000'000;
+};
+
+// One Timer1 tick when the recording's next one is due (the clock moved to
+// that time, never back): one slot of the schedule per call.
+inline void TickOnSchedule(Form1& form, ManualClock& clock) {
+  const RecordingControls& c = form.recording.Controls();
+  if (c.timer1Enabled) clock.Set(std::max(clock.now(), c.timer1DueMs));
+  form.Timer1_Timer();
+}
+
+// The frame files of a recording folder, sorted: its files but times.csv.
+inline std::vector<std::string> FramesIn(const std::string& folder) {
+  std::vector<std::string> names = FilesIn(folder);
+  names.erase(std::remove(names.begin(), names.end(), std::string("times.csv")), names.end());
+  return names;
+}
 
 // Names of the folders directly in `folder`, in UTF-8.
 inline std::vector<std::string> SubfoldersOf(const std::string& folder) {
@@ -38,8 +79,10 @@ inline std::vector<std::string> SubfoldersOf(const std::string& folder) {
 }
 
 // The main window saving into `savePath`, moved away from every demo pane so
-// it never covers what is recorded; null when it cannot open.
+// it never covers what is recorded, with the Capture menu's defaults (no
+// settings.ini left by an earlier test); null when it cannot open.
 inline std::unique_ptr<Form1> OpenRecordingForm(const std::string& savePath) {
+  RemoveTree(AppDataFolder() + "\\Lumavex");
   std::unique_ptr<Form1> form = Form1::Create(true);
   if (!form) return form;
   ::SetWindowPos(form->hwnd(), nullptr, 600, 470, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -71,8 +114,10 @@ inline constexpr PaneProbe kPaneProbes[] = {{130, 15, RGB(30, 150, 90)},
                                             {12, 61, RGB(250, 250, 250)}};
 
 // Decodes a frame file and checks that it is 163 x 123 and shows the still
-// demo pane; `tolerance` per channel allows for JPEG's losses.
-inline ::testing::AssertionResult ShowsDemoPane(const std::string& path, int tolerance) {
+// demo pane (its bands in the other order for a demo started --reversed);
+// `tolerance` per channel allows for JPEG's losses.
+inline ::testing::AssertionResult ShowsDemoPane(const std::string& path, int tolerance,
+                                                bool reversed = false) {
   const Picture picture = LoadPicture(path);
   if (!picture) return ::testing::AssertionFailure() << path << " does not decode";
   const SIZE size = PictureSizePixels(picture.get());
@@ -81,7 +126,8 @@ inline ::testing::AssertionResult ShowsDemoPane(const std::string& path, int tol
   Image image;
   if (!ImageOfPicture(picture.get(), image))
     return ::testing::AssertionFailure() << "cannot read the pixels of " << path;
-  for (const PaneProbe& p : kPaneProbes) {
+  for (PaneProbe p : kPaneProbes) {
+    if (reversed && p.x == 130) p.y = 122 - p.y;  // the bands, not the ball
     const unsigned char* px = image.RowFromTop(p.y) + 3 * p.x;
     const int b = px[0], g = px[1], r = px[2];
     if (std::abs(r - GetRValue(p.colour)) > tolerance || std::abs(g - GetGValue(p.colour)) > tolerance ||

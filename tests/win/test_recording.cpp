@@ -1,7 +1,8 @@
 // The recording loop driven as a user drives it: select a row of the webcam
 // list, press the buttons (or double-click the row), and let Timer1 tick
-// (called directly, so every tick is accounted for). The demo conversation
-// window stands still, so every frame shows the same four colour bands.
+// (called directly at the time of each frame, on a clock the test holds, so
+// every tick is accounted for). The demo conversation window stands still,
+// so every frame shows the same four colour bands.
 #include <gtest/gtest.h>
 #include <ole2.h>
 
@@ -57,7 +58,7 @@ class RecordingLoop : public ::testing::Test {
                    reinterpret_cast<LPARAM>(form_->List1));
   }
   void Tick(int n = 1) {
-    for (int i = 0; i < n; ++i) form_->Timer1_Timer();
+    for (int i = 0; i < n; ++i) test::TickOnSchedule(*form_, clock_);
   }
   void PressRefresh() { Press(form_->Command1); }
 
@@ -73,7 +74,7 @@ class RecordingLoop : public ::testing::Test {
 
   void ExpectRecordingButtons() const {
     EXPECT_TRUE(form_->Timer1.Running());
-    EXPECT_EQ(form_->Timer1.Interval(), 1000u);
+    EXPECT_LE(form_->Timer1.Interval(), 1000u);
     EXPECT_FALSE(IsControlEnabled(form_->Start));
     EXPECT_TRUE(IsControlEnabled(form_->btstop));
     EXPECT_TRUE(IsControlEnabled(form_->pause));
@@ -87,7 +88,17 @@ class RecordingLoop : public ::testing::Test {
     EXPECT_TRUE(IsControlEnabled(form_->reset));
   }
 
+  // Pause keeps the recording: Start resumes it, Stop ends it.
+  void ExpectPaused() const {
+    EXPECT_FALSE(form_->Timer1.Running());
+    EXPECT_TRUE(IsControlEnabled(form_->Start));
+    EXPECT_TRUE(IsControlEnabled(form_->btstop));
+    EXPECT_FALSE(IsControlEnabled(form_->pause));
+    EXPECT_TRUE(IsControlEnabled(form_->reset));
+  }
+
   static test::DemoWindow* alice_;
+  test::ManualClock clock_;
   test::TempFolder save_;
   std::unique_ptr<Form1> form_;
   test::MessageRecorder messages_;
@@ -112,15 +123,15 @@ TEST_F(RecordingLoop, StartThreeTicksStopThenStartAgainContinuesInALaterFolder) 
   Press(form_->btstop);
   ExpectHalted();
   const std::string folder = save_.path() + "\\" + first;
-  EXPECT_EQ(test::FilesIn(folder),
+  EXPECT_EQ(test::FramesIn(folder),
             (std::vector<std::string>{"Alice0000000.jpg", "Alice0000001.jpg", "Alice0000002.jpg"}));
-  for (const std::string& name : test::FilesIn(folder))
+  for (const std::string& name : test::FramesIn(folder))
     EXPECT_TRUE(test::ShowsDemoPane(folder + "\\" + name, 24));
   EXPECT_EQ(ControlText(form_->Text1), "2");
 
   // Ticks after Stop change nothing.
   Tick();
-  EXPECT_EQ(test::FilesIn(folder).size(), 3u);
+  EXPECT_EQ(test::FramesIn(folder).size(), 3u);
 
   WaitForNextSecond();
   Press(form_->Start);
@@ -130,9 +141,21 @@ TEST_F(RecordingLoop, StartThreeTicksStopThenStartAgainContinuesInALaterFolder) 
   EXPECT_EQ(test::SubfoldersOf(save_.path()).size(), 2u);
   Tick();
   Press(form_->pause);
-  ExpectHalted();
-  EXPECT_EQ(test::FilesIn(save_.path() + "\\" + second), (std::vector<std::string>{"Alice0000003.jpg"}));
+  ExpectPaused();
+  Tick();  // paused: no frame
+  EXPECT_EQ(test::FramesIn(save_.path() + "\\" + second), (std::vector<std::string>{"Alice0000003.jpg"}));
   EXPECT_EQ(ControlText(form_->Text1), "3");
+
+  // Start resumes into the same folder, Stop ends the recording there.
+  Press(form_->Start);
+  ExpectRecordingButtons();
+  EXPECT_EQ(form_->recording.RecordingFolder(), second);
+  Tick();
+  Press(form_->btstop);
+  ExpectHalted();
+  EXPECT_EQ(test::FramesIn(save_.path() + "\\" + second),
+            (std::vector<std::string>{"Alice0000003.jpg", "Alice0000004.jpg"}));
+  EXPECT_EQ(test::SubfoldersOf(save_.path()).size(), 2u);
   EXPECT_TRUE(messages_.messages().empty());
 }
 
@@ -141,8 +164,8 @@ TEST_F(RecordingLoop, BothBoxesWriteTheSameNumberAndResetReplacesTheFiles) {
   Press(form_->Start);
   Tick(2);
   const std::string folder = Folder();
-  EXPECT_EQ(test::FilesIn(folder), (std::vector<std::string>{"Alice0000000.bmp", "Alice0000000.jpg",
-                                                             "Alice0000001.bmp", "Alice0000001.jpg"}));
+  EXPECT_EQ(test::FramesIn(folder), (std::vector<std::string>{"Alice0000000.bmp", "Alice0000000.jpg",
+                                                              "Alice0000001.bmp", "Alice0000001.jpg"}));
   EXPECT_TRUE(test::ShowsDemoPane(folder + "\\Alice0000000.bmp", 0));
   EXPECT_TRUE(test::ShowsDemoPane(folder + "\\Alice0000001.jpg", 24));
 
@@ -156,7 +179,7 @@ TEST_F(RecordingLoop, BothBoxesWriteTheSameNumberAndResetReplacesTheFiles) {
   EXPECT_EQ(ControlText(form_->Text1), "1");
   Tick();
   EXPECT_EQ(ControlText(form_->Text1), "0");
-  EXPECT_EQ(test::FilesIn(folder).size(), 4u);
+  EXPECT_EQ(test::FramesIn(folder).size(), 4u);
   EXPECT_TRUE(test::ShowsDemoPane(folder + "\\Alice0000000.bmp", 0));
   EXPECT_TRUE(test::ShowsDemoPane(folder + "\\Alice0000000.jpg", 24));
   EXPECT_TRUE(messages_.messages().empty());
@@ -166,7 +189,7 @@ TEST_F(RecordingLoop, NeitherBoxWritesNothingButShowsAndCounts) {
   SetChecked(form_->cbjpg, false);
   Press(form_->Start);
   Tick(2);
-  EXPECT_TRUE(test::FilesIn(Folder()).empty());
+  EXPECT_TRUE(test::FramesIn(Folder()).empty());
   EXPECT_EQ(ControlText(form_->Text1), "1");
   const Picture shown = ViewPicture(form_->Image1);
   ASSERT_TRUE(shown);
@@ -200,18 +223,41 @@ TEST_F(RecordingLoop, DoubleClickOnARowStartsAndDuringARecordingOpensANewFolder)
   const std::string second = form_->recording.RecordingFolder();
   ASSERT_NE(second, first);
   Tick();
-  EXPECT_EQ(test::FilesIn(save_.path() + "\\" + first), (std::vector<std::string>{"Alice0000000.jpg"}));
-  EXPECT_EQ(test::FilesIn(save_.path() + "\\" + second), (std::vector<std::string>{"Alice0000001.jpg"}));
+  EXPECT_EQ(test::FramesIn(save_.path() + "\\" + first), (std::vector<std::string>{"Alice0000000.jpg"}));
+  EXPECT_EQ(test::FramesIn(save_.path() + "\\" + second), (std::vector<std::string>{"Alice0000001.jpg"}));
 }
 
 TEST_F(RecordingLoop, RealTimerTicksRecordUntilStopped) {
+  clock_.UseSystemClock();
   Press(form_->Start);
   const std::string folder = Folder();
   ASSERT_TRUE(test::PumpUntil([&] { return FileExists(folder + "\\Alice0000001.jpg"); }, 15000));
   Press(form_->btstop);
-  const std::size_t written = test::FilesIn(folder).size();
+  const std::size_t written = test::FramesIn(folder).size();
   test::PumpFor(1500);  // longer than one period: no tick may come now
-  EXPECT_EQ(test::FilesIn(folder).size(), written);
+  EXPECT_EQ(test::FramesIn(folder).size(), written);
+}
+
+TEST_F(RecordingLoop, TheSaveFolderIsReadAtStartOnly) {
+  Press(form_->Start);
+  Tick();
+  const std::string first = Folder();
+  test::TempFolder elsewhere;
+  SetControlText(form_->txtPath, elsewhere.path());
+  Tick(2);
+  EXPECT_TRUE(messages_.messages().empty());
+  EXPECT_EQ(test::FramesIn(first),
+            (std::vector<std::string>{"Alice0000000.jpg", "Alice0000001.jpg", "Alice0000002.jpg"}));
+  EXPECT_TRUE(test::SubfoldersOf(elsewhere.path()).empty());
+
+  // The next recording goes where "Save to:" says now.
+  Press(form_->btstop);
+  Press(form_->Start);
+  Tick();
+  ASSERT_EQ(test::SubfoldersOf(elsewhere.path()).size(), 1u);
+  EXPECT_EQ(test::FramesIn(elsewhere.path() + "\\" + form_->recording.RecordingFolder()),
+            (std::vector<std::string>{"Alice0000003.jpg"}));
+  Press(form_->btstop);
 }
 
 TEST_F(RecordingLoop, StartWithoutARowAsksForOneAndChangesNothing) {
@@ -246,10 +292,10 @@ TEST_F(RecordingLoop, RefreshListDuringARecordingStopsTheTicksButKeepsTheButtons
   EXPECT_EQ(messages_.messages().size(), 1u);
   Press(form_->btstop);
   ExpectHalted();
-  EXPECT_EQ(test::FilesIn(Folder()).size(), 1u);
+  EXPECT_EQ(test::FramesIn(Folder()).size(), 1u);
 }
 
-TEST_F(RecordingLoop, TicksFollowTheSelectedRowAndAClosedWindowHalts) {
+TEST_F(RecordingLoop, TicksFollowTheSelectedRowAndAClosedWindowIsWaitedFor) {
   test::DemoWindow bob("Bob --still --pos 60 400", "Bob - Conversation");
   ASSERT_TRUE(bob.ok());
   PressRefresh();
@@ -259,17 +305,28 @@ TEST_F(RecordingLoop, TicksFollowTheSelectedRowAndAClosedWindowHalts) {
   ASSERT_TRUE(SelectRowOf(bob.hwnd()));
   Tick();
   const std::string folder = Folder();
-  EXPECT_EQ(test::FilesIn(folder), (std::vector<std::string>{"Alice0000000.jpg", "Bob0000001.jpg"}));
+  EXPECT_EQ(test::FramesIn(folder), (std::vector<std::string>{"Alice0000000.jpg", "Bob0000001.jpg"}));
   EXPECT_TRUE(test::ShowsDemoPane(folder + "\\Bob0000001.jpg", 24));
 
+  // Nothing is recorded while the window is gone, and nothing is said: the
+  // preview tells what the recording waits for.
   bob.Close();
-  Tick();
-  ASSERT_EQ(messages_.messages().size(), 1u);
-  EXPECT_EQ(messages_.messages()[0].text, "The webcam window has been closed. Recording stopped.");
-  EXPECT_EQ(messages_.messages()[0].icon, MessageIcon::Information);
-  ExpectHalted();
-  EXPECT_EQ(test::FilesIn(folder).size(), 2u);
+  Tick(3);
+  EXPECT_TRUE(messages_.messages().empty());
+  ExpectRecordingButtons();
+  EXPECT_TRUE(form_->recording.Waiting());
+  EXPECT_EQ(ControlText(form_->Image1), "Waiting for Bob - Conversation");
+  EXPECT_FALSE(ViewPicture(form_->Image1));
+  EXPECT_EQ(test::FramesIn(folder).size(), 2u);
   EXPECT_EQ(ControlText(form_->Text1), "1");
+
+  // Another row chosen while waiting is recorded at once, in the same folder.
+  ASSERT_TRUE(SelectRowOf(alice_->hwnd()));
+  Tick();
+  EXPECT_FALSE(form_->recording.Waiting());
+  EXPECT_EQ(ControlText(form_->Image1), "");
+  EXPECT_EQ(test::FramesIn(folder),
+            (std::vector<std::string>{"Alice0000000.jpg", "Alice0000002.jpg", "Bob0000001.jpg"}));
 }
 
 TEST_F(RecordingLoop, TitlesAreMadeSafeForFileNamesAndShortTitlesGiveNoPrefix) {
@@ -282,7 +339,7 @@ TEST_F(RecordingLoop, TitlesAreMadeSafeForFileNamesAndShortTitlesGiveNoPrefix) {
   Press(form_->btstop);
   const std::string eveFolder = form_->recording.RecordingFolder();
   EXPECT_EQ(eveFolder.rfind("Eve_ a_b", 0), 0u) << eveFolder;
-  EXPECT_EQ(test::FilesIn(Folder()), (std::vector<std::string>{"Eve_ a_b0000000.jpg"}));
+  EXPECT_EQ(test::FramesIn(Folder()), (std::vector<std::string>{"Eve_ a_b0000000.jpg"}));
 
   // Shorter than the 15 characters that are dropped: the name is the time
   // stamp alone, and frames are named by number alone.
@@ -299,7 +356,7 @@ TEST_F(RecordingLoop, TitlesAreMadeSafeForFileNamesAndShortTitlesGiveNoPrefix) {
   EXPECT_TRUE(bare == FormatRecordingTimestamp(before, UserLocaleNames()) ||
               bare == FormatRecordingTimestamp(after, UserLocaleNames()))
       << bare;
-  EXPECT_EQ(test::FilesIn(Folder()), (std::vector<std::string>{"0000001.jpg"}));
+  EXPECT_EQ(test::FramesIn(Folder()), (std::vector<std::string>{"0000001.jpg"}));
   EXPECT_TRUE(test::ShowsDemoPane(Folder() + "\\0000001.jpg", 24));
   EXPECT_TRUE(messages_.messages().empty());
 }
@@ -309,8 +366,8 @@ TEST_F(RecordingLoop, FolderThatCannotBeMadeIsReportedAndHalts) {
   SetControlText(form_->txtPath, missing);
   Press(form_->Start);
   ASSERT_EQ(messages_.messages().size(), 1u);
-  EXPECT_EQ(messages_.messages()[0].text, "Could not create the recording folder:\r\n" + missing + "\\" +
-                                              form_->recording.RecordingFolder());
+  EXPECT_EQ(messages_.messages()[0].text,
+            "Could not create the recording folder:\r\n" + missing + "\\" + *form_->recording.FolderName(1));
   EXPECT_EQ(messages_.messages()[0].icon, MessageIcon::Exclamation);
   ExpectHalted();
   EXPECT_FALSE(PathExists(missing));
@@ -320,12 +377,10 @@ TEST_F(RecordingLoop, BmpThatCannotBeWrittenIsReportedHaltsAndKeepsTheNumber) {
   SetChecked(form_->cbbmp, true);
   Press(form_->Start);
   Tick();
-  // The save folder changed during the recording to one without the folder.
-  test::TempFolder elsewhere;
-  SetControlText(form_->txtPath, elsewhere.path());
+  // A folder where the next frame's file would go.
+  const std::string path = Folder() + "\\Alice0000001.bmp";
+  ASSERT_TRUE(MakeDirectory(path));
   Tick();
-  const std::string path =
-      elsewhere.path() + "\\" + form_->recording.RecordingFolder() + "\\Alice0000001.bmp";
   ASSERT_EQ(messages_.messages().size(), 1u);
   EXPECT_EQ(messages_.messages()[0].text, "Failed to save to BMP:\r\n" + path);
   EXPECT_EQ(messages_.messages()[0].icon, MessageIcon::Exclamation);
@@ -333,7 +388,6 @@ TEST_F(RecordingLoop, BmpThatCannotBeWrittenIsReportedHaltsAndKeepsTheNumber) {
   EXPECT_EQ(ControlText(form_->Text1), "0");
 
   // The number was not used up: the next recording writes it.
-  SetControlText(form_->txtPath, save_.path());
   WaitForNextSecond();
   Press(form_->Start);
   Tick();
@@ -347,8 +401,8 @@ TEST_F(RecordingLoop, BmpThatCannotBeWrittenIsReportedHaltsAndKeepsTheNumber) {
 TEST_F(RecordingLoop, TicksDuringAFailureMessageAreDroppedSoOneMessageShows) {
   Press(form_->Start);
   Tick();
-  test::TempFolder elsewhere;
-  SetControlText(form_->txtPath, elsewhere.path());
+  // A folder where the next frame's file would go.
+  ASSERT_TRUE(MakeDirectory(Folder() + "\\Alice0000001.jpg"));
   messages_.onShow = [&](const test::ShownMessage&) {
     if (messages_.messages().size() > 1) return;  // already failed: no endless nesting
     for (int i = 0; i < 3; ++i) ::PostMessageA(form_->hwnd(), WM_TIMER, kTimer1, 0);
@@ -356,6 +410,7 @@ TEST_F(RecordingLoop, TicksDuringAFailureMessageAreDroppedSoOneMessageShows) {
       MSG msg;
       return !::PeekMessageA(&msg, nullptr, WM_TIMER, WM_TIMER, PM_NOREMOVE);
     });
+    clock_.Advance(5000);  // long past the next frame's time
     form_->Timer1_Timer();
   };
   Tick();
@@ -364,8 +419,7 @@ TEST_F(RecordingLoop, TicksDuringAFailureMessageAreDroppedSoOneMessageShows) {
   EXPECT_EQ(messages_.messages()[0].text, test::kJpegFailedText);
   ExpectHalted();
   EXPECT_EQ(ControlText(form_->Text1), "0");
-  EXPECT_TRUE(test::FilesIn(elsewhere.path()).empty());
-  EXPECT_TRUE(test::SubfoldersOf(elsewhere.path()).empty());
+  EXPECT_EQ(test::FramesIn(Folder()), (std::vector<std::string>{"Alice0000000.jpg"}));
 }
 
 TEST_F(RecordingLoop, MinimisedWindowIsRestoredBeforeTheCapture) {
@@ -380,12 +434,12 @@ TEST_F(RecordingLoop, MinimisedWindowIsRestoredBeforeTheCapture) {
   test::PumpUntil(
       [&] {
         Tick();
-        const std::vector<std::string> files = test::FilesIn(folder);
+        const std::vector<std::string> files = test::FramesIn(folder);
         return !files.empty() && test::ShowsDemoPane(folder + "\\" + files.back(), 24);
       },
       10000);
   Press(form_->btstop);
-  const std::vector<std::string> files = test::FilesIn(folder);
+  const std::vector<std::string> files = test::FramesIn(folder);
   ASSERT_FALSE(files.empty());
   EXPECT_TRUE(test::ShowsDemoPane(folder + "\\" + files.back(), 24));
   EXPECT_TRUE(messages_.messages().empty());

@@ -18,6 +18,7 @@
 #include "discovery/win32/discovery.h"
 #include "platform/controls.h"
 #include "platform/files.h"
+#include "base/file.h"
 #include "recording_test_support.h"
 #include "support/win_test_support.h"
 
@@ -45,6 +46,7 @@ class RecordingDiskFull : public ::testing::Test {
   }
 
   test::TempFolder samples_;
+  test::ManualClock clock_;
   test::MessageRecorder messages_;
   std::unique_ptr<test::DemoWindow> demo_;
   std::unique_ptr<Form1> form_;
@@ -82,7 +84,7 @@ TEST_F(RecordingDiskFull, StopsAtTheReserveWithEveryFrameWhole) {
   ASSERT_TRUE(form_->Timer1.Running());
   int ticks = 0;
   while (form_->Timer1.Running() && ticks < 100) {
-    form_->Timer1_Timer();
+    test::TickOnSchedule(*form_, clock_);
     ++ticks;
   }
   ASSERT_FALSE(form_->Timer1.Running()) << "the recording never stopped";
@@ -95,7 +97,7 @@ TEST_F(RecordingDiskFull, StopsAtTheReserveWithEveryFrameWhole) {
   // Every tick but the last wrote one whole BMP and one whole JPG; nothing
   // else (no temporary) was left.
   const std::string folder = volume + "\\" + form_->recording.RecordingFolder();
-  const std::vector<std::string> files = test::FilesIn(folder);
+  const std::vector<std::string> files = test::FramesIn(folder);
   const int frames = ticks - 1;
   EXPECT_GE(frames, 1);
   EXPECT_LE(frames, 5) << "a few frames at most";
@@ -116,6 +118,50 @@ TEST_F(RecordingDiskFull, StopsAtTheReserveWithEveryFrameWhole) {
   EXPECT_GT(after, kDiskReserveBytes - 100 * 1024);
   std::printf("%d frames, then %llu bytes free (%llu before)\n", frames,
               static_cast<unsigned long long>(after), static_cast<unsigned long long>(before));
+}
+
+// The volume fills while the recording waits for its window: when a window
+// is back, the first frame asks the volume again, and the recording halts,
+// its log saying why, with no frame written into the reserve.
+TEST_F(RecordingDiskFull, AVolumeFilledWhileWaitingHaltsWhenTheWindowIsBack) {
+  std::string why;
+  const std::string volume = test::FixtureVolume("LUMAVEX_RESERVE_VOLUME", why);
+  if (volume.empty()) GTEST_SKIP() << why;
+  // Recordings of the tests before took the volume down to its reserve.
+  for (const std::string& earlier : test::SubfoldersOf(volume)) test::RemoveTree(volume + "\\" + earlier);
+  OpenFormSavingTo(volume);
+  ::SendMessageW(form_->Start, BM_CLICK, 0, 0);
+  ASSERT_TRUE(messages_.messages().empty()) << messages_.messages()[0].text;
+  test::TickOnSchedule(*form_, clock_);
+  const std::string folder = volume + "\\" + form_->recording.RecordingFolder();
+  demo_->Close();
+  test::TickOnSchedule(*form_, clock_);
+  ASSERT_TRUE(form_->recording.Waiting());
+
+  const std::optional<std::uint64_t> free = FreeSpaceOfVolume(volume);
+  ASSERT_TRUE(free);
+  ASSERT_GE(*free, kDiskReserveBytes);
+  const std::string filler = volume + "\\filler-while-waiting.bin";
+  const std::vector<std::uint8_t> bytes(static_cast<std::size_t>(*free - kDiskReserveBytes + (1 << 20)));
+  ASSERT_TRUE(WriteWholeFile(filler, {{bytes.data(), bytes.size()}}));
+  demo_ = std::make_unique<test::DemoWindow>("Fay --still --pos 300 200", "Fay - Conversation");
+  ASSERT_TRUE(demo_->ok());
+  test::TickOnSchedule(*form_, clock_);
+
+  ASSERT_EQ(messages_.messages().size(), 1u);
+  EXPECT_EQ(messages_.messages()[0].text, kDiskLowMessage);
+  EXPECT_FALSE(form_->Timer1.Running());
+  EXPECT_EQ(test::FramesIn(folder), (std::vector<std::string>{"Fay0000000.jpg"}));
+  std::vector<std::uint8_t> log;
+  ASSERT_TRUE(ReadWholeFile(folder + "\\times.csv", log));
+  const TimesCsvContents times = ParseTimesCsv(std::string(log.begin(), log.end()));
+  ASSERT_EQ(times.records.size(), 5u);
+  EXPECT_EQ(times.records[3].event, TimesEvent::Back);
+  EXPECT_EQ(times.records[4].event, TimesEvent::Halt);
+  EXPECT_EQ(times.records[4].detail, kDiskLowMessage);
+  RemoveFileUtf8(filler);
+  form_.reset();
+  test::RemoveTree(folder);
 }
 
 }  // namespace

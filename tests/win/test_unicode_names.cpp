@@ -49,8 +49,8 @@ class UnicodeNames : public ::testing::Test {
     EXPECT_EQ(ListText(form->List1, ListSelected(form->List1)), title);
 
     ::SendMessageW(form->Start, BM_CLICK, 0, 0);
-    form->Timer1_Timer();
-    form->Timer1_Timer();
+    test::TickOnSchedule(*form, clock_);
+    test::TickOnSchedule(*form, clock_);
     ::SendMessageW(form->btstop, BM_CLICK, 0, 0);
     EXPECT_TRUE(messages_.messages().empty()) << messages_.messages()[0].text;
     return form->recording.RecordingFolder();
@@ -62,12 +62,13 @@ class UnicodeNames : public ::testing::Test {
     const std::string path = save_.path() + "\\" + folder;
     const std::vector<std::string> expected = {prefix + "0000000.bmp", prefix + "0000000.jpg",
                                                prefix + "0000001.bmp", prefix + "0000001.jpg"};
-    EXPECT_EQ(test::FilesIn(path), expected);
-    for (const std::string& file : test::FilesIn(path))
+    EXPECT_EQ(test::FramesIn(path), expected);
+    for (const std::string& file : test::FramesIn(path))
       EXPECT_TRUE(test::ShowsDemoPane(path + "\\" + file, 24)) << file;
   }
 
   test::TempFolder save_;
+  test::ManualClock clock_;
   test::MessageRecorder messages_;
 };
 
@@ -108,7 +109,7 @@ TEST_F(UnicodeNames, A250CharacterNameRecordsUnderAShortenedPrefix) {
 
   const std::string path = save_.path() + "\\" + folder;
   EXPECT_LE(Utf16Length(path), kMaxFolderPathUnits);
-  for (const std::string& file : test::FilesIn(path))
+  for (const std::string& file : test::FramesIn(path))
     EXPECT_LE(Utf16Length(path + "\\" + file), kMaxPathUnits) << file;
   std::printf("prefix of %zu UTF-16 units; longest frame path %zu units\n", Utf16Length(prefix),
               Utf16Length(path + "\\" + prefix + "0000000.jpg"));

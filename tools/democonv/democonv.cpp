@@ -5,7 +5,10 @@
 // the 163 x 123 pane, at the places discovery and recording compute.
 //
 //   democonv [name] [--title TEXT] [--bad-second] [--pos X Y] [--size W H]
-//            [--minimized] [--still]
+//            [--minimized] [--still] [--reversed]
+//
+// --reversed paints the pane's colour bands bottom to top, so that frames
+// of two demo windows with the same title can be told apart.
 #include <windows.h>
 
 #include <cstdio>
@@ -28,7 +31,8 @@ struct Options {
   std::string title = "Demo Contact - Conversation";
   bool badSecond = false;
   bool minimized = false;
-  bool still = false;  // no animation: the pane keeps one picture
+  bool still = false;     // no animation: the pane keeps one picture
+  bool reversed = false;  // the colour bands in the other order
   int x = 60, y = 60, width = 420, height = 330;
 };
 
@@ -60,7 +64,7 @@ void PaintPane(HDC dc, const RECT& pane, unsigned frame) {
     RECT r{pane.left, pane.top + band * h / 4, pane.right, pane.top + (band + 1) * h / 4};
     static const COLORREF kBands[4] = {RGB(30, 150, 90), RGB(40, 120, 170), RGB(170, 120, 40),
                                        RGB(120, 40, 150)};
-    Fill(dc, r, kBands[band]);
+    Fill(dc, r, kBands[g_options.reversed ? 3 - band : band]);
   }
   const int travel = w - 24;
   const int pos = static_cast<int>(frame * 7 % static_cast<unsigned>(2 * travel));
@@ -151,6 +155,8 @@ Options ParseOptions(int argc, wchar_t** wideArgv) {
       o.minimized = true;
     } else if (a == "--still") {
       o.still = true;
+    } else if (a == "--reversed") {
+      o.reversed = true;
     } else if (a == "--pos" && i + 2 < argc) {
       o.x = std::atoi(argv[++i].c_str());
       o.y = std::atoi(argv[++i].c_str());

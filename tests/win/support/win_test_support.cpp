@@ -77,6 +77,25 @@ std::vector<std::string> FilesIn(const std::string& folder, const std::string& p
   return names;
 }
 
+namespace {
+
+struct PrivateAppData {
+  PrivateAppData() { ::SetEnvironmentVariableW(L"APPDATA", Widen(folder.path()).c_str()); }
+  TempFolder folder;
+};
+
+const PrivateAppData& TheAppData() {
+  static const PrivateAppData appData;
+  return appData;
+}
+
+// Set up before main, so that no test can open a window first.
+const PrivateAppData& g_appData = TheAppData();
+
+}  // namespace
+
+std::string AppDataFolder() { return TheAppData().folder.path(); }
+
 std::string FixtureVolume(const char* variable, std::string& why) {
   const char* env = std::getenv(variable);
   if (!env || !*env) {

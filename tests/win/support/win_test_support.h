@@ -72,6 +72,11 @@ void RemoveTree(const std::string& folder);
 // with the reason in `why`, when there is none, so the test can skip.
 std::string FixtureVolume(const char* variable, std::string& why);
 
+// The folder every test program's APPDATA points to, set before any test
+// runs: the main window's settings.ini is read and written there, never in
+// the user's own folder. Removed when the program ends.
+std::string AppDataFolder();
+
 // Names of the files directly in a folder, sorted.
 std::vector<std::string> FilesIn(const std::string& folder, const std::string& pattern = "*");
 

@@ -1,0 +1,85 @@
+#include "app/capture_menu.h"
+
+#include <cstdio>
+#include <string>
+
+#include "app/settings_file.h"
+#include "base/utf8.h"
+
+namespace lumavex {
+namespace {
+
+constexpr int kIntervalCount = static_cast<int>(kCaptureIntervalsMs.size());
+
+// "Every 0.1 seconds", "Every second", "Every 30 seconds".
+std::string IntervalLabel(int ms) {
+  if (ms == 1000) return "Every &second";
+  char text[48];
+  if (ms % 1000 == 0) {
+    std::snprintf(text, sizeof text, "Every %d seconds", ms / 1000);
+  } else {
+    std::snprintf(text, sizeof text, "Every %d.%d seconds", ms / 1000, ms % 1000 / 100);
+  }
+  return text;
+}
+
+}  // namespace
+
+HMENU CaptureMenu::Create() {
+  settings_ = LoadRecordingSettings();
+  HMENU bar = ::CreateMenu();
+  popup_ = ::CreatePopupMenu();
+  if (!bar || !popup_) {
+    if (bar) ::DestroyMenu(bar);
+    if (popup_) ::DestroyMenu(popup_);
+    popup_ = nullptr;
+    return nullptr;
+  }
+  for (int i = 0; i < kIntervalCount; ++i) {
+    ::AppendMenuW(popup_, MF_STRING, static_cast<UINT_PTR>(kIdMenuFirstInterval + i),
+                  Widen(IntervalLabel(kCaptureIntervalsMs[static_cast<std::size_t>(i)])).c_str());
+  }
+  ::AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
+  ::AppendMenuW(popup_, MF_STRING, kIdMenuStamp, L"S&tamp date and time on frames");
+  ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup_), L"&Capture");
+  ShowChoices();
+  return bar;
+}
+
+bool CaptureMenu::Command(int id) {
+  if (id == kIdMenuStamp) {
+    settings_.stampTime = !settings_.stampTime;
+  } else if (id >= kIdMenuFirstInterval && id < kIdMenuFirstInterval + kIntervalCount) {
+    if (locked_) return true;
+    settings_.intervalMs = kCaptureIntervalsMs[static_cast<std::size_t>(id - kIdMenuFirstInterval)];
+  } else {
+    return false;
+  }
+  ShowChoices();
+  // A file that cannot be written leaves the choice for this run only; a
+  // message at every click would help nobody.
+  StoreRecordingSettings(settings_);
+  return true;
+}
+
+void CaptureMenu::LockInterval(bool locked) {
+  if (locked == locked_) return;
+  locked_ = locked;
+  ShowChoices();
+}
+
+void CaptureMenu::ShowChoices() {
+  if (!popup_) return;
+  for (int i = 0; i < kIntervalCount; ++i) {
+    const bool chosen = kCaptureIntervalsMs[static_cast<std::size_t>(i)] == settings_.intervalMs;
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_FTYPE | MIIM_STATE;
+    item.fType = MFT_STRING | MFT_RADIOCHECK;
+    item.fState = (chosen ? MFS_CHECKED : MFS_UNCHECKED) | (locked_ ? MFS_GRAYED : MFS_ENABLED);
+    ::SetMenuItemInfoW(popup_, static_cast<UINT>(kIdMenuFirstInterval + i), FALSE, &item);
+  }
+  ::CheckMenuItem(popup_, kIdMenuStamp, MF_BYCOMMAND | (settings_.stampTime ? MF_CHECKED : MF_UNCHECKED));
+}
+
+}  // namespace lumavex

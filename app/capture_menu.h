@@ -1,0 +1,43 @@
+#pragma once
+// The main window's menu bar with its "Capture" menu: the interval between
+// frames (one radio item per interval) and "Stamp date and time on frames"
+// (a check item). The choices are read from settings.ini when the window
+// opens and written back whenever one changes.
+#include <windows.h>
+
+#include "recording/recording_settings.h"
+
+namespace lumavex {
+
+// Menu command identifiers, apart from the controls' (app/form1.h).
+enum CaptureMenuId : int {
+  kIdMenuFirstInterval = 201,  // one per kCaptureIntervalsMs, in that order
+  kIdMenuStamp = 220,
+};
+
+class CaptureMenu {
+ public:
+  // Reads the kept choices and makes the menu bar, which the window it is
+  // given to owns and destroys. Null when the menu cannot be made; the
+  // choices hold anyway.
+  HMENU Create();
+
+  // A menu command: applies and keeps the choice. False for an identifier
+  // that is not this menu's.
+  bool Command(int id);
+
+  const RecordingSettings& Settings() const { return settings_; }
+
+  // A recording keeps the interval it started with to its end; while one is
+  // open the interval items are greyed. The stamp can change at any frame.
+  void LockInterval(bool locked);
+
+ private:
+  void ShowChoices();
+
+  HMENU popup_ = nullptr;
+  RecordingSettings settings_;
+  bool locked_ = false;
+};
+
+}  // namespace lumavex

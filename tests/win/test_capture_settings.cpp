@@ -1,0 +1,220 @@
+// The Capture menu and settings.ini: the menu bar above the designed client
+// area, the choices read at start-up, written back (every other line kept)
+// when one changes, and defaulted silently when the file is missing,
+// garbage, out of range or unreadable. APPDATA points at a folder of the
+// test program's own (support/win_test_support.h).
+#include <gtest/gtest.h>
+#include <ole2.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/capture_menu.h"
+#include "app/form1.h"
+#include "app/settings_file.h"
+#include "platform/controls.h"
+#include "platform/files.h"
+#include "recording_test_support.h"
+#include "support/win_test_support.h"
+
+namespace lumavex {
+namespace {
+
+class CaptureSettings : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::OleInitialize(nullptr);
+    folder_ = test::AppDataFolder() + "\\Lumavex";
+    path_ = folder_ + "\\settings.ini";
+    test::RemoveTree(folder_);
+  }
+  void TearDown() override {
+    form_.reset();
+    test::RemoveTree(folder_);
+    ::OleUninitialize();
+  }
+  void WriteSettings(const std::string& text) {
+    ASSERT_TRUE(MakeDirectory(folder_));
+    ASSERT_TRUE(WriteWholeFile(path_, {{text.data(), text.size()}}));
+  }
+  std::string ReadSettings() const {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadWholeFile(path_, bytes)) return "<none>";
+    return std::string(bytes.begin(), bytes.end());
+  }
+  void Open() {
+    form_ = Form1::Create(true);
+    ASSERT_NE(form_, nullptr);
+  }
+  HMENU Capture() const { return ::GetSubMenu(::GetMenu(form_->hwnd()), 0); }
+  UINT State(int id) const { return ::GetMenuState(Capture(), static_cast<UINT>(id), MF_BYCOMMAND); }
+  // The interval whose radio item is checked; 0 when none is.
+  int CheckedInterval() const {
+    int checked = 0;
+    for (std::size_t i = 0; i < kCaptureIntervalsMs.size(); ++i) {
+      if (State(kIdMenuFirstInterval + static_cast<int>(i)) & MF_CHECKED) {
+        EXPECT_EQ(checked, 0) << "two intervals checked";
+        checked = kCaptureIntervalsMs[i];
+      }
+    }
+    return checked;
+  }
+  bool StampChecked() const { return (State(kIdMenuStamp) & MF_CHECKED) != 0; }
+  void Menu(int id) { ::SendMessageW(form_->hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+  std::string folder_, path_;
+  test::MessageRecorder messages_;
+  std::unique_ptr<Form1> form_;
+};
+
+std::string MenuText(HMENU menu, UINT position) {
+  wchar_t text[128] = {};
+  ::GetMenuStringW(menu, position, text, 128, MF_BYPOSITION);
+  return Narrow(text);
+}
+
+TEST_F(CaptureSettings, TheMenuBarSitsAboveTheDesignedClientArea) {
+  Open();
+  HMENU bar = ::GetMenu(form_->hwnd());
+  ASSERT_NE(bar, nullptr);
+  EXPECT_EQ(::GetMenuItemCount(bar), 1);
+  EXPECT_EQ(MenuText(bar, 0), "&Capture");
+  const std::vector<std::string> items{"Every 0.1 seconds",
+                                       "Every 0.2 seconds",
+                                       "Every 0.5 seconds",
+                                       "Every &second",
+                                       "Every 2 seconds",
+                                       "Every 5 seconds",
+                                       "Every 10 seconds",
+                                       "Every 30 seconds",
+                                       "Every 60 seconds",
+                                       "",
+                                       "S&tamp date and time on frames"};
+  ASSERT_EQ(::GetMenuItemCount(Capture()), static_cast<int>(items.size()));
+  for (std::size_t i = 0; i < items.size(); ++i)
+    EXPECT_EQ(MenuText(Capture(), static_cast<UINT>(i)), items[i]);
+  RECT client;
+  ::GetClientRect(form_->hwnd(), &client);
+  EXPECT_EQ(client.right, Form1::TwipsToPixels(4920));
+  EXPECT_EQ(client.bottom, Form1::TwipsToPixels(3255));
+}
+
+TEST_F(CaptureSettings, WithoutAFileTheDefaultsHoldAndNothingIsWritten) {
+  Open();
+  EXPECT_EQ(CheckedInterval(), 1000);
+  EXPECT_FALSE(StampChecked());
+  EXPECT_EQ(form_->captureMenu.Settings().intervalMs, 1000);
+  EXPECT_FALSE(form_->captureMenu.Settings().stampTime);
+  EXPECT_FALSE(PathExists(folder_));
+  EXPECT_TRUE(messages_.messages().empty());
+}
+
+TEST_F(CaptureSettings, TheFileIsReadAtStartUpAndItsChoicesRecord) {
+  WriteSettings("[Recording]\r\nIntervalMs=200\r\nStampTime=1\r\n");
+  Open();
+  EXPECT_EQ(CheckedInterval(), 200);
+  EXPECT_TRUE(StampChecked());
+  // The Part's controls start as they always do.
+  EXPECT_EQ(CheckValue(form_->cbjpg), 1);
+  EXPECT_EQ(CheckValue(form_->cbbmp), 0);
+  EXPECT_EQ(CheckValue(form_->windowtop), 1);
+  EXPECT_EQ(ControlText(form_->txtPath), ExecutableFolder());
+}
+
+TEST_F(CaptureSettings, AChangeIsWrittenBackKeepingEveryOtherLine) {
+  const std::string before =
+      "; written by hand\n[Window]\nLeft=10\n\n[Recording]\nIntervalMs=1000\nColour=blue\nStampTime=0\n";
+  WriteSettings(before);
+  Open();
+  Menu(kIdMenuFirstInterval + 5);  // 5 s
+  EXPECT_EQ(CheckedInterval(), 5000);
+  EXPECT_EQ(
+      ReadSettings(),
+      "; written by hand\n[Window]\nLeft=10\n\n[Recording]\nIntervalMs=5000\nColour=blue\nStampTime=0\n");
+  Menu(kIdMenuStamp);
+  EXPECT_TRUE(StampChecked());
+  EXPECT_EQ(
+      ReadSettings(),
+      "; written by hand\n[Window]\nLeft=10\n\n[Recording]\nIntervalMs=5000\nColour=blue\nStampTime=1\n");
+  EXPECT_EQ(test::FilesIn(folder_), (std::vector<std::string>{"settings.ini"}));  // no part left
+
+  // The next start finds them.
+  form_.reset();
+  Open();
+  EXPECT_EQ(CheckedInterval(), 5000);
+  EXPECT_TRUE(StampChecked());
+}
+
+TEST_F(CaptureSettings, AFirstChangeMakesTheFolderAndTheFile) {
+  Open();
+  Menu(kIdMenuFirstInterval);  // 0.1 s
+  EXPECT_EQ(ReadSettings(), "[Recording]\r\nIntervalMs=100\r\nStampTime=0\r\n");
+}
+
+TEST_F(CaptureSettings, GarbageAndOutOfRangeValuesGiveTheDefaultsSilently) {
+  const std::string cases[] = {
+      std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\xff\xfe", 20),
+      "[Recording]\r\nIntervalMs=99\r\nStampTime=2\r\n",
+      "[Recording]\r\nIntervalMs=60001\r\nStampTime=yes\r\n",
+      "[Recording]\r\nIntervalMs=-1000\r\n",
+      "[Recording]\r\nIntervalMs=1e3\r\nStampTime=\r\n",
+      "IntervalMs=200\r\nStampTime=1\r\n",  // outside the section
+  };
+  for (const std::string& text : cases) {
+    WriteSettings(text);
+    Open();
+    EXPECT_EQ(CheckedInterval(), 1000) << text;
+    EXPECT_FALSE(StampChecked()) << text;
+    form_.reset();
+  }
+  // Each key on its own: a good one stays when the other is bad.
+  WriteSettings("[Recording]\r\nIntervalMs=abc\r\nStampTime=1\r\n");
+  Open();
+  EXPECT_EQ(CheckedInterval(), 1000);
+  EXPECT_TRUE(StampChecked());
+  EXPECT_TRUE(messages_.messages().empty());
+}
+
+TEST_F(CaptureSettings, AnUnreadableFileGivesTheDefaultsAndIsNotWrittenOver) {
+  ASSERT_TRUE(MakeDirectory(folder_));
+  ASSERT_TRUE(MakeDirectory(path_));  // a folder where the file should be
+  Open();
+  EXPECT_EQ(CheckedInterval(), 1000);
+  Menu(kIdMenuFirstInterval + 1);  // still chosen, for this run
+  EXPECT_EQ(CheckedInterval(), 200);
+  EXPECT_EQ(form_->captureMenu.Settings().intervalMs, 200);
+  EXPECT_TRUE(DirectoryExists(path_));
+  EXPECT_TRUE(test::FilesIn(folder_).empty());
+  EXPECT_TRUE(messages_.messages().empty());
+}
+
+TEST_F(CaptureSettings, TheIntervalIsTheRecordingsUntilItStops) {
+  test::ManualClock clock;
+  test::DemoWindow demo("Hal --still --pos 60 60", "Hal - Conversation");
+  ASSERT_TRUE(demo.ok());
+  test::TempFolder save;
+  form_ = test::OpenRecordingForm(save.path());
+  ASSERT_NE(form_, nullptr);
+  ASSERT_TRUE(test::SelectRowOf(*form_, demo.hwnd()));
+  Menu(kIdMenuFirstInterval + 2);  // 0.5 s
+  const std::int64_t started = clock.now();
+  ::SendMessageW(form_->Start, BM_CLICK, 0, 0);
+  EXPECT_EQ(form_->recording.IntervalMs(), 500);
+  EXPECT_TRUE(State(kIdMenuFirstInterval) & MF_GRAYED);
+  Menu(kIdMenuFirstInterval + 6);  // refused while recording
+  EXPECT_EQ(CheckedInterval(), 500);
+  test::TickOnSchedule(*form_, clock);
+  test::TickOnSchedule(*form_, clock);
+  EXPECT_EQ(clock.now() - started, 500) << "the second frame's slot";
+  ::SendMessageW(form_->pause, BM_CLICK, 0, 0);
+  EXPECT_TRUE(State(kIdMenuFirstInterval) & MF_GRAYED) << "a paused recording keeps it too";
+  ::SendMessageW(form_->btstop, BM_CLICK, 0, 0);
+  EXPECT_FALSE(State(kIdMenuFirstInterval) & MF_GRAYED);
+  Menu(kIdMenuFirstInterval + 6);
+  EXPECT_EQ(CheckedInterval(), 10000);
+  EXPECT_EQ(ReadSettings(), "[Recording]\r\nIntervalMs=10000\r\nStampTime=0\r\n");
+}
+
+}  // namespace
+}  // namespace lumavex
