@@ -21,6 +21,7 @@
 #include "discovery/win32/discovery.h"
 #include "platform/controls.h"
 #include "platform/kernel.h"
+#include "recording/times_csv.h"
 #include "recording_test_support.h"
 #include "support/win_test_support.h"
 #include "writeavi/win32/preset_choices.h"
@@ -34,22 +35,6 @@ std::string ManyFrames() { return test::TestBinFolder() + "\\many-frames"; }  //
 std::string SomeFrames() { return test::TestBinFolder() + "\\some-frames"; }  // 3,000 frames
 
 std::size_t FrameCount(const std::string& folder) { return test::FilesIn(folder, "*.jpg").size(); }
-
-// Write times of the files of `folder`, in order, in milliseconds.
-std::vector<double> WriteTimesMs(const std::string& folder, const std::string& pattern) {
-  std::vector<double> times;
-  WIN32_FIND_DATAW data;
-  UniqueFind find(::FindFirstFileW(Widen(folder + "\\" + pattern).c_str(), &data));
-  if (find) {
-    do {
-      const ULONGLONG t =
-          (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) | data.ftLastWriteTime.dwLowDateTime;
-      times.push_back(static_cast<double>(t) / 10000.0);
-    } while (::FindNextFileW(find.get(), &data));
-  }
-  std::sort(times.begin(), times.end());
-  return times;
-}
 
 class AviWorker : public ::testing::TestWithParam<AviOutput> {
  protected:
@@ -122,63 +107,92 @@ INSTANTIATE_TEST_SUITE_P(Outputs, AviWorker,
                                                                                   : "MotionJpeg");
                          });
 
-// A recording goes on beside a 40,000-frame conversion of the folder in
-// "Save to:": the window answers at least 4 pings in 5 within 1.2 s, and the
-// recording's frames keep their second apart (no gap over 1.6 s). Motion
-// JPEG only: 40,000 uncompressed frames pass what an AVI 1.0 file holds.
-class AviWorkerLong : public AviWorker {};
+// Milliseconds since 1970 of a time in times.csv.
+double UtcMs(const UtcTime& t) {
+  // Days from the civil date (proleptic Gregorian).
+  const int y = t.year - (t.month <= 2);
+  const int era = (y >= 0 ? y : y - 399) / 400;
+  const int yoe = y - era * 400;
+  const int doy = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
+  const long long days = era * 146097LL + yoe * 365 + yoe / 4 - yoe / 100 + doy - 719468;
+  return ((days * 24 + t.hour) * 60 + t.minute) * 60000.0 + t.second * 1000.0 + t.millisecond;
+}
 
-TEST_P(AviWorkerLong, TheWindowAnswersAndARecordingKeepsItsFramesDuringAConversion) {
-  ASSERT_EQ(FrameCount(ManyFrames()), 40000u) << "the avi.many_frames fixture makes them";
-  test::DemoWindow demo("Lea --still --pos 60 60", "Lea - Conversation");
-  ASSERT_TRUE(demo.ok());
-  test::TempFolder samples;
-  SetSampleFilePath(samples.path() + "\\lumavex_pixel.bmp");
-  form_ = test::OpenRecordingForm(ManyFrames());
-  ASSERT_TRUE(form_ && test::SelectRowOf(*form_, demo.hwnd()));
-  ::SendMessageW(form_->Start, BM_CLICK, 0, 0);
-  const std::string recording = ManyFrames() + "\\" + form_->recording.RecordingFolder();
-  ASSERT_TRUE(test::PumpUntil([&] { return FrameCount(recording) >= 2; }));
+// A recording goes on beside a 40,000-frame conversion: the window answers
+// at least 4 pings in 5 within 1.2 s, and the recording's frames keep their
+// second apart (no gap over 1.6 s in its times.csv). Motion JPEG only: 40,000
+// uncompressed frames pass what an AVI 1.0 file holds.
+class AviWorkerLong : public AviWorker {
+ protected:
+  // Records into `saveFolder` (ManyFrames() itself, or another one) while
+  // ManyFrames() is converted; with another one, "Save to:" is changed to
+  // ManyFrames() for Write Avi during the recording, which goes on where it
+  // began.
+  void ConvertBesideARecording(const std::string& saveFolder) {
+    ASSERT_EQ(FrameCount(ManyFrames()), 40000u) << "the avi.many_frames fixture makes them";
+    test::DemoWindow demo("Lea --still --pos 60 60", "Lea - Conversation");
+    ASSERT_TRUE(demo.ok());
+    test::TempFolder samples;
+    SetSampleFilePath(samples.path() + "\\lumavex_pixel.bmp");
+    form_ = test::OpenRecordingForm(saveFolder);
+    ASSERT_TRUE(form_ && test::SelectRowOf(*form_, demo.hwnd()));
+    ::SendMessageW(form_->Start, BM_CLICK, 0, 0);
+    const std::string recording = saveFolder + "\\" + form_->recording.RecordingFolder();
+    ASSERT_TRUE(test::PumpUntil([&] { return FrameCount(recording) >= 2; }));
 
-  test::TempFolder out;
-  StartConversion(ManyFrames(), out.path() + "\\during.avi");
-  std::atomic<bool> done{false};
-  int pings = 0, answered = 0;
-  double slowest = 0;
-  HWND window = form_->hwnd();
-  std::thread pinger([&] {
-    while (!done) {
-      const auto start = std::chrono::steady_clock::now();
-      DWORD_PTR result = 0;
-      const bool answer = ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 1200, &result) != 0;
-      const double ms =
-          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-      if (done) break;
-      ++pings;
-      answered += answer;
-      slowest = std::max(slowest, ms);
-      std::this_thread::sleep_for(std::chrono::milliseconds(250));
-    }
-  });
-  const bool ended = WaitForEnd();
-  done = true;
-  pinger.join();
-  ::SendMessageW(form_->btstop, BM_CLICK, 0, 0);
-  SetSampleFilePath(kSampleFilePath);
-  ASSERT_TRUE(ended);
+    test::TempFolder out;
+    StartConversion(ManyFrames(), out.path() + "\\during.avi");
+    std::atomic<bool> done{false};
+    int pings = 0, answered = 0;
+    double slowest = 0;
+    HWND window = form_->hwnd();
+    std::thread pinger([&] {
+      while (!done) {
+        const auto start = std::chrono::steady_clock::now();
+        DWORD_PTR result = 0;
+        const bool answer = ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 1200, &result) != 0;
+        const double ms =
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        if (done) break;
+        ++pings;
+        answered += answer;
+        slowest = std::max(slowest, ms);
+        std::this_thread::sleep_for(std::chrono::milliseconds(250));
+      }
+    });
+    const bool ended = WaitForEnd();
+    done = true;
+    pinger.join();
+    const bool recordingRan = form_->Timer1.Running();
+    ::SendMessageW(form_->btstop, BM_CLICK, 0, 0);
+    SetSampleFilePath(kSampleFilePath);
+    ASSERT_TRUE(ended);
 
-  EXPECT_TRUE(messages_.messages().empty()) << messages_.messages()[0].text;
-  EXPECT_EQ(test::ReadAviSummary(out.path() + "\\during.avi").length, 40000u);
-  const std::vector<double> frames = WriteTimesMs(recording, "*.jpg");
-  double gap = 0;
-  for (std::size_t i = 1; i < frames.size(); ++i) gap = std::max(gap, frames[i] - frames[i - 1]);
-  std::printf(
-      "%d of %d pings answered within 1.2 s (slowest %.0f ms); %zu frames recorded, widest gap %.0f ms\n",
-      answered, pings, slowest, frames.size(), gap);
-  EXPECT_GE(pings, 5);
-  EXPECT_GE(answered * 5, pings * 4);
-  EXPECT_LE(gap, 1600.0);
-  test::RemoveTree(recording);
+    EXPECT_TRUE(messages_.messages().empty()) << messages_.messages()[0].text;
+    EXPECT_TRUE(recordingRan);
+    EXPECT_EQ(test::ReadAviSummary(out.path() + "\\during.avi").length, 40000u);
+    const std::vector<std::uint8_t> log = test::FileBytes(recording + "\\times.csv");
+    std::vector<double> frames;
+    for (const TimesRecord& line : ParseTimesCsv(std::string(log.begin(), log.end())).records)
+      if (line.event == TimesEvent::Frame) frames.push_back(UtcMs(line.time));
+    double gap = 0;
+    for (std::size_t i = 1; i < frames.size(); ++i) gap = std::max(gap, frames[i] - frames[i - 1]);
+    std::printf(
+        "%d of %d pings answered within 1.2 s (slowest %.0f ms); %zu frames recorded, widest gap %.0f ms\n",
+        answered, pings, slowest, frames.size(), gap);
+    EXPECT_GE(pings, 5);
+    EXPECT_GE(answered * 5, pings * 4);
+    EXPECT_GE(frames.size(), 4u);
+    EXPECT_LE(gap, 1600.0);
+    test::RemoveTree(recording);
+  }
+};
+
+TEST_P(AviWorkerLong, ConvertingTheSaveFolderBesideARecording) { ConvertBesideARecording(ManyFrames()); }
+
+TEST_P(AviWorkerLong, ConvertingAFolderPickedDuringARecording) {
+  test::TempFolder save;
+  ConvertBesideARecording(save.path());
 }
 
 INSTANTIATE_TEST_SUITE_P(MotionJpeg, AviWorkerLong, ::testing::Values(AviOutput::MotionJpegCopy));
