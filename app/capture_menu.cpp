@@ -58,8 +58,14 @@ bool CaptureMenu::Command(int id) {
   ShowChoices();
   // A file that cannot be written leaves the choice for this run only; a
   // message at every click would help nobody.
-  StoreRecordingSettings(settings_);
+  if (kept_) StoreRecordingSettings(settings_);
   return true;
+}
+
+void CaptureMenu::UseForThisRun(const RecordingSettings& settings) {
+  settings_ = settings;
+  kept_ = false;
+  ShowChoices();
 }
 
 void CaptureMenu::LockInterval(bool locked) {

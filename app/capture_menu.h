@@ -28,6 +28,10 @@ class CaptureMenu {
 
   const RecordingSettings& Settings() const { return settings_; }
 
+  // Choices given for this run only (a recording started from the command
+  // line): shown in the menu, and neither these nor later changes are kept.
+  void UseForThisRun(const RecordingSettings& settings);
+
   // A recording keeps the interval it started with to its end; while one is
   // open the interval items are greyed. The stamp can change at any frame.
   void LockInterval(bool locked);
@@ -38,6 +42,7 @@ class CaptureMenu {
   HMENU popup_ = nullptr;
   RecordingSettings settings_;
   bool locked_ = false;
+  bool kept_ = true;  // choices go to settings.ini
 };
 
 }  // namespace lumavex

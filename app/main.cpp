@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "app/record_command.h"
 #include "base/message.h"
 #include "base/utf8.h"
 #include "commandline/command_line.h"
@@ -62,8 +63,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     case lumavex::CommandKind::WriteAvi:
       return lumavex::RunWriteAvi(line.writeAvi, console);
     case lumavex::CommandKind::Record:
-      console.Err("--record is not available yet\n");
-      return lumavex::kExitFailed;
+      return lumavex::RunRecord(line.record, console);
     default:
       console.Err(line.error + "\n\n" + lumavex::UsageText());
       return lumavex::kExitBadCommandLine;

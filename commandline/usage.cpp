@@ -21,10 +21,13 @@ const char* UsageText() {
   --overwrite          replaces a video that exists already
 
 --record TITLE         records the webcam pane of the window whose title is
-                       exactly TITLE (in quotes when it has spaces)
+                       exactly TITLE (in quotes when it has spaces), in the
+                       main window, which can Pause or Stop it; the window
+                       is looked for until DURATION (or 60 s) is over
   --save-to DIR        the folder to record into (default: the main
                        window's)
-  --for DURATION       stops after DURATION (default: when the window closes)
+  --for DURATION       stops and exits after DURATION (default: at Stop or
+                       when the main window is closed)
   --interval SECONDS   time between frames, 0.1 to 60 (default 1)
   --bmp                saves BMP frames as well
   --no-jpg             saves no JPG frames (only with --bmp)

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "base/utf8.h"
 #include "platform/files.h"
 #include "platform/kernel.h"
+#include "recording_test_support.h"
 #include "support/win_test_support.h"
 
 namespace lumavex {
@@ -126,6 +128,49 @@ TEST_F(CommandLine, AnExistingTargetStaysUnlessOverwriteIsGiven) {
   const test::LumavexRun replaced = RunLumavex("--write-avi " + Quoted(folder) + " --overwrite");
   EXPECT_EQ(replaced.exitCode, 0u) << replaced.err;
   EXPECT_EQ(test::ReadAviSummary(folder + ".avi").length, 2u);
+}
+
+// --record finds the window by its exact title and records it as Start
+// would, for the time given, then exits with 0; times.csv tells the run.
+TEST_F(CommandLine, RecordsAWindowForTheTimeGiven) {
+  test::DemoWindow demo("Lena --still --pos 60 60", "Lena - Conversation");
+  ASSERT_TRUE(demo.ok());
+  const std::string save = temp_.path() + "\\saved";
+  ASSERT_TRUE(MakeDirectory(save));
+  const auto started = std::chrono::steady_clock::now();
+  const test::LumavexRun run = RunLumavex("--record \"Lena - Conversation\" --save-to " + Quoted(save) +
+                                          " --for 5 --interval 0.5 --bmp");
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+  EXPECT_EQ(run.exitCode, 0u) << run.err;
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "");
+  EXPECT_GE(seconds, 5.0);
+  const std::vector<std::string> folders = test::SubfoldersOf(save);
+  ASSERT_EQ(folders.size(), 1u);
+  const std::string folder = save + "\\" + folders[0];
+  const std::size_t jpgs = test::FilesIn(folder, "*.jpg").size();
+  // Ten slots in five seconds, one more or less at the edges.
+  EXPECT_GE(jpgs, 8u);
+  EXPECT_LE(jpgs, 12u);
+  EXPECT_EQ(test::FilesIn(folder, "*.bmp").size(), jpgs);
+  const std::vector<std::uint8_t> log = test::FileBytes(folder + "\\times.csv");
+  const std::string text(log.begin(), log.end());
+  EXPECT_EQ(text.rfind("time_utc,event,frame,detail\r\n", 0), 0u) << text;
+  EXPECT_NE(text.find(",start,,"), std::string::npos) << text;
+  EXPECT_NE(text.find(",stop,,"), std::string::npos) << text;
+}
+
+// No window has the title: one line on standard error, no folder, exit 1.
+TEST_F(CommandLine, ATitleNoWindowHasFailsWithoutAFolder) {
+  const std::string save = temp_.path() + "\\saved";
+  ASSERT_TRUE(MakeDirectory(save));
+  const test::LumavexRun run =
+      RunLumavex("--record \"Nobody - Conversation\" --save-to " + Quoted(save) + " --for 2");
+  EXPECT_EQ(run.exitCode, 1u);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "No window titled \"Nobody - Conversation\" showing a webcam picture appeared.\n");
+  EXPECT_EQ(test::SubfoldersOf(save), std::vector<std::string>{});
 }
 
 }  // namespace
