@@ -18,6 +18,7 @@
 
 #include "writeavi/win32/frame_folder.h"
 #include "platform/avi_handles.h"
+#include "writeavi/win32/convert_folder.h"
 #include "base/utf8.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/jpeg/jpeg_library.h"
@@ -40,6 +41,21 @@ class AviEnvironment : public ::testing::Environment {
     ::OleUninitialize();
   }
 };
+// Both output types, for the tests that run on each, named in test names.
+inline const auto kBothOutputs = ::testing::Values(AviOutput::Compressed, AviOutput::MotionJpegCopy);
+inline std::string OutputTestName(const ::testing::TestParamInfo<AviOutput>& info) {
+  return info.param == AviOutput::Compressed ? "Compressed" : "MotionJpeg";
+}
+
+// A conversion's view that only passes its messages on to the program's
+// (recorded) message boxes.
+struct MessagesOnlyView : ConversionView {
+  void Frames(const std::vector<std::string>&) override {}
+  void Current(int) override {}
+  void Preview(const Image&) override {}
+  void Message(const std::string& text, MessageIcon icon) override { ShowMessage(text, icon); }
+};
+
 // Registered once in every test program that includes this header.
 inline const ::testing::Environment* const kAviEnvironment =
     ::testing::AddGlobalTestEnvironment(new AviEnvironment);

@@ -537,12 +537,9 @@ TEST_P(BothOutputs, FolderAndTargetInAnyScript) {
   }
   const std::string target = folder + "\\\xE8\xA7\x86\xE9\xA2\x91.avi";  // 视频.avi
 
-  struct RecordingView : ConversionView {
+  struct RecordingView : test::MessagesOnlyView {
     std::vector<std::string> names;
     void Frames(const std::vector<std::string>& n) override { names = n; }
-    void Current(int) override {}
-    void Preview(const Image&) override {}
-    void Message(const std::string& text, MessageIcon icon) override { ShowMessage(text, icon); }
   } view;
   ConversionRequest request;
   request.folder = folder;
@@ -572,12 +569,7 @@ TEST_P(BothOutputs, FolderAndTargetInAnyScript) {
   EXPECT_EQ(avi.width, 48);
 }
 
-INSTANTIATE_TEST_SUITE_P(Outputs, BothOutputs,
-                         ::testing::Values(AviOutput::Compressed, AviOutput::MotionJpegCopy),
-                         [](const ::testing::TestParamInfo<AviOutput>& info) {
-                           return std::string(info.param == AviOutput::Compressed ? "Compressed"
-                                                                                  : "MotionJpeg");
-                         });
+INSTANTIATE_TEST_SUITE_P(Outputs, BothOutputs, test::kBothOutputs, test::OutputTestName);
 
 // The save dialog's second type: no compression dialog (the driver reports
 // any dialog it did not expect), no temporary BMP, every frame copied.

@@ -188,12 +188,7 @@ TEST_P(AviOntoFullVolume, CommandLineOntoAFullVolumeFailsAndLeavesNothing) {
   ExpectNoVideoAndSourcesUntouched();
 }
 
-INSTANTIATE_TEST_SUITE_P(Outputs, AviOntoFullVolume,
-                         ::testing::Values(AviOutput::Compressed, AviOutput::MotionJpegCopy),
-                         [](const ::testing::TestParamInfo<AviOutput>& info) {
-                           return std::string(info.param == AviOutput::Compressed ? "Compressed"
-                                                                                  : "MotionJpeg");
-                         });
+INSTANTIATE_TEST_SUITE_P(Outputs, AviOntoFullVolume, test::kBothOutputs, test::OutputTestName);
 
 }  // namespace
 }  // namespace lumavex

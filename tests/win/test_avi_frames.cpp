@@ -97,12 +97,7 @@ class AviFrames : public ::testing::TestWithParam<AviOutput> {
   std::vector<test::ShownMessage> Convert(const std::string& folder, const std::string& target,
                                           AviChoices choices = {}) {
     if (!choices.target) choices = PresetAviChoices(target, GetParam());
-    struct Messages : ConversionView {
-      void Frames(const std::vector<std::string>&) override {}
-      void Current(int) override {}
-      void Preview(const Image&) override {}
-      void Message(const std::string& text, MessageIcon icon) override { ShowMessage(text, icon); }
-    } view;
+    test::MessagesOnlyView view;
     ConversionRequest request;
     request.folder = folder;
     test::MessageRecorder recorder;
@@ -290,12 +285,7 @@ TEST_P(AviFrames, ATargetThatCannotBeReplacedIsSaidFirst) {
   EXPECT_EQ(test::FilesIn(folder.path(), "*.part"), std::vector<std::string>{});
 }
 
-INSTANTIATE_TEST_SUITE_P(Outputs, AviFrames,
-                         ::testing::Values(AviOutput::Compressed, AviOutput::MotionJpegCopy),
-                         [](const ::testing::TestParamInfo<AviOutput>& info) {
-                           return std::string(info.param == AviOutput::Compressed ? "Compressed"
-                                                                                  : "MotionJpeg");
-                         });
+INSTANTIATE_TEST_SUITE_P(Outputs, AviFrames, test::kBothOutputs, test::OutputTestName);
 
 }  // namespace
 }  // namespace lumavex

@@ -100,12 +100,7 @@ TEST_P(AviWorker, ClosingTheWindowCancelsThenCloses) {
   ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
 }
 
-INSTANTIATE_TEST_SUITE_P(Outputs, AviWorker,
-                         ::testing::Values(AviOutput::Compressed, AviOutput::MotionJpegCopy),
-                         [](const ::testing::TestParamInfo<AviOutput>& info) {
-                           return std::string(info.param == AviOutput::Compressed ? "Compressed"
-                                                                                  : "MotionJpeg");
-                         });
+INSTANTIATE_TEST_SUITE_P(Outputs, AviWorker, test::kBothOutputs, test::OutputTestName);
 
 // Milliseconds since 1970 of a time in times.csv.
 double UtcMs(const UtcTime& t) {
