@@ -132,11 +132,18 @@ TEST_F(CommandLine, AnExistingTargetStaysUnlessOverwriteIsGiven) {
 
 // --record finds the window by its exact title and records it as Start
 // would, for the time given, then exits with 0; times.csv tells the run.
+// Its interval holds for the run only: the kept choices (a slower interval
+// here) neither set the pace nor are written over.
 TEST_F(CommandLine, RecordsAWindowForTheTimeGiven) {
   test::DemoWindow demo("Lena --still --pos 60 60", "Lena - Conversation");
   ASSERT_TRUE(demo.ok());
   const std::string save = temp_.path() + "\\saved";
   ASSERT_TRUE(MakeDirectory(save));
+  const std::string settingsFolder = test::AppDataFolder() + "\\Lumavex";
+  const std::string settings = settingsFolder + "\\settings.ini";
+  const std::string kept = "[Recording]\r\nIntervalMs=2000\r\nStampTime=0\r\n";
+  MakeDirectory(settingsFolder);
+  ASSERT_TRUE(test::WriteTextFile(settings, kept));
   const auto started = std::chrono::steady_clock::now();
   const test::LumavexRun run = RunLumavex("--record \"Lena - Conversation\" --save-to " + Quoted(save) +
                                           " --for 5 --interval 0.5 --bmp");
@@ -159,6 +166,9 @@ TEST_F(CommandLine, RecordsAWindowForTheTimeGiven) {
   EXPECT_EQ(text.rfind("time_utc,event,frame,detail\r\n", 0), 0u) << text;
   EXPECT_NE(text.find(",start,,"), std::string::npos) << text;
   EXPECT_NE(text.find(",stop,,"), std::string::npos) << text;
+  EXPECT_NE(text.find("interval_ms=500"), std::string::npos) << text;
+  EXPECT_EQ(test::FileBytes(settings), std::vector<std::uint8_t>(kept.begin(), kept.end()));
+  ::DeleteFileW(Widen(settings).c_str());
 }
 
 // No window has the title: one line on standard error, no folder, exit 1.
