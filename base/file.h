@@ -17,6 +17,10 @@ struct FileCloser {
 using UniqueStdFile = std::unique_ptr<std::FILE, FileCloser>;
 
 std::FILE* OpenFileUtf8(const std::string& path, const char* mode);
+// Creates or empties `path` for writing ("wb") as its only writer: while it
+// is open, another opening for writing fails (on Windows, where sharing
+// modes exist; POSIX has none).
+std::FILE* OpenSoleWriterUtf8(const std::string& path);
 // 0 on success, as std::remove.
 int RemoveFileUtf8(const std::string& path);
 // True when `path` names an existing regular file (not a folder). The one

@@ -18,7 +18,9 @@ void PartFile::Abandon() {
 
 bool PartFile::Open() {
   if (file_ != nullptr || committed_) return false;
-  file_.reset(OpenFileUtf8(part_, "wb"));
+  // Two writers of one target (two instances, say) would write one part file
+  // between them: the second is refused instead.
+  file_.reset(OpenSoleWriterUtf8(part_));
   failed_ = file_ == nullptr;
   return !failed_;
 }

@@ -4,8 +4,9 @@
 // and the close have succeeded is it put in place (ReplaceWithFinished). A
 // failure at any step, or an object dropped before Commit, removes the part.
 //
-// The part's name is fixed, so two writers must not write the same target at
-// once; a part left by a killed program is simply overwritten next time.
+// The part's name is fixed: while one writer has it open, a second writer of
+// the same target cannot open it (on Windows); a part left by a killed
+// program is simply overwritten next time.
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -21,7 +22,8 @@ class PartFile {
   PartFile(const PartFile&) = delete;
   PartFile& operator=(const PartFile&) = delete;
 
-  // Creates (or truncates) the part. False when it cannot be created.
+  // Creates (or truncates) the part. False when it cannot be created, or
+  // another writer has it open.
   bool Open();
   // Appends bytes; false, and the writer failed for good, on a short write.
   bool Write(const void* data, std::size_t size);

@@ -8,6 +8,8 @@ namespace lumavex {
 
 std::FILE* OpenFileUtf8(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 
+std::FILE* OpenSoleWriterUtf8(const std::string& path) { return std::fopen(path.c_str(), "wb"); }
+
 int RemoveFileUtf8(const std::string& path) { return std::remove(path.c_str()); }
 
 bool FileExistsUtf8(const std::string& path) {

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <sys/stat.h>
 #include <io.h>
+#include <share.h>
 #include <wchar.h>
 
 #include "base/utf8.h"
@@ -13,6 +14,11 @@ namespace lumavex {
 
 std::FILE* OpenFileUtf8(const std::string& path, const char* mode) {
   return ::_wfopen(Widen(path).c_str(), Widen(mode).c_str());
+}
+
+std::FILE* OpenSoleWriterUtf8(const std::string& path) {
+  // Others may read it, not write it, nor remove it.
+  return ::_wfsopen(Widen(path).c_str(), L"wb", _SH_DENYWR);
 }
 
 int RemoveFileUtf8(const std::string& path) { return ::_wremove(Widen(path).c_str()); }

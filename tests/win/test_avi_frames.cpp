@@ -7,12 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "avi_test_support.h"
+#include "base/file.h"
 #include "base/utf8.h"
 #include "imaging/image.h"
 #include "imaging/jpeg_frame_check.h"
@@ -21,6 +24,7 @@
 #include "platform/files.h"
 #include "support/win_test_support.h"
 #include "writeavi/win32/convert_folder.h"
+#include "writeavi/win32/frame_folder_claim.h"
 #include "writeavi/win32/preset_choices.h"
 
 namespace lumavex {
@@ -282,6 +286,53 @@ TEST_P(AviFrames, ATargetThatCannotBeReplacedIsSaidFirst) {
   ASSERT_EQ(messages.size(), 2u);
   EXPECT_EQ(messages[0].text, "Can't open File to write, try to use different name to save.\r\n" + target +
                                   "\r\nAnother program is using the file.");
+  EXPECT_EQ(test::FilesIn(folder.path(), "*.part"), std::vector<std::string>{});
+}
+
+// Another Lumavex writing the same video, or (in the first type, which reads
+// every frame back through tmp.bmp) one converting the same folder: this
+// conversion is refused at once and leaves the other's work alone.
+TEST_P(AviFrames, AConversionAlreadyUnderWayIsNotJoined) {
+  test::TempFolder folder;
+  ASSERT_TRUE(Write(folder.path() + "\\Ola0000000.jpg", JpegFrame(1)));
+  const std::string target = folder.path() + "\\shared.avi";
+  const std::string part = PartPathOf(target);
+  ASSERT_TRUE(test::WriteTextFile(target, "kept"));
+  {
+    // The other conversion's part file, open as the program opens its own.
+    UniqueStdFile other(OpenSoleWriterUtf8(part));
+    ASSERT_TRUE(other);
+    ASSERT_EQ(std::fwrite("other", 1, 5, other.get()), 5u);
+    ASSERT_EQ(std::fflush(other.get()), 0);
+    const auto messages = Convert(folder.path(), target);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, "Can't open File to write, try to use different name to save.\r\n" + target +
+                                    "\r\nAnother conversion is writing this video now (" + part + ").");
+    EXPECT_EQ(messages[1].text, "There was an error writing the file.");
+  }
+  EXPECT_EQ(test::FileBytes(part), (Bytes{'o', 't', 'h', 'e', 'r'}));
+  EXPECT_EQ(test::FileBytes(target), (Bytes{'k', 'e', 'p', 't'}));
+  ASSERT_EQ(RemoveFileUtf8(part), 0);
+
+  {
+    // Held under another spelling of the folder's path.
+    std::string spelling = folder.path() + "\\";
+    for (char& c : spelling) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    const FrameFolderClaim other(spelling);
+    ASSERT_TRUE(other.held());
+    const auto messages = Convert(folder.path(), target);
+    if (Copied()) {
+      EXPECT_TRUE(messages.empty()) << (messages.empty() ? "" : messages[0].text);
+      EXPECT_EQ(test::ReadAviSummary(target).length, 1u);
+    } else {
+      ASSERT_EQ(messages.size(), 1u);
+      EXPECT_EQ(messages[0].text, FolderHeldText(folder.path()));
+      EXPECT_EQ(test::FileBytes(target), (Bytes{'k', 'e', 'p', 't'}));
+    }
+  }
+  // Once the other has finished, the folder is free again.
+  EXPECT_TRUE(Convert(folder.path(), target).empty());
+  EXPECT_EQ(test::ReadAviSummary(target).length, 1u);
   EXPECT_EQ(test::FilesIn(folder.path(), "*.part"), std::vector<std::string>{});
 }
 

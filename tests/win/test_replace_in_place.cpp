@@ -72,5 +72,25 @@ TEST(ReplaceInPlace, ReplacesAnExistingFileAndMakesAMissingOne) {
   EXPECT_EQ(Text(target), "second");
 }
 
+// Two writers of one target (two instances, say): the second cannot open the
+// part the first is writing, and its failure takes nothing of the first's.
+TEST(ReplaceInPlace, ASecondWriterOfTheSameTargetIsRefused) {
+  test::TempFolder folder;
+  const std::string target = folder.path() + "\\settings.ini";
+  PartFile first(target);
+  ASSERT_TRUE(first.Open());
+  ASSERT_TRUE(first.Write("first", 5));
+  {
+    PartFile second(target);
+    EXPECT_FALSE(second.Open());
+    EXPECT_FALSE(second.Write("second", 6));
+    EXPECT_FALSE(second.Commit());
+  }
+  EXPECT_TRUE(FileExistsUtf8(first.PartPath()));
+  ASSERT_TRUE(first.Commit());
+  EXPECT_EQ(Text(target), "first");
+  EXPECT_EQ(test::FilesIn(folder.path()), std::vector<std::string>{"settings.ini"});
+}
+
 }  // namespace
 }  // namespace lumavex

@@ -10,6 +10,7 @@
 #include "imaging/cdib.h"
 #include "writeavi/win32/output_types.h"
 #include "writeavi/conversion_summary.h"
+#include "writeavi/win32/frame_folder_claim.h"
 #include "writeavi/win32/frame_through_disk.h"
 #include "writeavi/win32/target_check.h"
 #include "base/file.h"
@@ -23,8 +24,9 @@ namespace lumavex {
 namespace {
 
 constexpr const char* kTempName = "tmp.bmp";
-// OF_CREATE | OF_WRITE: creates the file or truncates an existing one.
-constexpr UINT kCreateForWriting = 0x1001;
+// Creates the file or truncates an existing one; while it is written no
+// other conversion (another Lumavex with the same target) can write it too.
+constexpr UINT kCreateForWriting = OF_CREATE | OF_WRITE | OF_SHARE_DENY_WRITE;
 
 // What the AVI file services handed out. The clean-up releases them in this
 // order: uncompressed stream, compressed stream, file (which completes and
@@ -126,12 +128,13 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
   ConversionView& view = in.view;
   PAVIFILE file = nullptr;
   // A target that cannot be replaced is said before anything is written.
-  const std::optional<std::string> refusal = TargetRefusal(in.target);
+  std::optional<std::string> refusal = TargetRefusal(in.target);
   HRESULT last = refusal ? AVIERR_FILEOPEN : S_OK;
   // The handler is named: the part file's name does not end in ".avi".
   if (SUCCEEDED(last)) last = ::AVIFileOpenW(&file, Widen(path).c_str(), kCreateForWriting, AviFileHandler());
   avi.file.reset(file);
   if (FAILED(last)) {
+    if (!refusal && path != in.target) refusal = PartRefusal(path);
     view.Message(CannotOpenText(in.target, refusal), MessageIcon::None);
     return Outcome::OpenFailed;
   }
@@ -293,6 +296,12 @@ void RemoveBrokenFile(const ConversionInput& in, const std::string& path) {
 }  // namespace
 
 std::uint32_t WriteThroughAviServices(const ConversionInput& in, const AviChoices& choices) {
+  // Before anything is asked or written: tmp.bmp is this folder's one.
+  const FrameFolderClaim claim(in.request.folder);
+  if (!claim.held()) {
+    in.view.Message(FolderHeldText(in.request.folder), MessageIcon::Exclamation);
+    return 0;
+  }
   const std::string path = WritingPath(in.target);
   const bool targetExisted = ::GetFileAttributesW(Widen(in.target).c_str()) != INVALID_FILE_ATTRIBUTES;
   Progress progress;

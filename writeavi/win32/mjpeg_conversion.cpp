@@ -170,7 +170,7 @@ std::uint32_t WriteMotionJpeg(const ConversionInput& in) {
     OutputFile out(part.stream());
     MjpegAviWriter writer(out, settings);
     if (!opened || !writer.Start()) {
-      view.Message(CannotOpenText(in.target, std::nullopt), MessageIcon::None);
+      view.Message(CannotOpenText(in.target, PartRefusal(part.PartPath())), MessageIcon::None);
       view.Message("There was an error writing the file.", MessageIcon::Information);
       return 0;
     }

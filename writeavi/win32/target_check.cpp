@@ -23,6 +23,14 @@ std::optional<std::string> TargetRefusal(const std::string& target) {
   return "The file cannot be changed (error " + std::to_string(error) + ").";
 }
 
+std::optional<std::string> PartRefusal(const std::string& partPath) {
+  UniqueFile probe(::CreateFileW(Widen(partPath).c_str(), GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (probe || ::GetLastError() != ERROR_SHARING_VIOLATION) return std::nullopt;
+  return "Another conversion is writing this video now (" + partPath + ").";
+}
+
 std::string CannotOpenText(const std::string& target, const std::optional<std::string>& reason) {
   std::string text = "Can't open File to write, try to use different name to save.\r\n" + target;
   if (reason) text += "\r\n" + *reason;

@@ -11,6 +11,11 @@ namespace lumavex {
 // why not, as a sentence for the user.
 std::optional<std::string> TargetRefusal(const std::string& target);
 
+// Nothing unless the part file `partPath` is being written now by another
+// conversion (another Lumavex with the same target); then that, as a
+// sentence for the user.
+std::optional<std::string> PartRefusal(const std::string& partPath);
+
 // The message for a target that cannot be opened: the program's own first
 // line, then the path and, when known, why.
 std::string CannotOpenText(const std::string& target, const std::optional<std::string>& reason);
