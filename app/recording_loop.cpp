@@ -76,10 +76,8 @@ void ShowWaiting(Form1& form) {
 HWND WindowToRecord(Form1& form, const SelectedWebcam& row, const RecordingMoment& now, WindowLook& look) {
   RecordingSession& session = form.session;
   RecordingState& state = form.recording;
-  if (row.window != session.rowWindow || row.title != session.rowTitle) {
-    session.rowWindow = row.window;
-    session.rowTitle = row.title;
-    session.window = row.window;
+  if (!session.Follows(row.window, row.title)) {
+    session.FollowRow(row.window, row.title);
     state.FollowTitle(row.title);
   }
   look = LookAtWindow(session.window);
@@ -205,9 +203,7 @@ void StartRecording(Form1& form) {
   const StartOutcome outcome = state.StartRecording(request);
   std::optional<UserMessage> message = outcome.message;
   if (outcome.kind == StartKind::NewRecording) {
-    form.session.rowWindow = row.window;
-    form.session.rowTitle = row.title;
-    form.session.window = row.window;
+    form.session.FollowRow(row.window, row.title);
     message = ClaimFolder(form, request.at);
   }
   if (state.Waiting()) ShowWaiting(form);

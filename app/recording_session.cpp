@@ -15,6 +15,12 @@ void RecordingSession::Begin(const std::string& folder) {
   if (scratchJpeg_.empty()) scratchFolder_.clear();
 }
 
+void RecordingSession::FollowRow(HWND rowWindow, const std::string& rowTitle) {
+  rowWindow_ = rowWindow;
+  rowTitle_ = rowTitle;
+  window = rowWindow;
+}
+
 void RecordingSession::Record(const TimesRecord& record) { times_.Write(record); }
 
 void RecordingSession::End() {

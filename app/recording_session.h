@@ -40,16 +40,22 @@ class RecordingSession : public RecordingLog {
   // The encoded frame, its memory kept from frame to frame.
   jpeg::JpegOutputBuffer jpeg{32 * 1024};
 
-  // The window frames are taken from: the selected row's, or the window
+  // Follows the row chosen in the list: its window is recorded from now on.
+  void FollowRow(HWND rowWindow, const std::string& rowTitle);
+  // The row followed now; another one at a tick means the user chose
+  // another window.
+  bool Follows(HWND rowWindow, const std::string& rowTitle) const {
+    return rowWindow == rowWindow_ && rowTitle == rowTitle_;
+  }
+
+  // The window frames are taken from: the followed row's, or the window
   // found again under the same title after that one went away.
   HWND window = nullptr;
-  // The row seen at the last tick; another row means the user chose
-  // another window.
-  HWND rowWindow = nullptr;
-  std::string rowTitle;
   ScreenFrame frame;
 
  private:
+  HWND rowWindow_ = nullptr;
+  std::string rowTitle_;
   TimesCsvWriter times_;
   std::string scratchFolder_;
   std::string scratchJpeg_;

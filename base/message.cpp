@@ -22,4 +22,18 @@ void ShowMessage(const std::string& text, MessageIcon icon) {
   if (handler) handler(text, icon);
 }
 
+std::string OneLine(const std::string& text) {
+  std::string line;
+  line.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\r' && text[i] != '\n') {
+      line += text[i];
+      continue;
+    }
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;  // CR LF: one break
+    if (!line.empty() && line.back() != ' ') line += ' ';
+  }
+  return line;
+}
+
 }  // namespace lumavex

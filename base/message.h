@@ -23,4 +23,8 @@ MessageHandler SetMessageHandler(MessageHandler handler);
 
 void ShowMessage(const std::string& text, MessageIcon icon = MessageIcon::None);
 
+// A message of several lines as one line (of a log, of a console): each line
+// break becomes one space.
+std::string OneLine(const std::string& text);
+
 }  // namespace lumavex

@@ -55,11 +55,9 @@ class Image {
   Bgr24Target Target() { return {data(), stride_, width_, height_}; }
 
   void swap(Image& other) noexcept;
-  // Bytes of memory the picture holds, and a way to give them back (the
-  // picture is then empty): a picture keeps its memory for the next one of
-  // its size, which a single huge frame should not do.
+  // Bytes of memory the picture holds: it keeps them for the next picture of
+  // its size, which a single huge frame should not do (ReleaseIfLarge).
   std::size_t capacity() const { return pixels_.capacity(); }
-  void Release() { Image().swap(*this); }
 
  private:
   int width_ = 0;

@@ -26,6 +26,10 @@ class UiThreadCall {
   // still pending when the object goes is dropped.
   void Post(std::function<void()> notice) const;
 
+  // False when the object could not make its window: work handed to it from
+  // another thread would then never reach the UI thread.
+  bool ready() const { return window_.valid(); }
+
   // Waits on the UI thread for `handle` to be signalled while still running
   // the work other threads hand to it, so that a worker that waits for the
   // UI thread can finish.

@@ -17,22 +17,6 @@ bool BelowReserve(std::optional<std::uint64_t> freeBytes) {
 
 std::string FolderSuffix(int attempt) { return attempt > 1 ? "_" + std::to_string(attempt) : std::string(); }
 
-// A message as one line of the log: line-oriented readers (and grep) keep
-// each event on a line of its own.
-std::string OneLine(const std::string& text) {
-  std::string line;
-  line.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-      line += ' ';
-    } else {
-      line += text[i];
-    }
-  }
-  return line;
-}
-
 }  // namespace
 
 StartOutcome RecordingState::StartRecording(const StartRequest& request) {
@@ -240,6 +224,7 @@ void RecordingState::ResetFrameCounter(const RecordingMoment& now) {
 
 void RecordingState::Log(TimesEvent event, const RecordingMoment& at, const std::string& detail,
                          std::optional<std::int64_t> frame) {
+  // One line per event: line-oriented readers (and grep) keep it whole.
   if (log_ && active_) log_->Record(TimesRecord{at.utc, event, frame, OneLine(detail)});
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "base/message.h"
 #include "commandline/exit_codes.h"
 #include "platform/avi_handles.h"
 #include "platform/files.h"
@@ -12,20 +13,6 @@
 
 namespace lumavex {
 namespace {
-
-// A message of several lines as one line of a console.
-std::string OneLine(const std::string& text) {
-  std::string line;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') continue;
-    if (text[i] == '\n') {
-      if (!line.empty() && line.back() != ' ') line += ' ';
-      continue;
-    }
-    line += text[i];
-  }
-  return line;
-}
 
 // What a conversion says, kept for the one line the command prints.
 class KeptMessages : public ConversionView {

@@ -5,20 +5,12 @@
 #include <limits>
 #include <new>
 
+#include "base/release_if_large.h"
 #include "imaging/jpeg_frame_check.h"
 #include "platform/files.h"
 
 namespace lumavex {
 namespace {
-
-// Buffers that a large frame grew are given back, so that one such frame
-// does not hold its memory for the rest of a conversion.
-constexpr std::size_t kKeptBytes = std::size_t{16} << 20;
-
-template <typename Buffer>
-void ReleaseIfLarge(Buffer& buffer) {
-  if (buffer.capacity() > kKeptBytes) Buffer().swap(buffer);
-}
 
 // One decoded row into a picture's row: 3 bytes a pixel as they are, grey
 // spread to blue, green and red, 4 bytes with the fourth left out; the pad

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "app/form1.h"
+#include "discovery/win32/discovery.h"
 #include "imaging/win32/image_picture.h"
 #include "recording/win32/locale_clock.h"
 #include "support/win_test_support.h"
@@ -26,6 +27,29 @@ namespace lumavex::test {
 
 inline constexpr const char* kJpegFailedText =
     "Failed to save to JPG, seems webcam window is closed or no space left.";
+
+// A suite that records one demo conversation window, opened once for the
+// whole suite (its SetUpTestSuite calls OpenDemo); each test has a save
+// folder of its own, where the list's sample file goes too.
+class DemoRecordingTest : public ::testing::Test {
+ protected:
+  static void OpenDemo(const char* args, const char* title) {
+    demo_ = std::make_unique<DemoWindow>(args, title);
+  }
+  static void TearDownTestSuite() { demo_.reset(); }
+  void SetUp() override {
+    ::OleInitialize(nullptr);
+    ASSERT_TRUE(demo_ && demo_->ok());
+    SetSampleFilePath(save_.path() + "\\lumavex_pixel.bmp");
+  }
+  void TearDown() override {
+    SetSampleFilePath(kSampleFilePath);
+    ::OleUninitialize();
+  }
+
+  static inline std::unique_ptr<DemoWindow> demo_;
+  TempFolder save_;
+};
 
 // The recording's steady clock, held by the test from construction to
 // destruction. It moves only when a test tick moves it, so ticks of the real

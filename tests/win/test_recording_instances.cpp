@@ -21,24 +21,9 @@
 namespace lumavex {
 namespace {
 
-class SeparateRecordings : public ::testing::Test {
+class SeparateRecordings : public test::DemoRecordingTest {
  protected:
-  static void SetUpTestSuite() {
-    demo_ = new test::DemoWindow("Ivy --still --pos 60 60", "Ivy - Conversation");
-  }
-  static void TearDownTestSuite() {
-    delete demo_;
-    demo_ = nullptr;
-  }
-  void SetUp() override {
-    ::OleInitialize(nullptr);
-    ASSERT_TRUE(demo_->ok());
-    SetSampleFilePath(save_.path() + "\\lumavex_pixel.bmp");
-  }
-  void TearDown() override {
-    SetSampleFilePath(kSampleFilePath);
-    ::OleUninitialize();
-  }
+  static void SetUpTestSuite() { OpenDemo("Ivy --still --pos 60 60", "Ivy - Conversation"); }
 
   // The frames of a folder are 0, 1, 2, ... each the demo pane, and
   // times.csv has a line for each.
@@ -57,11 +42,8 @@ class SeparateRecordings : public ::testing::Test {
     EXPECT_EQ(lines, frames.size()) << folder;
   }
 
-  static test::DemoWindow* demo_;
-  test::TempFolder save_;
   test::MessageRecorder messages_;
 };
-test::DemoWindow* SeparateRecordings::demo_ = nullptr;
 
 // Both names this Start can give are taken already (the clock may turn to
 // the next second in between): the recording takes "_2" and leaves the

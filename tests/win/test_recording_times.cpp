@@ -46,27 +46,19 @@ int IntervalItem(int ms) {
   return 0;
 }
 
-class RecordingTimes : public ::testing::Test {
+class RecordingTimes : public test::DemoRecordingTest {
  protected:
-  static void SetUpTestSuite() {
-    demo_ = new test::DemoWindow("\"Zoë\" --still --pos 60 60", "Zoë - Conversation");
-  }
-  static void TearDownTestSuite() {
-    delete demo_;
-    demo_ = nullptr;
-  }
+  static void SetUpTestSuite() { OpenDemo("\"Zoë\" --still --pos 60 60", "Zoë - Conversation"); }
   void SetUp() override {
-    ::OleInitialize(nullptr);
-    ASSERT_TRUE(demo_->ok());
-    SetSampleFilePath(save_.path() + "\\lumavex_pixel.bmp");
+    DemoRecordingTest::SetUp();
+    if (HasFatalFailure()) return;
     form_ = test::OpenRecordingForm(save_.path());
     ASSERT_NE(form_, nullptr);
     ASSERT_TRUE(test::SelectRowOf(*form_, demo_->hwnd()));
   }
   void TearDown() override {
     form_.reset();
-    SetSampleFilePath(kSampleFilePath);
-    ::OleUninitialize();
+    DemoRecordingTest::TearDown();
   }
   void Menu(int id) { ::SendMessageW(form_->hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
   void Press(HWND button) { ::SendMessageA(button, BM_CLICK, 0, 0); }
@@ -93,12 +85,9 @@ class RecordingTimes : public ::testing::Test {
     return f;
   }
 
-  static test::DemoWindow* demo_;
-  test::TempFolder save_;
   test::MessageRecorder messages_;
   std::unique_ptr<Form1> form_;
 };
-test::DemoWindow* RecordingTimes::demo_ = nullptr;
 
 // A timer that drifted would be later at every frame until it missed one;
 // frames here stay at the start of their slots, and (almost) every slot has

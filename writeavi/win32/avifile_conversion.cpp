@@ -54,7 +54,7 @@ enum class Outcome {
   NoFrame,     // no frame could be read (said so): nothing is left
   Declined,    // the compression dialog was cancelled (said so)
   Cancelled,   // the user cancelled the conversion: nothing is left, nothing said
-  OpenFailed,  // the target could not be opened: the closing message follows
+  OpenFailed,  // the target could not be opened (said so): nothing was written
   Failed,      // an AVI call or the temporary file failed: the file is broken
   Refused,     // the pre-check said no (its message shown): the file is empty
 };
@@ -135,7 +135,7 @@ Outcome WriteFrames(const ConversionInput& in, const std::string& path, const Av
   avi.file.reset(file);
   if (FAILED(last)) {
     if (!refusal && path != in.target) refusal = PartRefusal(path);
-    view.Message(CannotOpenText(in.target, refusal), MessageIcon::None);
+    SayCannotWrite(view, in.target, refusal);
     return Outcome::OpenFailed;
   }
 
@@ -320,13 +320,10 @@ std::uint32_t WriteThroughAviServices(const ConversionInput& in, const AviChoice
       return 0;
     case Outcome::NoFrame:
     case Outcome::Cancelled:
-      RemovePart(path, in.target);
-      return 0;
     case Outcome::Refused:
       RemovePart(path, in.target);
       return 0;
-    case Outcome::OpenFailed:
-      in.view.Message("There was an error writing the file.", MessageIcon::Information);
+    case Outcome::OpenFailed:  // said; what is at the part may be another conversion's
       return 0;
     case Outcome::Failed:
       RemoveBrokenFile(in, path);

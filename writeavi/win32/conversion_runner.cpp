@@ -65,7 +65,8 @@ ConversionRunner::~ConversionRunner() {
 
 bool ConversionRunner::Start(ConversionRequest request, ConversionView& view, AviChoices choices,
                              Finished finished) {
-  if (running_ || worker_.joinable()) return false;
+  // Without its way back to the UI thread the end would never be told.
+  if (running_ || worker_.joinable() || !ui_.ready()) return false;
   ended_.reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
   if (!ended_) return false;
   cancel_ = false;

@@ -38,7 +38,8 @@ class ConversionRunner {
   ConversionRunner& operator=(const ConversionRunner&) = delete;
 
   // Starts the conversion; `view` must live until `finished` has run. False
-  // when one is running already or no thread could be made.
+  // when one is running already, or no thread (or no way back to this
+  // thread) could be made.
   bool Start(ConversionRequest request, ConversionView& view, AviChoices choices, Finished finished);
   bool Running() const { return running_; }
   // Stops the running conversion between two frames; `finished` follows.

@@ -3,20 +3,12 @@
 #include <new>
 #include <utility>
 
+#include "base/release_if_large.h"
 #include "imaging/cdib.h"
 #include "imaging/fit_picture.h"
 #include "writeavi/conversion_view.h"
 
 namespace lumavex {
-
-namespace {
-
-// A picture far larger than the video's frames gives its memory back.
-void ReleaseIfLarge(Image& picture) {
-  if (picture.capacity() > (std::size_t{16} << 20)) picture.Release();
-}
-
-}  // namespace
 
 FrameThroughDisk::FrameThroughDisk(ConversionView& view, std::string tempPath)
     : view_(view), display_(view), temp_(std::move(tempPath)) {}

@@ -12,6 +12,7 @@
 
 #include "avi/mjpeg_avi_writer.h"
 #include "base/part_file.h"
+#include "base/release_if_large.h"
 #include "base/path.h"
 #include "imaging/fit_picture.h"
 #include "imaging/image.h"
@@ -29,13 +30,6 @@ namespace lumavex {
 namespace {
 
 constexpr int kEncodeAgainQuality = 90;
-// Buffers a large frame grew are given back after it.
-constexpr std::size_t kKeptBytes = std::size_t{16} << 20;
-
-template <typename Buffer>
-void ReleaseIfLarge(Buffer& buffer) {
-  if (buffer.capacity() > kKeptBytes) Buffer().swap(buffer);
-}
 
 // What becomes of one frame file.
 enum class Fate {
@@ -61,7 +55,7 @@ class FrameMaker {
   Fate Make(const std::string& path, std::vector<std::uint8_t>& frame) {
     const Fate fate = MakeFrame(path, frame);
     ReleaseIfLarge(bytes_);
-    if (decoded_.capacity() > kKeptBytes) decoded_.Release();
+    ReleaseIfLarge(decoded_);
     return fate;
   }
 
@@ -120,8 +114,7 @@ std::uint32_t WriteMotionJpeg(const ConversionInput& in) {
 
   // A target that cannot be replaced is said before anything is read.
   if (const std::optional<std::string> refusal = TargetRefusal(in.target)) {
-    view.Message(CannotOpenText(in.target, refusal), MessageIcon::None);
-    view.Message("There was an error writing the file.", MessageIcon::Information);
+    SayCannotWrite(view, in.target, refusal);
     return 0;
   }
 
@@ -170,8 +163,7 @@ std::uint32_t WriteMotionJpeg(const ConversionInput& in) {
     OutputFile out(part.stream());
     MjpegAviWriter writer(out, settings);
     if (!opened || !writer.Start()) {
-      view.Message(CannotOpenText(in.target, PartRefusal(part.PartPath())), MessageIcon::None);
-      view.Message("There was an error writing the file.", MessageIcon::Information);
+      SayCannotWrite(view, in.target, PartRefusal(part.PartPath()));
       return 0;
     }
     EncodingDisplay display(view);

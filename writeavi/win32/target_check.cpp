@@ -37,4 +37,10 @@ std::string CannotOpenText(const std::string& target, const std::optional<std::s
   return text;
 }
 
+void SayCannotWrite(ConversionView& view, const std::string& target,
+                    const std::optional<std::string>& reason) {
+  view.Message(CannotOpenText(target, reason), MessageIcon::None);
+  view.Message("There was an error writing the file.", MessageIcon::Information);
+}
+
 }  // namespace lumavex

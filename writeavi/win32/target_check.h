@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "writeavi/conversion_view.h"
+
 namespace lumavex {
 
 // Nothing when the target may be written (or does not exist yet); otherwise
@@ -19,5 +21,10 @@ std::optional<std::string> PartRefusal(const std::string& partPath);
 // The message for a target that cannot be opened: the program's own first
 // line, then the path and, when known, why.
 std::string CannotOpenText(const std::string& target, const std::optional<std::string>& reason);
+
+// Tells `view` that no video can be written at `target`: that message, then
+// the closing one.
+void SayCannotWrite(ConversionView& view, const std::string& target,
+                    const std::optional<std::string>& reason);
 
 }  // namespace lumavex
