@@ -230,7 +230,7 @@ void Form1::WriteAvi(const AviChoices& choices) {
   if (!conversion_) conversion_ = std::make_unique<ConversionRunner>();
   conversionView_ = std::make_unique<ControlConversionView>(File1, Image1, progress_.get());
   if (!conversion_->Start(request, *conversionView_, choices,
-                          [this](const std::vector<ConversionMessage>& messages, bool) {
+                          [this](const std::vector<UserMessage>& messages, bool) {
                             ConversionEnded(messages);
                           })) {
     ShowMessage("Lumavex could not start writing the video.", MessageIcon::Error);
@@ -240,7 +240,7 @@ void Form1::WriteAvi(const AviChoices& choices) {
   progress_->Begin();
 }
 
-void Form1::ConversionEnded(const std::vector<ConversionMessage>& messages) {
+void Form1::ConversionEnded(const std::vector<UserMessage>& messages) {
   // The window is itself again before anything is said.
   SetControlText(aviwrite, "Write Avi");
   progress_->End();
@@ -248,7 +248,7 @@ void Form1::ConversionEnded(const std::vector<ConversionMessage>& messages) {
     Close();
     return;
   }
-  for (const ConversionMessage& message : messages) ShowMessage(message.text, message.icon);
+  for (const UserMessage& message : messages) ShowMessage(message.text, message.icon);
 }
 void Form1::opendir_Click() {
   // Empty while the dialog is up, so a half-chosen folder is never recorded into.

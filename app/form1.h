@@ -116,7 +116,7 @@ class Form1 {
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void OnCommand(int id, int code);
 
-  void ConversionEnded(const std::vector<ConversionMessage>& messages);
+  void ConversionEnded(const std::vector<UserMessage>& messages);
   void Close();
 
   UniqueBitmap floppy_;  // outlives the button that shows it

@@ -14,6 +14,15 @@ inline constexpr const char* kAppTitle = "Lumavex";
 
 enum class MessageIcon { None, Error, Information, Exclamation };
 
+// A message for the user, shown now or kept until its caller can show it.
+struct UserMessage {
+  std::string text;
+  MessageIcon icon = MessageIcon::None;
+};
+inline bool operator==(const UserMessage& a, const UserMessage& b) {
+  return a.text == b.text && a.icon == b.icon;
+}
+
 // Shows one message and returns when the user has dismissed it.
 using MessageHandler = std::function<void(const std::string& text, MessageIcon icon)>;
 

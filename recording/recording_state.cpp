@@ -7,8 +7,6 @@
 
 namespace lumavex {
 
-bool operator==(const UserMessage& a, const UserMessage& b) { return a.text == b.text && a.icon == b.icon; }
-
 namespace {
 
 bool BelowReserve(std::optional<std::uint64_t> freeBytes) {

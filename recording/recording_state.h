@@ -24,12 +24,6 @@
 
 namespace lumavex {
 
-struct UserMessage {
-  std::string text;
-  MessageIcon icon = MessageIcon::None;
-};
-bool operator==(const UserMessage& a, const UserMessage& b);
-
 // What the window shows in the controls the recording loop drives.
 struct RecordingControls {
   bool timer1Enabled = false;

@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
       LARGE_INTEGER start, end;
       ::QueryPerformanceCounter(&start);
       const bool started = runner.Start(request, view, choices,
-                                        [](const std::vector<lumavex::ConversionMessage>& messages, bool) {
+                                        [](const std::vector<lumavex::UserMessage>& messages, bool) {
                                           for (const auto& m : messages) lumavex::ShowMessage(m.text, m.icon);
                                         });
       if (!started) ++failures;

@@ -13,7 +13,7 @@ namespace {
 // messages kept for the end.
 class ViewOnUiThread : public ConversionView {
  public:
-  ViewOnUiThread(ConversionView& view, const UiThreadCall& ui, std::vector<ConversionMessage>& messages)
+  ViewOnUiThread(ConversionView& view, const UiThreadCall& ui, std::vector<UserMessage>& messages)
       : view_(view), ui_(ui), messages_(messages) {}
 
   void Frames(const std::vector<std::string>& names) override {
@@ -30,7 +30,7 @@ class ViewOnUiThread : public ConversionView {
  private:
   ConversionView& view_;
   const UiThreadCall& ui_;
-  std::vector<ConversionMessage>& messages_;
+  std::vector<UserMessage>& messages_;
 };
 
 // The questions asked on the UI thread, where their dialogs belong.
@@ -100,7 +100,7 @@ void ConversionRunner::Ended() {
   if (worker_.joinable()) worker_.join();
   running_ = false;
   const bool cancelled = cancel_;
-  std::vector<ConversionMessage> messages;
+  std::vector<UserMessage> messages;
   if (!cancelled) messages.swap(messages_);
   Finished finished = std::move(finished_);
   if (finished) finished(messages, cancelled);

@@ -20,16 +20,11 @@
 
 namespace lumavex {
 
-struct ConversionMessage {
-  std::string text;
-  MessageIcon icon = MessageIcon::None;
-};
-
 class ConversionRunner {
  public:
   // On the UI thread, with the messages the conversion left (none after a
   // cancel) and whether it was cancelled.
-  using Finished = std::function<void(const std::vector<ConversionMessage>& messages, bool cancelled)>;
+  using Finished = std::function<void(const std::vector<UserMessage>& messages, bool cancelled)>;
 
   ConversionRunner();  // on the UI thread
   // Cancels a running conversion and waits for its end.
@@ -53,7 +48,7 @@ class ConversionRunner {
   std::atomic<bool> cancel_{false};
   bool running_ = false;
   Finished finished_;
-  std::vector<ConversionMessage> messages_;  // the worker's until it has ended
+  std::vector<UserMessage> messages_;  // the worker's until it has ended
   UniqueKernelObject ended_;                 // set by the worker as its last step
   std::thread worker_;
 };
