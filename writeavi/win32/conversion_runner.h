@@ -49,7 +49,7 @@ class ConversionRunner {
   bool running_ = false;
   Finished finished_;
   std::vector<UserMessage> messages_;  // the worker's until it has ended
-  UniqueKernelObject ended_;                 // set by the worker as its last step
+  UniqueKernelObject ended_;           // set by the worker as its last step
   std::thread worker_;
 };
 
