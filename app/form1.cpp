@@ -188,8 +188,7 @@ void Form1::Load() {
   EnableControl(Combo1, false);
   ComboSelect(Combo1, 0);
   RefreshWebcamList({List1, Picture1, Image1});
-  recording.SetLog(&session);
-  recording.ResetFrameCounter(RecordingMoment{});
+  recorder.Reset();
   Timer2.SetEnabled(false);
   SetControlText(txtPath, ExecutableFolder());
   EnableControl(pause, false);
@@ -204,6 +203,13 @@ void Form1::Unload() {
   Timer1.SetEnabled(false);
   Timer2.SetEnabled(false);
   aviServices_.reset();
+}
+
+WebcamRow Form1::RecordedRow() const { return commandRow_ ? *commandRow_ : ReadSelectedWebcam(List1); }
+
+void Form1::RecordWindow(const WebcamRow& row) {
+  commandRow_ = row;
+  StartRecording(*this);
 }
 
 void Form1::Command1_Click() { RefreshWebcamList({List1, Picture1, Image1}); }

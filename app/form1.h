@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/capture_menu.h"
-#include "app/recording_session.h"
-#include "recording/recording_state.h"
+#include "app/recording_view.h"
+#include "recording/win32/recorder.h"
 #include "app/control_view.h"
 #include "app/conversion_progress.h"
 #include "writeavi/win32/conversion_runner.h"
@@ -79,11 +79,21 @@ class Form1 {
   UiTimer Timer1;
   UiTimer Timer2;
 
-  // The recording state the window owns for its whole life, what a
-  // recording needs beside it, and the "Capture" menu's choices.
-  RecordingState recording;
-  RecordingSession session;
+  // The recorder the window drives for its whole life, and the "Capture"
+  // menu's choices.
+ private:
+  FormRecorderView recorderView_{*this};  // before the recorder that reports to it
+
+ public:
+  Recorder recorder{recorderView_};
   CaptureMenu captureMenu;
+
+  // The window a recording follows: the selected row of List1, unless the
+  // command line named a window.
+  WebcamRow RecordedRow() const;
+  // Records `row` (a window the command line found) as if it were the
+  // selected row, and starts; the list plays no part until the window closes.
+  void RecordWindow(const WebcamRow& row);
 
   // Event handlers.
   void Command1_Click();
@@ -125,6 +135,7 @@ class Form1 {
   std::unique_ptr<ConversionProgress> progress_;
   std::unique_ptr<ControlConversionView> conversionView_;  // lives as long as its conversion
   std::unique_ptr<ConversionRunner> conversion_;
+  std::optional<WebcamRow> commandRow_;
   bool closeWhenConverted_ = false;
   bool unloaded_ = false;
 };

@@ -18,21 +18,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Selects the row of `window` in the webcam list, refreshed first; a window
-// the list does not show (its title lacks "Conversation") gets a row.
-void SelectRowOf(Form1& form, HWND window, const std::string& title) {
-  form.Command1_Click();
-  for (int i = 0; i < ListCount(form.List1); ++i) {
-    if (reinterpret_cast<HWND>(ListData(form.List1, i)) == window) {
-      ListSelect(form.List1, i);
-      return;
-    }
-  }
-  const int row = ListAdd(form.List1, title);
-  ListSetData(form.List1, row, reinterpret_cast<LPARAM>(window));
-  ListSelect(form.List1, row);
-}
-
 // Runs the window's messages until `deadline` or the end of the program's
 // message loop (the window was closed). False when it ended.
 bool Pump(Clock::time_point deadline) {
@@ -60,11 +45,8 @@ void CloseWindow(Form1& form) {
 }  // namespace
 
 int RunRecord(const RecordCommand& command, const ConsoleOutput& console) {
-  int said = 0;  // what the window would have said in a message box
-  SetMessageHandler([&console, &said](const std::string& text, MessageIcon) {
-    ++said;
-    console.Err(text + "\n");
-  });
+  // What the window would say in a message box goes to standard error.
+  SetMessageHandler([&console](const std::string& text, MessageIcon) { console.Err(text + "\n"); });
   std::unique_ptr<Form1> form = Form1::Create(true);
   if (!form) {
     console.Err("Lumavex could not open its main window.\n");
@@ -90,24 +72,23 @@ int RunRecord(const RecordCommand& command, const ConsoleOutput& console) {
       return kExitFailed;
     }
   }
-  SelectRowOf(*form, window, command.title);
-  form->Start_Click();
-  if (!form->recording.Active()) {
+  form->RecordWindow(WebcamRow{true, command.title, window});
+  const RecordingState& state = form->recorder.State();
+  if (!state.Active()) {
     CloseWindow(*form);
     return kExitFailed;  // the refusal has been said
   }
 
   // Until its time is over, or it ends: Stop, a closed window, or by itself.
-  const int saidAtStart = said;
   const Clock::time_point stopAt = command.durationMs ? end : Clock::time_point::max();
-  while (form->recording.Active()) {
+  while (state.Active()) {
     if (!Pump(std::min(stopAt, Clock::now() + std::chrono::milliseconds(200)))) return kExitDone;
     if (Clock::now() >= stopAt) {
-      form->btstop_Click();
+      form->recorder.Stop();
       break;
     }
   }
-  const bool endedByItself = said > saidAtStart;
+  const bool endedByItself = state.LastEnd() == RecordingEnd::Halted;
   CloseWindow(*form);
   return endedByItself ? kExitFailed : kExitDone;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The recording loop's handlers on the main window: Start (and a double-click
-// on a row), each Timer1 tick, Pause, Stop and Reset, and the end of a
-// recording when the window closes.
+// The recording handlers of the main window: Start (and a double-click on a
+// row), each Timer1 tick, Pause, Stop and Reset, and the end of a recording
+// when the window closes. Each reads the controls, calls the recorder, and
+// writes back what it reports.
 namespace lumavex {
 
 class Form1;

@@ -3,21 +3,15 @@
 #include <algorithm>
 
 #include "app/form1.h"
-#include "discovery/win32/system_frame_metrics.h"
+#include "base/path.h"
 #include "platform/controls.h"
+#include "platform/picture_view.h"
 #include "recording/win32/locale_clock.h"
 
 namespace lumavex {
-namespace {
 
-PaneRect PaneOf(const RECT& r) {
-  return WebcamPaneRect(ScreenRect{r.left, r.top, r.right, r.bottom}, SystemFrameMetrics());
-}
-
-}  // namespace
-
-SelectedWebcam ReadSelectedWebcam(HWND list) {
-  SelectedWebcam row;
+WebcamRow ReadSelectedWebcam(HWND list) {
+  WebcamRow row;
   const int index = ListSelected(list);
   if (index < 0) return row;
   row.selected = true;
@@ -26,41 +20,56 @@ SelectedWebcam ReadSelectedWebcam(HWND list) {
   return row;
 }
 
-PaneRect CurrentPaneRect(HWND window) {
-  RECT r{};
-  if (!::GetWindowRect(window, &r)) r = RECT{};
-  return PaneOf(r);
+RecorderOptions ReadRecorderOptions(const Form1& form) {
+  RecorderOptions options;
+  options.row = form.RecordedRow();
+  options.jpg = CheckValue(form.cbjpg) == 1;
+  options.bmp = CheckValue(form.cbbmp) == 1;
+  options.keepOnTop = CheckValue(form.windowtop) == 1;
+  options.stamp = form.captureMenu.Settings().stampTime;
+  options.intervalMs = form.captureMenu.Settings().intervalMs;
+  // A path pasted with quotes around it ("Copy as path") is taken without.
+  options.saveFolder = PathFromBox(ControlText(form.txtPath));
+  return options;
 }
 
-// Three questions to another process's window, each a round trip to the
-// window server under Wine, where GetWindowInfo asks more.
-WindowLook LookAtWindow(HWND window) {
-  WindowLook look;
-  // A window that is gone has no style: no WS_VISIBLE, as a hidden one.
-  const LONG_PTR style = window ? ::GetWindowLongPtrW(window, GWL_STYLE) : 0;
-  RECT r{};
-  if (!(style & WS_VISIBLE) || !::GetWindowRect(window, &r)) return look;
-  look.recordable = true;
-  look.minimised = (style & WS_MINIMIZE) != 0;
-  look.topmost = (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-  look.pane = PaneOf(r);
-  return look;
-}
-
-void ShowRecordingControls(Form1& form, const RecordingControls& controls) {
-  if (controls.timer1Enabled) {
-    const std::int64_t left =
-        std::clamp<std::int64_t>(controls.timer1DueMs - SteadyMilliseconds(), 1, 0x7FFFFFFF);
+void ShowRecordingControls(Form1& form) {
+  const RecordingState& state = form.recorder.State();
+  if (const std::optional<std::int64_t> due = state.NextDueMs()) {
+    const std::int64_t left = std::clamp<std::int64_t>(*due - SteadyMilliseconds(), 1, 0x7FFFFFFF);
     form.Timer1.SetInterval(static_cast<UINT>(left));
     if (!form.Timer1.Enabled()) form.Timer1.SetEnabled(true);
   } else if (form.Timer1.Enabled()) {
     form.Timer1.SetEnabled(false);
   }
-  EnableControl(form.Start, controls.startEnabled);
-  EnableControl(form.btstop, controls.btstopEnabled);
-  EnableControl(form.pause, controls.pauseEnabled);
-  EnableControl(form.reset, controls.resetEnabled);
-  if (ControlText(form.Text1) != controls.text1) SetControlText(form.Text1, controls.text1);
+  const RecordingPhase phase = state.Phase();
+  // A recording that ended for want of a row keeps its buttons.
+  const bool taking = phase == RecordingPhase::Running || phase == RecordingPhase::Waiting ||
+                      phase == RecordingPhase::EndedWithoutRow;
+  EnableControl(form.Start, phase == RecordingPhase::Idle || phase == RecordingPhase::Paused);
+  EnableControl(form.btstop, taking || phase == RecordingPhase::Paused);
+  EnableControl(form.pause, taking);
+  EnableControl(form.reset, state.StartedOnce());
+  const std::string text1 = state.LastFrame() ? std::to_string(*state.LastFrame()) : std::string();
+  if (ControlText(form.Text1) != text1) SetControlText(form.Text1, text1);
+  // A recording keeps its interval to its end.
+  form.captureMenu.LockInterval(state.Active());
+}
+
+void FormRecorderView::ShowFrame(const Picture& picture) {
+  // Painted between ticks, with the window's next paint.
+  SetViewPicture(form_.Picture1, picture, Repaint::WithNextPaint);
+  SetViewPicture(form_.Image1, picture, Repaint::WithNextPaint);
+}
+
+void FormRecorderView::ShowWaiting(const std::string& title) {
+  // Every waiting tick comes here: the text is set only when it changes.
+  if (title == waitingFor_) return;
+  waitingFor_ = title;
+  if (!title.empty())
+    SetViewText(form_.Image1, "Waiting for " + title);
+  else if (!ControlText(form_.Image1).empty())
+    SetViewText(form_.Image1, "");
 }
 
 }  // namespace lumavex

@@ -21,7 +21,7 @@ StartOutcome RecordingState::StartRecording(const StartRequest& request) {
   if (!request.hasSelectedRow) {
     // A running recording with nothing to record from ends, as at a tick.
     if (active_ && !paused_) EndRecording(TimesEvent::Halt, kChooseWebcamMessage, request.at);
-    controls_.timer1Enabled = false;
+    timerOn_ = false;
     return StartOutcome{StartKind::Refused, UserMessage{kChooseWebcamMessage, MessageIcon::None}};
   }
   if (Paused()) {
@@ -55,7 +55,7 @@ StartOutcome RecordingState::StartRecording(const StartRequest& request) {
     return StartOutcome{StartKind::Refused, FolderCreationFailed(RecordingFolderPath())};
   }
   // As the buttons go at Start: Reset stays usable if the folder fails.
-  controls_.resetEnabled = true;
+  startedOnce_ = true;
   // The counter is left alone: a new folder continues the numbering.
   return StartOutcome{StartKind::NewRecording, std::nullopt};
 }
@@ -97,9 +97,9 @@ UserMessage RecordingState::FolderCreationFailed(const std::string& path) {
 TickPlan RecordingState::BeginTick(bool hasSelectedRow, const RecordingMoment& now) {
   TickPlan plan;
   framePending_ = false;
-  if (!controls_.timer1Enabled) return plan;
+  if (!timerOn_) return plan;
   if (!active_) {
-    controls_.timer1Enabled = false;
+    timerOn_ = false;
     return plan;
   }
   const ScheduledTick tick = schedule_.Tick(now.steadyMs);
@@ -109,7 +109,7 @@ TickPlan RecordingState::BeginTick(bool hasSelectedRow, const RecordingMoment& n
   }
   if (!hasSelectedRow) {
     EndRecording(TimesEvent::Halt, kChooseWebcamMessage, now);
-    controls_.timer1Enabled = false;
+    timerOn_ = false;
     plan.message = UserMessage{kChooseWebcamMessage, MessageIcon::None};
     return plan;
   }
@@ -146,7 +146,7 @@ void RecordingState::WindowBack(const RecordingMoment& now) {
 std::optional<UserMessage> RecordingState::BeforeCapture(
     const RecordingMoment& now, const std::function<std::optional<std::uint64_t>()>& freeSpace) {
   framePending_ = false;
-  if (!active_ || !controls_.timer1Enabled) return std::nullopt;
+  if (!active_ || !timerOn_) return std::nullopt;
   if (freeSpace_.Due(now.steadyMs)) freeSpace_.Answer(freeSpace ? freeSpace() : std::nullopt, now.steadyMs);
   if (freeSpace_.BelowReserve()) {
     EndRecording(TimesEvent::Halt, kDiskLowMessage, now);
@@ -174,7 +174,7 @@ FramePaths RecordingState::FramePathsFor() const {
 void RecordingState::FrameWritten(const RecordingMoment& capturedAt, std::uint64_t bytes) {
   if (!framePending_) return;  // one count per frame
   framePending_ = false;
-  controls_.text1 = std::to_string(frameCounter_);
+  lastFrame_ = frameCounter_;
   Log(TimesEvent::Frame, capturedAt, skippedSlots_ > 0 ? std::to_string(skippedSlots_) + " missed" : "",
       frameCounter_);
   freeSpace_.Written(bytes);
@@ -200,11 +200,8 @@ void RecordingState::Pause(const RecordingMoment& now) {
   paused_ = true;
   schedule_.Pause(now.steadyMs);
   Log(TimesEvent::Pause, now);
-  controls_.timer1Enabled = false;
-  controls_.startEnabled = true;
-  controls_.btstopEnabled = true;
-  controls_.pauseEnabled = false;
-  controls_.resetEnabled = true;
+  timerOn_ = false;
+  buttons_ = Buttons::Paused;
 }
 
 void RecordingState::Stop(const RecordingMoment& now, const std::string& why) {
@@ -229,6 +226,7 @@ void RecordingState::Log(TimesEvent event, const RecordingMoment& at, const std:
 void RecordingState::EndRecording(TimesEvent event, const std::string& detail, const RecordingMoment& at) {
   if (!active_) return;
   Log(event, at, detail);
+  lastEnd_ = event == TimesEvent::Halt ? RecordingEnd::Halted : RecordingEnd::Stopped;
   if (log_) log_->End();
   active_ = false;
   paused_ = false;
@@ -236,29 +234,32 @@ void RecordingState::EndRecording(TimesEvent event, const std::string& detail, c
   schedule_.Stop();
 }
 
+RecordingPhase RecordingState::Phase() const {
+  if (active_) {
+    if (paused_) return RecordingPhase::Paused;
+    return waiting_ ? RecordingPhase::Waiting : RecordingPhase::Running;
+  }
+  return buttons_ == Buttons::Running ? RecordingPhase::EndedWithoutRow : RecordingPhase::Idle;
+}
+
 void RecordingState::ShowRunning(const RecordingMoment& now) {
-  controls_.startEnabled = false;
-  controls_.btstopEnabled = true;
-  controls_.pauseEnabled = true;
-  controls_.resetEnabled = true;
-  controls_.timer1Enabled = true;
+  buttons_ = Buttons::Running;
+  timerOn_ = true;
   Arm(now);
 }
 
 void RecordingState::Arm(const RecordingMoment& now) {
   const std::optional<std::int64_t> delay = schedule_.DelayUntilNextMs(now.steadyMs);
   if (!delay) {
-    controls_.timer1Enabled = false;
+    timerOn_ = false;
     return;
   }
-  controls_.timer1DueMs = now.steadyMs + *delay;
+  dueMs_ = now.steadyMs + *delay;
 }
 
 void RecordingState::HaltButtons() {
-  controls_.timer1Enabled = false;
-  controls_.btstopEnabled = false;
-  controls_.pauseEnabled = false;
-  controls_.startEnabled = true;
+  timerOn_ = false;
+  buttons_ = Buttons::Idle;
 }
 
 bool RecordingState::TryEnterTick() {

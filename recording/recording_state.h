@@ -1,8 +1,8 @@
 #pragma once
-// The recording loop's state and decisions, free of any window. The main
-// window owns one RecordingState; each handler reads its controls and the
-// clock, calls the matching operation, then shows the returned message (if
-// any) and writes Controls() back to Timer1, the four buttons and Text1.
+// The recording loop's state and decisions, free of any window. The
+// recorder (recording/win32/recorder.h) owns one RecordingState and calls
+// the matching operation for every event; the window shows Phase(),
+// NextDueMs() and LastFrame() in Timer1, the four buttons and Text1.
 //
 // A recording runs from the Start that claims its folder until Stop or a
 // halt (a failure, a full disk, the last frame number, no row to record).
@@ -24,17 +24,25 @@
 
 namespace lumavex {
 
-// What the window shows in the controls the recording loop drives.
-struct RecordingControls {
-  bool timer1Enabled = false;
-  // While Timer1 is enabled: when its next tick is wanted, on the steady
-  // clock. The window arms the timer for the time left until then.
-  std::int64_t timer1DueMs = 0;
-  bool startEnabled = true;
-  bool btstopEnabled = false;
-  bool pauseEnabled = false;
-  bool resetEnabled = false;
-  std::string text1;
+// Where a recording stands. The window turns it into the enabled flags of
+// its buttons: Start while Idle or Paused; Stop while a recording is open or
+// has just ended for want of a row; Pause while frames are being taken.
+enum class RecordingPhase {
+  Idle,     // no recording open
+  Running,  // taking frames on the schedule
+  Waiting,  // open, but its window is gone: no frames until it is back
+  Paused,   // open; Start resumes it in the same folder
+  // Ended at a tick (or a Start) that found no row selected; the buttons
+  // keep the states they had while it ran.
+  EndedWithoutRow,
+};
+
+// How the last recording ended, for callers without a user to tell (the
+// command line's exit code).
+enum class RecordingEnd {
+  None,     // none has ended yet
+  Stopped,  // by the user, a new recording, or the program closing
+  Halted,   // by itself: a failure, a full disk, the last number, no row
 };
 
 // A moment as the recording reads it, both clocks at once: the steady clock
@@ -183,7 +191,18 @@ class RecordingState {
   bool Paused() const { return active_ && paused_; }
   bool Waiting() const { return active_ && waiting_; }
   int IntervalMs() const { return schedule_.IntervalMs(); }
-  const RecordingControls& Controls() const { return controls_; }
+  RecordingPhase Phase() const;
+  // When the next tick is wanted, on the steady clock; nothing while no
+  // frame is due (idle, paused, ended).
+  std::optional<std::int64_t> NextDueMs() const {
+    return timerOn_ ? std::optional<std::int64_t>(dueMs_) : std::nullopt;
+  }
+  // The number of the last frame counted, which Text1 shows; nothing before
+  // the first.
+  std::optional<int> LastFrame() const { return lastFrame_; }
+  // A recording has been started since the program began: Reset is usable.
+  bool StartedOnce() const { return startedOnce_; }
+  RecordingEnd LastEnd() const { return lastEnd_; }
 
  private:
   void Log(TimesEvent event, const RecordingMoment& at, const std::string& detail = {},
@@ -212,7 +231,14 @@ class RecordingState {
   CaptureSchedule schedule_;
   FreeSpaceWatch freeSpace_;
   std::int64_t skippedSlots_ = 0;
-  RecordingControls controls_;
+  bool timerOn_ = false;
+  std::int64_t dueMs_ = 0;
+  // The buttons as the last event left them: a recording that ends for
+  // want of a row leaves them as they were.
+  enum class Buttons { Idle, Running, Paused } buttons_ = Buttons::Idle;
+  bool startedOnce_ = false;
+  std::optional<int> lastFrame_;
+  RecordingEnd lastEnd_ = RecordingEnd::None;
   bool tickInProgress_ = false;
   bool framePending_ = false;
 };

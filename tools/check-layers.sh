@@ -5,8 +5,8 @@
 #      base/
 #      platform/
 #      imaging/ (with imaging/jpeg/)
-#      avi/, discovery/, dialogs/, recording/
-#      writeavi/
+#      avi/, discovery/, dialogs/
+#      recording/, writeavi/
 #      commandline/
 #      app/
 #      tools/
@@ -28,8 +28,8 @@ rank_of() {
     base) echo 0 ;;
     platform) echo 1 ;;
     imaging) echo 2 ;;
-    avi | discovery | dialogs | recording) echo 3 ;;
-    writeavi) echo 4 ;;
+    avi | discovery | dialogs) echo 3 ;;
+    recording | writeavi) echo 4 ;;
     commandline) echo 5 ;;
     app) echo 6 ;;
     tools) echo 7 ;;

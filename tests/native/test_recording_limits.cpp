@@ -92,8 +92,8 @@ TEST(LongNames, SaveFolderTooLongForAnyRecordingGivesTheFolderMessage) {
   EXPECT_EQ(*out.message,
             (UserMessage{"Could not create the recording folder:\r\n" + save + "\\Alice" + kStamp,
                          MessageIcon::Exclamation}));
-  EXPECT_FALSE(s.Controls().timer1Enabled);
-  EXPECT_TRUE(s.Controls().startEnabled);
+  EXPECT_FALSE(s.NextDueMs());
+  EXPECT_EQ(s.Phase(), RecordingPhase::Idle);
 }
 
 // A taken name's suffix counts in the folder name: the prefix gives way to
@@ -140,7 +140,7 @@ TEST(DiskReserve, StartRefusesBelow64MegabytesAndHaltsARunningRecording) {
   EXPECT_EQ(refused.message,
             (UserMessage{"The disk holding the recording folder has less than 64 MB free. Recording stopped.",
                          MessageIcon::Exclamation}));
-  EXPECT_FALSE(s.Controls().timer1Enabled);
+  EXPECT_FALSE(s.NextDueMs());
   EXPECT_EQ(s.RecordingFolder(), "");
 
   EXPECT_EQ(StartWith(s, "Alice - Conversation", "C:\\rec", kReserve).kind, StartKind::NewRecording);
@@ -149,9 +149,8 @@ TEST(DiskReserve, StartRefusesBelow64MegabytesAndHaltsARunningRecording) {
   // A double-click on a low disk while recording stops the recording too.
   EXPECT_EQ(StartWith(s, "Alice - Conversation", "C:\\rec", 0).kind, StartKind::Refused);
   EXPECT_FALSE(s.Active());
-  EXPECT_FALSE(s.Controls().timer1Enabled);
-  EXPECT_FALSE(s.Controls().btstopEnabled);
-  EXPECT_TRUE(s.Controls().startEnabled);
+  EXPECT_FALSE(s.NextDueMs());
+  EXPECT_EQ(s.Phase(), RecordingPhase::Idle);
 }
 
 // Frames of `bytes` each, one a second, on a volume that has `free` bytes
@@ -266,10 +265,10 @@ TEST(DiskReserve, TickHaltsBeforeCapturingAndKeepsTheNumber) {
     s.FrameWritten(now, 5000);  // nothing was captured, so nothing counts
   }
   EXPECT_EQ(s.FrameCounter(), 2);
-  EXPECT_EQ(s.Controls().text1, "1");
-  EXPECT_FALSE(s.Controls().timer1Enabled);
-  EXPECT_TRUE(s.Controls().startEnabled);
-  EXPECT_TRUE(s.Controls().resetEnabled);
+  EXPECT_EQ(s.LastFrame(), 1);
+  EXPECT_FALSE(s.NextDueMs());
+  EXPECT_EQ(s.Phase(), RecordingPhase::Idle);
+  EXPECT_TRUE(s.StartedOnce());
 }
 
 }  // namespace

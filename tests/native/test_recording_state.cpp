@@ -51,14 +51,20 @@ struct Buttons {
   bool timer, start, btstop, pause, reset;
 };
 
+// The buttons as the window makes them of the phase.
 void ExpectButtons(const RecordingState& s, Buttons b) {
-  const RecordingControls& c = s.Controls();
-  EXPECT_EQ(c.timer1Enabled, b.timer);
-  EXPECT_EQ(c.startEnabled, b.start);
-  EXPECT_EQ(c.btstopEnabled, b.btstop);
-  EXPECT_EQ(c.pauseEnabled, b.pause);
-  EXPECT_EQ(c.resetEnabled, b.reset);
+  const RecordingPhase p = s.Phase();
+  const bool taking =
+      p == RecordingPhase::Running || p == RecordingPhase::Waiting || p == RecordingPhase::EndedWithoutRow;
+  EXPECT_EQ(s.NextDueMs().has_value(), b.timer);
+  EXPECT_EQ(p == RecordingPhase::Idle || p == RecordingPhase::Paused, b.start);
+  EXPECT_EQ(taking || p == RecordingPhase::Paused, b.btstop);
+  EXPECT_EQ(taking, b.pause);
+  EXPECT_EQ(s.StartedOnce(), b.reset);
 }
+
+// What Text1 shows.
+std::string Text1(const RecordingState& s) { return s.LastFrame() ? std::to_string(*s.LastFrame()) : ""; }
 
 constexpr Buttons kIdle{false, true, false, false, false};
 constexpr Buttons kRecording{true, false, true, true, true};
@@ -103,7 +109,7 @@ TEST(RecordingStart, StartUpStateThenStartWithRow) {
   ExpectButtons(s, kIdle);
   EXPECT_EQ(s.FrameCounter(), 0);
   EXPECT_EQ(s.RecordingFolder(), "");
-  EXPECT_EQ(s.Controls().text1, "");
+  EXPECT_EQ(Text1(s), "");
 
   const StartOutcome out = s.StartRecording(Request(0, 200));
   EXPECT_EQ(out.kind, StartKind::NewRecording);
@@ -112,7 +118,7 @@ TEST(RecordingStart, StartUpStateThenStartWithRow) {
   EXPECT_TRUE(log.records.empty()) << "nothing is logged before the folder exists";
   s.FolderClaimed(1, At(0));
   ExpectButtons(s, kRecording);
-  EXPECT_EQ(s.Controls().timer1DueMs, kT0 + 1);  // frame 0 is due at once
+  EXPECT_EQ(s.NextDueMs(), std::optional<std::int64_t>(kT0 + 1));  // frame 0 is due at once
   EXPECT_EQ(s.RecordingFolder(), kFirstFolder);
   EXPECT_EQ(s.RecordingFolderPath(), "C:\\rec\\" + kFirstFolder);
   EXPECT_EQ(s.IntervalMs(), 200);
@@ -170,17 +176,17 @@ TEST(RecordingTicks, FramesOnTheirSlotsThenStopThenStartContinuesNumbering) {
   s.SetLog(&log);
   Start(s);
   EXPECT_EQ(WriteFrame(s, 3), "C:\\rec\\" + kFirstFolder + "\\Alice0000000.jpg");
-  EXPECT_EQ(s.Controls().text1, "0");
-  EXPECT_EQ(s.Controls().timer1DueMs, kT0 + 1000);
+  EXPECT_EQ(Text1(s), "0");
+  EXPECT_EQ(s.NextDueMs(), std::optional<std::int64_t>(kT0 + 1000));
   {
     // Early: only the timer is armed again, for the slot.
     TickGuard guard(s);
     EXPECT_FALSE(s.BeginTick(true, At(640)).due);
-    EXPECT_EQ(s.Controls().timer1DueMs, kT0 + 1000);
+    EXPECT_EQ(s.NextDueMs(), std::optional<std::int64_t>(kT0 + 1000));
   }
   EXPECT_EQ(WriteFrame(s, 1010), "C:\\rec\\" + kFirstFolder + "\\Alice0000001.jpg");
   EXPECT_EQ(WriteFrame(s, 2000), "C:\\rec\\" + kFirstFolder + "\\Alice0000002.jpg");
-  EXPECT_EQ(s.Controls().text1, "2");
+  EXPECT_EQ(Text1(s), "2");
   EXPECT_EQ(s.FrameCounter(), 3);
 
   s.Stop(At(2500));
@@ -207,7 +213,7 @@ TEST(RecordingTicks, LateTicksSkipSlotsWithoutGapsInTheNumbers) {
   WriteFrame(s, 0);
   WriteFrame(s, 740);   // late, but within its slot
   WriteFrame(s, 2100);  // slots 2 and 3 went by: slot 4 is taken
-  EXPECT_EQ(s.Controls().timer1DueMs, kT0 + 2500);
+  EXPECT_EQ(s.NextDueMs(), std::optional<std::int64_t>(kT0 + 2500));
   WriteFrame(s, 2500);
   EXPECT_EQ(log.Events(), (std::vector<std::string>{"start interval_ms=500; window=Alice - Conversation",
                                                     "frame 0", "frame 1", "frame 2 2 missed", "frame 3"}));
@@ -230,6 +236,8 @@ TEST(RecordingTicks, NoSelectedRowStopsTimerKeepsButtonsAndEndsTheRecording) {
   EXPECT_FALSE(plan.due);
   EXPECT_EQ(plan.message, (UserMessage{"choose a webcam from the list first", MessageIcon::None}));
   ExpectButtons(s, Buttons{false, false, true, true, true});
+  EXPECT_EQ(s.Phase(), RecordingPhase::EndedWithoutRow);
+  EXPECT_EQ(s.LastEnd(), RecordingEnd::Halted);
   EXPECT_EQ(log.Events().back(), "halt choose a webcam from the list first");
   EXPECT_EQ(s.FrameCounter(), 0);
   // Nothing left to pause: Pause acts as Stop, and the next Start opens a
@@ -250,7 +258,7 @@ TEST(RecordingTicks, ResetWhileRecordingRenumbersInTheSameFolder) {
   s.ResetFrameCounter(At(1500));
   EXPECT_TRUE(s.NumbersReused());
   EXPECT_EQ(s.FrameCounter(), 0);
-  EXPECT_EQ(s.Controls().text1, "1");
+  EXPECT_EQ(Text1(s), "1");
   ExpectButtons(s, kRecording);
   EXPECT_EQ(WriteFrame(s, 2000), "C:\\rec\\" + kFirstFolder + "\\Alice0000000.jpg");
   EXPECT_EQ(log.Events()[3], "reset");
@@ -276,7 +284,7 @@ TEST(RecordingPause, PauseKeepsTheFolderAndStartResumesOnTheShiftedSchedule) {
   const StartOutcome out = s.StartRecording(again);
   EXPECT_EQ(out.kind, StartKind::Resumed);
   ExpectButtons(s, kRecording);
-  EXPECT_EQ(s.Controls().timer1DueMs, kT0 + 10'000);
+  EXPECT_EQ(s.NextDueMs(), std::optional<std::int64_t>(kT0 + 10'000));
   EXPECT_FALSE(s.BeginTick(true, At(9999)).due);
   EXPECT_EQ(WriteFrame(s, 10'000), "C:\\rec\\" + kFirstFolder + "\\Alice0000002.jpg");
   EXPECT_EQ(s.IntervalMs(), 1000);
@@ -376,13 +384,17 @@ TEST(RecordingFailures, AFailedFrameHaltsWithItsReasonOnOneLineAndKeepsTheNumber
     s.FrameWritten(At(1001), 1);  // a late report for the failed frame counts nothing
   }
   ExpectButtons(s, kHalted);
+  EXPECT_EQ(s.LastEnd(), RecordingEnd::Halted);
   EXPECT_EQ(s.FrameCounter(), 1);
-  EXPECT_EQ(s.Controls().text1, "0");
+  EXPECT_EQ(Text1(s), "0");
   EXPECT_EQ(log.Events().back(), "halt Failed to save to BMP: C:\\rec\\x.bmp");
   EXPECT_EQ(log.ends, 1);
 
   Start(s, 60'000, 1000, kLaterStart);
   EXPECT_EQ(WriteFrame(s, 60'000), "C:\\rec\\Alice07_Mar_2004_02_06_00_PM\\Alice0000001.jpg");
+  // Only a halt is the recording's own end; Stop (here by a new recording) is not.
+  Start(s, 61'000, 1000, kLaterStart);
+  EXPECT_EQ(s.LastEnd(), RecordingEnd::Stopped);
 }
 
 TEST(RecordingLimit, NumbersRunToSevenNinesThenTheNextFrameTimeHalts) {
@@ -400,7 +412,7 @@ TEST(RecordingLimit, NumbersRunToSevenNinesThenTheNextFrameTimeHalts) {
   LogLines log;
   s.SetLog(&log);
   EXPECT_EQ(WriteFrame(s, ms), "C:\\rec\\" + kFirstFolder + "\\Alice9999999.jpg");
-  EXPECT_EQ(s.Controls().text1, "9999999");
+  EXPECT_EQ(Text1(s), "9999999");
   EXPECT_EQ(s.FrameCounter(), kMaxFrameNumber);
   EXPECT_TRUE(s.CounterExhausted());
   ExpectButtons(s, kRecording);

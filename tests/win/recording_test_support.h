@@ -76,8 +76,8 @@ class ManualClock {
 // One Timer1 tick when the recording's next one is due (the clock moved to
 // that time, never back): one slot of the schedule per call.
 inline void TickOnSchedule(Form1& form, ManualClock& clock) {
-  const RecordingControls& c = form.recording.Controls();
-  if (c.timer1Enabled) clock.Set(std::max(clock.now(), c.timer1DueMs));
+  if (const std::optional<std::int64_t> due = form.recorder.State().NextDueMs())
+    clock.Set(std::max(clock.now(), *due));
   form.Timer1_Timer();
 }
 

@@ -132,7 +132,7 @@ class AviWorkerLong : public AviWorker {
     form_ = test::OpenRecordingForm(saveFolder);
     ASSERT_TRUE(form_ && test::SelectRowOf(*form_, demo.hwnd()));
     ::SendMessageW(form_->Start, BM_CLICK, 0, 0);
-    const std::string recording = saveFolder + "\\" + form_->recording.RecordingFolder();
+    const std::string recording = saveFolder + "\\" + form_->recorder.State().RecordingFolder();
     ASSERT_TRUE(test::PumpUntil([&] { return FrameCount(recording) >= 2; }));
 
     test::TempFolder out;

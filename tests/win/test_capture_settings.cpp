@@ -200,7 +200,7 @@ TEST_F(CaptureSettings, TheIntervalIsTheRecordingsUntilItStops) {
   Menu(kIdMenuFirstInterval + 2);  // 0.5 s
   const std::int64_t started = clock.now();
   ::SendMessageW(form_->Start, BM_CLICK, 0, 0);
-  EXPECT_EQ(form_->recording.IntervalMs(), 500);
+  EXPECT_EQ(form_->recorder.State().IntervalMs(), 500);
   EXPECT_TRUE(State(kIdMenuFirstInterval) & MF_GRAYED);
   Menu(kIdMenuFirstInterval + 6);  // refused while recording
   EXPECT_EQ(CheckedInterval(), 500);

@@ -114,8 +114,8 @@ TEST_F(Form1StartUp, TimersAreIdleAndTheSecondIsOff) {
   EXPECT_FALSE(form_->Timer2.Enabled());
   EXPECT_FALSE(form_->Timer2.Running());
   EXPECT_EQ(form_->Timer2.Interval(), 2000u);
-  EXPECT_EQ(form_->recording.FrameCounter(), 0);
-  EXPECT_TRUE(form_->recording.RecordingFolder().empty());
+  EXPECT_EQ(form_->recorder.State().FrameCounter(), 0);
+  EXPECT_TRUE(form_->recorder.State().RecordingFolder().empty());
 }
 
 TEST_F(Form1StartUp, ControlsSitWhereTheDesignPutsThem) {

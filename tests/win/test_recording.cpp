@@ -70,7 +70,7 @@ class RecordingLoop : public ::testing::Test {
         [&] { return FormatRecordingTimestamp(CurrentLocalTime(), UserLocaleNames()) != now; }, 5000));
   }
 
-  std::string Folder() const { return save_.path() + "\\" + form_->recording.RecordingFolder(); }
+  std::string Folder() const { return save_.path() + "\\" + form_->recorder.State().RecordingFolder(); }
 
   void ExpectRecordingButtons() const {
     EXPECT_TRUE(form_->Timer1.Running());
@@ -117,7 +117,7 @@ TEST_F(RecordingLoop, StartThreeTicksStopThenStartAgainContinuesInALaterFolder) 
   EXPECT_TRUE(first == RecordingFolderName("Alice", before, names) ||
               first == RecordingFolderName("Alice", after, names))
       << first;
-  EXPECT_EQ(first, form_->recording.RecordingFolder());
+  EXPECT_EQ(first, form_->recorder.State().RecordingFolder());
 
   Tick(3);
   Press(form_->btstop);
@@ -136,7 +136,7 @@ TEST_F(RecordingLoop, StartThreeTicksStopThenStartAgainContinuesInALaterFolder) 
   WaitForNextSecond();
   Press(form_->Start);
   ExpectRecordingButtons();
-  const std::string second = form_->recording.RecordingFolder();
+  const std::string second = form_->recorder.State().RecordingFolder();
   EXPECT_NE(second, first);
   EXPECT_EQ(test::SubfoldersOf(save_.path()).size(), 2u);
   Tick();
@@ -149,7 +149,7 @@ TEST_F(RecordingLoop, StartThreeTicksStopThenStartAgainContinuesInALaterFolder) 
   // Start resumes into the same folder, Stop ends the recording there.
   Press(form_->Start);
   ExpectRecordingButtons();
-  EXPECT_EQ(form_->recording.RecordingFolder(), second);
+  EXPECT_EQ(form_->recorder.State().RecordingFolder(), second);
   Tick();
   Press(form_->btstop);
   ExpectHalted();
@@ -206,7 +206,7 @@ TEST_F(RecordingLoop, SavePathEndingInBackslashGivesDoubledSeparators) {
   Press(form_->Start);
   Tick();
   const std::string doubled =
-      save_.path() + "\\\\" + form_->recording.RecordingFolder() + "\\Alice0000000.jpg";
+      save_.path() + "\\\\" + form_->recorder.State().RecordingFolder() + "\\Alice0000000.jpg";
   EXPECT_TRUE(FileExists(doubled)) << doubled;
   EXPECT_TRUE(test::ShowsDemoPane(doubled, 24));
   EXPECT_TRUE(messages_.messages().empty());
@@ -216,11 +216,11 @@ TEST_F(RecordingLoop, DoubleClickOnARowStartsAndDuringARecordingOpensANewFolder)
   DoubleClickSelectedRow();
   ExpectRecordingButtons();
   Tick();
-  const std::string first = form_->recording.RecordingFolder();
+  const std::string first = form_->recorder.State().RecordingFolder();
   WaitForNextSecond();
   DoubleClickSelectedRow();
   ExpectRecordingButtons();
-  const std::string second = form_->recording.RecordingFolder();
+  const std::string second = form_->recorder.State().RecordingFolder();
   ASSERT_NE(second, first);
   Tick();
   EXPECT_EQ(test::FramesIn(save_.path() + "\\" + first), (std::vector<std::string>{"Alice0000000.jpg"}));
@@ -255,7 +255,7 @@ TEST_F(RecordingLoop, TheSaveFolderIsReadAtStartOnly) {
   Press(form_->Start);
   Tick();
   ASSERT_EQ(test::SubfoldersOf(elsewhere.path()).size(), 1u);
-  EXPECT_EQ(test::FramesIn(elsewhere.path() + "\\" + form_->recording.RecordingFolder()),
+  EXPECT_EQ(test::FramesIn(elsewhere.path() + "\\" + form_->recorder.State().RecordingFolder()),
             (std::vector<std::string>{"Alice0000003.jpg"}));
   Press(form_->btstop);
 }
@@ -314,7 +314,7 @@ TEST_F(RecordingLoop, TicksFollowTheSelectedRowAndAClosedWindowIsWaitedFor) {
   Tick(3);
   EXPECT_TRUE(messages_.messages().empty());
   ExpectRecordingButtons();
-  EXPECT_TRUE(form_->recording.Waiting());
+  EXPECT_TRUE(form_->recorder.State().Waiting());
   EXPECT_EQ(ControlText(form_->Image1), "Waiting for Bob - Conversation");
   EXPECT_FALSE(ViewPicture(form_->Image1));
   EXPECT_EQ(test::FramesIn(folder).size(), 2u);
@@ -323,7 +323,7 @@ TEST_F(RecordingLoop, TicksFollowTheSelectedRowAndAClosedWindowIsWaitedFor) {
   // Another row chosen while waiting is recorded at once, in the same folder.
   ASSERT_TRUE(SelectRowOf(alice_->hwnd()));
   Tick();
-  EXPECT_FALSE(form_->recording.Waiting());
+  EXPECT_FALSE(form_->recorder.State().Waiting());
   EXPECT_EQ(ControlText(form_->Image1), "");
   EXPECT_EQ(test::FramesIn(folder),
             (std::vector<std::string>{"Alice0000000.jpg", "Alice0000002.jpg", "Bob0000001.jpg"}));
@@ -337,7 +337,7 @@ TEST_F(RecordingLoop, TitlesAreMadeSafeForFileNamesAndShortTitlesGiveNoPrefix) {
   Press(form_->Start);
   Tick();
   Press(form_->btstop);
-  const std::string eveFolder = form_->recording.RecordingFolder();
+  const std::string eveFolder = form_->recorder.State().RecordingFolder();
   EXPECT_EQ(eveFolder.rfind("Eve_ a_b", 0), 0u) << eveFolder;
   EXPECT_EQ(test::FramesIn(Folder()), (std::vector<std::string>{"Eve_ a_b0000000.jpg"}));
 
@@ -352,7 +352,7 @@ TEST_F(RecordingLoop, TitlesAreMadeSafeForFileNamesAndShortTitlesGiveNoPrefix) {
   Press(form_->Start);
   const LocalTime after = CurrentLocalTime();
   Tick();
-  const std::string bare = form_->recording.RecordingFolder();
+  const std::string bare = form_->recorder.State().RecordingFolder();
   EXPECT_TRUE(bare == FormatRecordingTimestamp(before, UserLocaleNames()) ||
               bare == FormatRecordingTimestamp(after, UserLocaleNames()))
       << bare;
@@ -367,7 +367,7 @@ TEST_F(RecordingLoop, FolderThatCannotBeMadeIsReportedAndHalts) {
   Press(form_->Start);
   ASSERT_EQ(messages_.messages().size(), 1u);
   EXPECT_EQ(messages_.messages()[0].text,
-            "Could not create the recording folder:\r\n" + missing + "\\" + *form_->recording.FolderName(1));
+            "Could not create the recording folder:\r\n" + missing + "\\" + *form_->recorder.State().FolderName(1));
   EXPECT_EQ(messages_.messages()[0].icon, MessageIcon::Exclamation);
   ExpectHalted();
   EXPECT_FALSE(PathExists(missing));

@@ -96,7 +96,7 @@ TEST_F(RecordingDiskFull, StopsAtTheReserveWithEveryFrameWhole) {
 
   // Every tick but the last wrote one whole BMP and one whole JPG; nothing
   // else (no temporary) was left.
-  const std::string folder = volume + "\\" + form_->recording.RecordingFolder();
+  const std::string folder = volume + "\\" + form_->recorder.State().RecordingFolder();
   const std::vector<std::string> files = test::FramesIn(folder);
   const int frames = ticks - 1;
   EXPECT_GE(frames, 1);
@@ -133,10 +133,10 @@ TEST_F(RecordingDiskFull, AVolumeFilledWhileWaitingHaltsWhenTheWindowIsBack) {
   ::SendMessageW(form_->Start, BM_CLICK, 0, 0);
   ASSERT_TRUE(messages_.messages().empty()) << messages_.messages()[0].text;
   test::TickOnSchedule(*form_, clock_);
-  const std::string folder = volume + "\\" + form_->recording.RecordingFolder();
+  const std::string folder = volume + "\\" + form_->recorder.State().RecordingFolder();
   demo_->Close();
   test::TickOnSchedule(*form_, clock_);
-  ASSERT_TRUE(form_->recording.Waiting());
+  ASSERT_TRUE(form_->recorder.State().Waiting());
 
   const std::optional<std::uint64_t> free = FreeSpaceOfVolume(volume);
   ASSERT_TRUE(free);

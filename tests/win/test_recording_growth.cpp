@@ -101,7 +101,7 @@ TEST(RecordingGrowth, FiveThousandTicksLeaveHandlesGdiObjectsAndMemoryFlat) {
     // no frame due: the last run of numbers since a Reset is 1,000 long.
     const int last = std::atoi(ControlText(form->Text1).c_str());
     EXPECT_EQ(last, kResetEvery - 1);
-    const std::string folder = save.path() + "\\" + form->recording.RecordingFolder();
+    const std::string folder = save.path() + "\\" + form->recorder.State().RecordingFolder();
     EXPECT_TRUE(test::ShowsDemoPane(folder + "\\Dora" + FrameNumberText(last) + ".bmp", 0));
     EXPECT_TRUE(test::ShowsDemoPane(folder + "\\Dora" + FrameNumberText(last) + ".jpg", 24));
 

@@ -74,7 +74,7 @@ TEST_F(SeparateRecordings, ATakenFolderNameGetsASuffix) {
   ::SendMessageW(form->Start, BM_CLICK, 0, 0);
   test::TickOnSchedule(*form, clock);
   ::SendMessageW(form->btstop, BM_CLICK, 0, 0);
-  const std::string folder = form->recording.RecordingFolder();
+  const std::string folder = form->recorder.State().RecordingFolder();
   ASSERT_TRUE(std::find(taken.begin(), taken.end(), folder.substr(0, folder.size() - 2)) != taken.end())
       << folder;
   EXPECT_EQ(folder.substr(folder.size() - 2), "_2");

@@ -43,7 +43,7 @@ class RecordingWaits : public ::testing::Test {
     ASSERT_TRUE(test::SelectRowOf(*form_, demo));
   }
   void Press(HWND button) { ::SendMessageA(button, BM_CLICK, 0, 0); }
-  std::string Folder() const { return save_.path() + "\\" + form_->recording.RecordingFolder(); }
+  std::string Folder() const { return save_.path() + "\\" + form_->recorder.State().RecordingFolder(); }
   TimesCsvContents Times() const {
     std::vector<std::uint8_t> bytes;
     ReadWholeFile(Folder() + "\\times.csv", bytes);
@@ -74,7 +74,7 @@ TEST_F(RecordingWaits, AWindowThatReopensIsRecordedOnInTheSameFolder) {
   const std::int64_t closedAt = WallNow();
   first->Close();
   test::PumpFor(3000);
-  EXPECT_TRUE(form_->recording.Waiting());
+  EXPECT_TRUE(form_->recorder.State().Waiting());
   EXPECT_EQ(ControlText(form_->Image1), "Waiting for Carol - Conversation");
   EXPECT_FALSE(IsControlEnabled(form_->Start));
   const std::size_t framesOfTheFirst = test::FramesIn(folder).size();
@@ -137,7 +137,7 @@ TEST_F(RecordingWaits, PauseResetAndStopWorkWhileWaiting) {
   test::TickOnSchedule(*form_, clock);
   dave->Close();
   test::TickOnSchedule(*form_, clock);
-  ASSERT_TRUE(form_->recording.Waiting());
+  ASSERT_TRUE(form_->recorder.State().Waiting());
 
   Press(form_->pause);
   EXPECT_TRUE(IsControlEnabled(form_->Start));
@@ -148,19 +148,19 @@ TEST_F(RecordingWaits, PauseResetAndStopWorkWhileWaiting) {
   form_->Timer1_Timer();  // paused: nothing
 
   Press(form_->Start);  // resumes, and goes on waiting
-  EXPECT_TRUE(form_->recording.Waiting());
+  EXPECT_TRUE(form_->recorder.State().Waiting());
   EXPECT_FALSE(IsControlEnabled(form_->Start));
   EXPECT_TRUE(form_->Timer1.Running());
   EXPECT_EQ(ControlText(form_->Image1), "Waiting for Dave - Conversation");
   Press(form_->reset);
-  EXPECT_EQ(form_->recording.FrameCounter(), 0);
+  EXPECT_EQ(form_->recorder.State().FrameCounter(), 0);
   test::TickOnSchedule(*form_, clock);
 
   Press(form_->btstop);
   EXPECT_FALSE(form_->Timer1.Running());
   EXPECT_TRUE(IsControlEnabled(form_->Start));
   EXPECT_FALSE(IsControlEnabled(form_->btstop));
-  EXPECT_FALSE(form_->recording.Active());
+  EXPECT_FALSE(form_->recorder.State().Active());
   EXPECT_EQ(ControlText(form_->Image1), "");
   EXPECT_EQ(test::FramesIn(Folder()), (std::vector<std::string>{"Dave0000000.jpg"}));
   EXPECT_EQ(EventsOf(Times()),
@@ -182,7 +182,7 @@ TEST_F(RecordingWaits, AHiddenWindowIsWaitedForUntilItShowsAgain) {
   ASSERT_TRUE(test::PumpUntil([&] { return !::IsWindowVisible(erin.hwnd()); }));
   test::TickOnSchedule(*form_, clock);
   test::TickOnSchedule(*form_, clock);
-  EXPECT_TRUE(form_->recording.Waiting());
+  EXPECT_TRUE(form_->recorder.State().Waiting());
   EXPECT_FALSE(::IsWindowVisible(erin.hwnd())) << "looking for the window must not show it";
   ::ShowWindow(erin.hwnd(), SW_SHOWNOACTIVATE);
   ASSERT_TRUE(test::PumpUntil([&] { return ::IsWindowVisible(erin.hwnd()) != 0; }));
@@ -261,7 +261,7 @@ TEST_F(RecordingWaits, AThousandWaitingTicksLeaveMemoryFlat) {
   EXPECT_EQ(UniqueMemoryDc::live(), dcs);
   EXPECT_EQ(UniqueBitmap::live(), bitmaps);
   EXPECT_EQ(WindowDc::live_count().load(), windowDcs);
-  EXPECT_TRUE(form_->recording.Waiting());
+  EXPECT_TRUE(form_->recorder.State().Waiting());
   EXPECT_EQ(test::FramesIn(Folder()).size(), 1u);
   const std::vector<TimesEvent> events = EventsOf(Times());
   EXPECT_EQ(events, (std::vector<TimesEvent>{TimesEvent::Start, TimesEvent::Frame, TimesEvent::Lost}));

@@ -53,7 +53,7 @@ class UnicodeNames : public ::testing::Test {
     test::TickOnSchedule(*form, clock_);
     ::SendMessageW(form->btstop, BM_CLICK, 0, 0);
     EXPECT_TRUE(messages_.messages().empty()) << messages_.messages()[0].text;
-    return form->recording.RecordingFolder();
+    return form->recorder.State().RecordingFolder();
   }
 
   // The frame files of a folder: both frames of both kinds, each decoding

@@ -24,7 +24,6 @@
 #include "app/recording_view.h"
 #include "discovery/win32/discovery.h"
 #include "imaging/win32/capture.h"
-#include "imaging/win32/dib_section.h"
 #include "imaging/jpeg/jpeg_encoder.h"
 #include "imaging/win32/jpeg_frame_writer.h"
 #include "platform/com_scope.h"
@@ -122,8 +121,8 @@ int Run(int ticks) {
   std::int64_t steadyMs = 1'000'000;
   SetSteadyClockForTests([&] { return steadyMs; });
   auto frameTick = [&] {
-    const RecordingControls& c = form->recording.Controls();
-    if (c.timer1Enabled && c.timer1DueMs > steadyMs) steadyMs = c.timer1DueMs;
+    const std::optional<std::int64_t> due = form->recorder.State().NextDueMs();
+    if (due && *due > steadyMs) steadyMs = *due;
     form->Timer1_Timer();
   };
 
@@ -133,14 +132,18 @@ int Run(int ticks) {
   // by reading the whole folder).
   const PaneRect pane = CurrentPaneRect(demo.hwnd());
   const Picture picture = CaptureWindow(nullptr, pane.left, pane.top, pane.width, pane.height);
-  cDIBSection section;
-  section.CreateFromPicture(picture.get());
+  ScreenFrame pane0;
+  {
+    DWORD error = 0;
+    pane0.Grab(pane.left, pane.top, pane.width, pane.height, error);
+  }
+  const Bgr24Source panePixels = pane0.ConstPixels();
   auto encode = [&](jpeg::JpegOutputBuffer& out) {
     jpeg::SourceImage image;
-    image.pixels = section.DIBSectionBitsPtr();
-    image.width = section.Width();
-    image.height = section.Height();
-    image.rowBytes = section.BytesPerScanLine();
+    image.pixels = panePixels.bits;
+    image.width = panePixels.width;
+    image.height = panePixels.height;
+    image.rowBytes = panePixels.stride;
     image.bottomUp = true;
     jpeg::EncodeSettings settings;
     settings.quality = 70;
@@ -169,9 +172,11 @@ int Run(int ticks) {
       WriteWholeFile(floorFolder + "\\w" + FrameNumberText(i) + ".jpg", {{bytes.data(), bytes.size()}});
     }));
   }
+  // As while recording: the timer armed for the next frame.
+  const std::vector<double> controlsMs = Repeat(ticks, clock, [&] { ShowRecordingControls(*form); });
   ::SendMessageW(form->btstop, BM_CLICK, 0, 0);
   SetSteadyClockForTests(nullptr);
-  const std::string folder = save + "\\" + form->recording.RecordingFolder();
+  const std::string folder = save + "\\" + form->recorder.State().RecordingFolder();
   const std::size_t written = ListFrameFolder(folder).size();
   WindowDc screen(nullptr);
   UniqueMemoryDc memory(::CreateCompatibleDC(screen.get()));
@@ -193,10 +198,6 @@ int Run(int ticks) {
     SetViewPicture(form->Picture1, picture);
     SetViewPicture(form->Image1, picture);
   });
-  const std::vector<double> dibMs = Repeat(ticks, clock, [&] {
-    cDIBSection section;
-    section.CreateFromPicture(picture.get());
-  });
   ScreenFrame frame;
   const std::vector<double> grabMs = Repeat(ticks, clock, [&] {
     DWORD error = 0;
@@ -209,18 +210,6 @@ int Run(int ticks) {
     SetViewPicture(form->Picture1, shown, Repaint::WithNextPaint);
     SetViewPicture(form->Image1, shown, Repaint::WithNextPaint);
   });
-  // As while recording: the timer armed for the next frame, Text1 changing.
-  RecordingControls recordingControls = form->recording.Controls();
-  recordingControls.timer1Enabled = true;
-  recordingControls.startEnabled = false;
-  recordingControls.btstopEnabled = recordingControls.pauseEnabled = recordingControls.resetEnabled = true;
-  int shownFrame = 0;
-  const std::vector<double> controlsMs = Repeat(ticks, clock, [&] {
-    recordingControls.timer1DueMs = SteadyMilliseconds() + 100;
-    recordingControls.text1 = std::to_string(++shownFrame);
-    ShowRecordingControls(*form, recordingControls);
-  });
-  ShowRecordingControls(*form, form->recording.Controls());
   TimesCsvWriter times;
   times.Open(save + "\\times.csv");
   const std::vector<double> timesMs = Repeat(ticks, clock, [&] {
@@ -274,7 +263,6 @@ int Run(int ticks) {
   std::printf("What a tick now does only when needed, or no longer:\n");
   PrintLine("topmost set (only when the window is not)", Summarise(topmostMs));
   PrintLine("free space (only near the reserve, or 10 s on)", Summarise(freeSpaceMs));
-  PrintLine("picture-to-DIB copy (cDIBSection, gone)", Summarise(dibMs));
   PrintLine("preview painted (with the next paint, off the tick)", Summarise(paintMs));
 
   form.reset();

@@ -1,0 +1,98 @@
+#pragma once
+// One recording from Start to its end, below any window: each tick takes
+// the chosen window's pane, stamps it, hands it to the outputs (JPG and BMP
+// files), shows it and logs it in times.csv. The main window and the
+// command line drive the same recorder: they hand it what the user chose
+// (RecorderOptions) at every call, show what it reports through a
+// RecorderView, and show the message an operation returns.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "base/message.h"
+#include "platform/picture.h"
+#include "recording/recording_state.h"
+#include "recording/win32/frame_outputs.h"
+#include "recording/win32/frame_source.h"
+#include "recording/win32/recorded_window.h"
+#include "recording/win32/recording_files.h"
+
+namespace lumavex {
+
+// The window to record: a row of the webcam list, or the window the
+// command line found.
+struct WebcamRow {
+  bool selected = false;
+  std::string title;
+  HWND window = nullptr;
+};
+
+// What the user has chosen, read afresh for every call.
+struct RecorderOptions {
+  WebcamRow row;
+  bool jpg = true;
+  bool bmp = false;
+  bool stamp = false;                          // the capture time on each frame
+  bool keepOnTop = true;                       // the recorded window made topmost
+  int intervalMs = kDefaultCaptureIntervalMs;  // taken at Start only
+  std::string saveFolder;                      // taken at Start only
+};
+
+class RecorderView {
+ public:
+  virtual ~RecorderView() = default;
+  // The frame just taken.
+  virtual void ShowFrame(const Picture& picture) = 0;
+  // The recording waits for a window of this title; empty once it waits no
+  // more. Said after every call; the view shows only what changed.
+  virtual void ShowWaiting(const std::string& title) = 0;
+};
+
+class Recorder {
+ public:
+  explicit Recorder(RecorderView& view);
+  Recorder(const Recorder&) = delete;
+  Recorder& operator=(const Recorder&) = delete;
+
+  // Each returns the message the user must see now, if any: a halt's
+  // reason, a refusal.
+  // Start (or a double-click on a row): resumes a paused recording, or
+  // starts a new one in a folder of its own under the save folder.
+  std::optional<UserMessage> Start(const RecorderOptions& options);
+  // Timer1's tick: a frame when one is due.
+  std::optional<UserMessage> Tick(const RecorderOptions& options);
+  void Pause();
+  // Ends the recording; `why` is the log's detail when the user did not
+  // press Stop.
+  void Stop(const std::string& why = {});
+  void Reset();
+
+  const RecordingState& State() const { return state_; }
+
+ private:
+  std::optional<UserMessage> ClaimFolder(const RecordingMoment& at);
+  HWND WindowToRecord(const RecorderOptions& options, const RecordingMoment& now, WindowLook& look);
+  std::optional<UserMessage> TakeAndWrite(const RecorderOptions& options, HWND window, WindowLook look);
+  void FollowRow(const WebcamRow& row);
+  void ShowWaiting();
+
+  RecorderView& view_;
+  RecordingState state_;
+  RecordingFiles files_;
+  ScreenCopySource screen_;
+  FrameSource* source_ = &screen_;
+  FramePlacer jpegPlacer_{"f.jpg"};
+  FramePlacer bmpPlacer_{"f.bmp"};
+  BmpFrameFiles bmp_{bmpPlacer_};
+  JpegFrameFiles jpeg_{jpegPlacer_};
+  // The row followed now: another one at a tick means the user chose
+  // another window.
+  HWND rowWindow_ = nullptr;
+  std::string rowTitle_;
+  // The window frames are taken from: the followed row's, or the window
+  // found again under the same title after that one went away.
+  HWND window_ = nullptr;
+};
+
+}  // namespace lumavex
