@@ -366,8 +366,8 @@ TEST_F(RecordingLoop, FolderThatCannotBeMadeIsReportedAndHalts) {
   SetControlText(form_->txtPath, missing);
   Press(form_->Start);
   ASSERT_EQ(messages_.messages().size(), 1u);
-  EXPECT_EQ(messages_.messages()[0].text,
-            "Could not create the recording folder:\r\n" + missing + "\\" + *form_->recorder.State().FolderName(1));
+  EXPECT_EQ(messages_.messages()[0].text, "Could not create the recording folder:\r\n" + missing + "\\" +
+                                              *form_->recorder.State().FolderName(1));
   EXPECT_EQ(messages_.messages()[0].icon, MessageIcon::Exclamation);
   ExpectHalted();
   EXPECT_FALSE(PathExists(missing));
