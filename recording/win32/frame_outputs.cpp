@@ -6,7 +6,6 @@
 #include "base/path.h"
 #include "imaging/bmp_writer.h"
 #include "imaging/image_jpeg.h"
-#include "imaging/win32/jpeg_frame_writer.h"
 #include "platform/files.h"
 
 namespace lumavex {

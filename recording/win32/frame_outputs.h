@@ -18,6 +18,9 @@
 
 namespace lumavex {
 
+inline constexpr const char* kJpegWriteFailedMessage =
+    "Failed to save to JPG, seems webcam window is closed or no space left.";
+
 // One frame as the outputs see it.
 struct FrameToWrite {
   Bgr24Source pixels;  // bottom row first

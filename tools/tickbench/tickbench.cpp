@@ -25,7 +25,7 @@
 #include "discovery/win32/discovery.h"
 #include "imaging/win32/capture.h"
 #include "imaging/jpeg/jpeg_encoder.h"
-#include "imaging/win32/jpeg_frame_writer.h"
+#include "recording/win32/frame_outputs.h"
 #include "platform/com_scope.h"
 #include "platform/controls.h"
 #include "platform/files.h"
@@ -216,14 +216,23 @@ int Run(int ticks) {
     times.Write(TimesRecord{UtcTime{2026, 12, 7, 16, 3, 13, 400}, TimesEvent::Frame, 1234567, {}});
   });
   times.Close();
-  // New names in a folder of their own, as a recording makes them.
+  // New names in a folder of their own, through a scratch folder, as a
+  // recording makes them.
   const std::string parts = save + "\\parts";
   MakeDirectory(parts);
+  MakeDirectory(parts + "\\~tmp");
+  FramePlacer placer("f.jpg");
+  placer.UseScratchFolder(parts + "\\~tmp");
+  JpegFrameFiles jpegFiles(placer);
   int n = 0;
   DWORD error = 0;
   frame.Grab(pane.left, pane.top, pane.width, pane.height, error);
   const std::vector<double> jpegMs = Repeat(ticks, clock, [&] {
-    WriteJpegFrame(frame.ConstPixels(), parts + "\\j" + FrameNumberText(++n) + ".jpg", 70);
+    std::uint64_t written = 0;
+    UserMessage failure;
+    FrameToWrite toWrite{frame.ConstPixels(), {}, false};
+    toWrite.paths.jpg = parts + "\\j" + FrameNumberText(++n) + ".jpg";
+    jpegFiles.Write(toWrite, written, failure);
   });
 
   const Summary tick = Summarise(tickMs);
@@ -257,7 +266,7 @@ int Run(int ticks) {
   PrintLine("window, minimised, topmost, pane (one query)", Summarise(windowMs));
   PrintLine("screen copy into the frame's section", Summarise(grabMs));
   PrintLine("  and the frame handed to both previews", Summarise(previewMs));
-  PrintLine("JPEG encode and write (part file, renamed)", Summarise(jpegMs));
+  PrintLine("JPEG encode and write (scratch file, moved)", Summarise(jpegMs));
   PrintLine("times.csv line, written and flushed", Summarise(timesMs));
   PrintLine("Timer1 armed, buttons, Text1", Summarise(controlsMs));
   std::printf("What a tick now does only when needed, or no longer:\n");
