@@ -155,8 +155,8 @@ std::optional<UserMessage> Recorder::TakeAndWrite(const RecorderOptions& options
   std::uint64_t bytes = 0;
   UserMessage failure;
   bool written = true;
-  if (options.bmp) written = bmp_.Write(frame, bytes, failure);
-  if (written && options.jpg) written = jpeg_.Write(frame, bytes, failure);
+  for (const OutputChoice& choice : outputs_)
+    if (written && options.*choice.on) written = choice.output->Write(frame, bytes, failure);
 
   // Painted between ticks, with the window's next paint.
   view_.ShowFrame(source_->TakePicture());

@@ -86,6 +86,13 @@ class Recorder {
   FramePlacer bmpPlacer_{"f.bmp"};
   BmpFrameFiles bmp_{bmpPlacer_};
   JpegFrameFiles jpeg_{jpegPlacer_};
+  // Every output, in the order a frame goes to them, with the choice that
+  // turns it on: a new output is one more row.
+  struct OutputChoice {
+    FrameOutput* output;
+    bool RecorderOptions::*on;
+  };
+  const OutputChoice outputs_[2] = {{&bmp_, &RecorderOptions::bmp}, {&jpeg_, &RecorderOptions::jpg}};
   // The row followed now: another one at a tick means the user chose
   // another window.
   HWND rowWindow_ = nullptr;
