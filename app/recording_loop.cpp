@@ -124,9 +124,8 @@ std::optional<UserMessage> CaptureAndWrite(Form1& form, HWND window, WindowLook 
   }
   if (form.captureMenu.Settings().stampTime) {
     // The instant times.csv gives the frame, in local time.
-    const LocalMoment local = LocalTimeOf(taken.utc);
     DrawTimeStamp(frame.Pixels(), true,
-                  FormatStampText(local.time, local.millisecond, StampShowsTenths(state.IntervalMs())));
+                  FormatStampText(LocalTimeOf(taken.utc), StampShowsTenths(state.IntervalMs())));
   }
 
   const FramePaths paths = state.FramePathsFor();

@@ -107,9 +107,9 @@ test::DemoWindow* RecordingLoop::alice_ = nullptr;
 
 TEST_F(RecordingLoop, StartThreeTicksStopThenStartAgainContinuesInALaterFolder) {
   const LocaleNames names = UserLocaleNames();
-  const LocalTime before = CurrentLocalTime();
+  const CalendarTime before = CurrentLocalTime();
   Press(form_->Start);
-  const LocalTime after = CurrentLocalTime();
+  const CalendarTime after = CurrentLocalTime();
   ExpectRecordingButtons();
   const std::vector<std::string> folders = test::SubfoldersOf(save_.path());
   ASSERT_EQ(folders.size(), 1u);
@@ -348,9 +348,9 @@ TEST_F(RecordingLoop, TitlesAreMadeSafeForFileNamesAndShortTitlesGiveNoPrefix) {
   ASSERT_TRUE(SelectRowOf(eve.hwnd()));
   ASSERT_EQ(ListText(form_->List1, ListSelected(form_->List1)), "Conversation");
   WaitForNextSecond();
-  const LocalTime before = CurrentLocalTime();
+  const CalendarTime before = CurrentLocalTime();
   Press(form_->Start);
-  const LocalTime after = CurrentLocalTime();
+  const CalendarTime after = CurrentLocalTime();
   Tick();
   const std::string bare = form_->recording.RecordingFolder();
   EXPECT_TRUE(bare == FormatRecordingTimestamp(before, UserLocaleNames()) ||
