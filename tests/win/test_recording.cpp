@@ -14,6 +14,7 @@
 #include "recording/frame_naming.h"
 #include "discovery/win32/discovery.h"
 #include "platform/controls.h"
+#include "base/file.h"
 #include "platform/files.h"
 #include "recording/win32/locale_clock.h"
 #include "platform/picture.h"
@@ -207,7 +208,7 @@ TEST_F(RecordingLoop, SavePathEndingInBackslashGivesDoubledSeparators) {
   Tick();
   const std::string doubled =
       save_.path() + "\\\\" + form_->recording.RecordingFolder() + "\\Alice0000000.jpg";
-  EXPECT_TRUE(FileExists(doubled)) << doubled;
+  EXPECT_TRUE(FileExistsUtf8(doubled)) << doubled;
   EXPECT_TRUE(test::ShowsDemoPane(doubled, 24));
   EXPECT_TRUE(messages_.messages().empty());
 }
@@ -231,7 +232,7 @@ TEST_F(RecordingLoop, RealTimerTicksRecordUntilStopped) {
   clock_.UseSystemClock();
   Press(form_->Start);
   const std::string folder = Folder();
-  ASSERT_TRUE(test::PumpUntil([&] { return FileExists(folder + "\\Alice0000001.jpg"); }, 15000));
+  ASSERT_TRUE(test::PumpUntil([&] { return FileExistsUtf8(folder + "\\Alice0000001.jpg"); }, 15000));
   Press(form_->btstop);
   const std::size_t written = test::FramesIn(folder).size();
   test::PumpFor(1500);  // longer than one period: no tick may come now
@@ -391,8 +392,8 @@ TEST_F(RecordingLoop, BmpThatCannotBeWrittenIsReportedHaltsAndKeepsTheNumber) {
   WaitForNextSecond();
   Press(form_->Start);
   Tick();
-  EXPECT_TRUE(FileExists(Folder() + "\\Alice0000001.bmp"));
-  EXPECT_TRUE(FileExists(Folder() + "\\Alice0000001.jpg"));
+  EXPECT_TRUE(FileExistsUtf8(Folder() + "\\Alice0000001.bmp"));
+  EXPECT_TRUE(FileExistsUtf8(Folder() + "\\Alice0000001.jpg"));
 }
 
 // A message box runs a modal loop in which Timer1 keeps ticking. The recorder
