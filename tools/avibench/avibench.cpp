@@ -96,10 +96,10 @@ int main(int argc, char** argv) {
     for (int run = 1; run <= runs && failures == 0; ++run) {
       LARGE_INTEGER start, end;
       ::QueryPerformanceCounter(&start);
-      const bool started = runner.Start(request, view, choices,
-                                        [](const std::vector<lumavex::UserMessage>& messages, bool) {
-                                          for (const auto& m : messages) lumavex::ShowMessage(m.text, m.icon);
-                                        });
+      const bool started =
+          runner.Start(request, view, choices, [](const std::vector<lumavex::UserMessage>& messages, bool) {
+            for (const auto& m : messages) lumavex::ShowMessage(m.text, m.icon);
+          });
       if (!started) ++failures;
       MSG msg;
       while (runner.Running() && ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
