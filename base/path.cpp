@@ -1,5 +1,7 @@
 #include "base/path.h"
 
+#include "base/text.h"
+
 namespace lumavex {
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -19,15 +21,10 @@ std::string ParentFolder(const std::string& path) {
 }
 
 std::string PathFromBox(const std::string& text) {
-  const auto trimmed = [](const std::string& s) {
-    const std::size_t first = s.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) return std::string();
-    return s.substr(first, s.find_last_not_of(" \t\r\n") - first + 1);
-  };
-  std::string path = trimmed(text);
+  std::string_view path = Trim(text);
   if (path.size() >= 2 && path.front() == '"' && path.back() == '"')
-    path = trimmed(path.substr(1, path.size() - 2));
-  return path;
+    path = Trim(path.substr(1, path.size() - 2));
+  return std::string(path);
 }
 
 }  // namespace lumavex

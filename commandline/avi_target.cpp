@@ -3,6 +3,8 @@
 #include <cctype>
 #include <string_view>
 
+#include "base/text.h"
+
 namespace lumavex {
 namespace {
 
@@ -17,10 +19,7 @@ bool StartsWithIgnoringSeparators(std::string_view path, std::string_view prefix
   for (std::size_t i = 0; i < prefix.size(); ++i) {
     const char a = path[i];
     const char b = prefix[i];
-    if (IsSeparator(b)
-            ? !IsSeparator(a)
-            : std::toupper(static_cast<unsigned char>(a)) != std::toupper(static_cast<unsigned char>(b)))
-      return false;
+    if (IsSeparator(b) ? !IsSeparator(a) : AsciiLower(a) != AsciiLower(b)) return false;
   }
   return true;
 }

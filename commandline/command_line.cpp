@@ -4,6 +4,7 @@
 #include <map>
 #include <string_view>
 
+#include "base/text.h"
 #include "writeavi/frame_rate.h"
 #include "commandline/avi_target.h"
 #include "commandline/time_arguments.h"
@@ -61,14 +62,6 @@ constexpr OptionInfo kOptions[] = {
     {"stamp", Option::Stamp, ValueForm::None, Belongs::Record, ""},
 };
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string AsciiLower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = AsciiLower(c);
-  return lower;
-}
-
 const OptionInfo* FindOption(std::string_view lowerName) {
   for (const OptionInfo& info : kOptions)
     if (info.name == lowerName) return &info;
@@ -89,8 +82,8 @@ bool LooksLikeOption(const std::string& arg) {
 // What FrameRateFromText reads as a number; a value without one is far more
 // likely a forgotten value than a wish for the slowest rate.
 bool BeginsWithNumber(std::string_view text) {
+  text = Trim(text);
   std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\r' || text[i] == '\n')) ++i;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
   if (i < text.size() && text[i] == '.') ++i;
   return i < text.size() && text[i] >= '0' && text[i] <= '9';

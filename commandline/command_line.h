@@ -41,7 +41,7 @@ struct RecordCommand {
   std::string title;                       // the exact window title, not empty
   std::optional<std::string> saveTo;       // nothing: the main window's save folder
   std::optional<std::int64_t> durationMs;  // nothing: until the window closes
-  std::optional<int> intervalMs;           // kMinIntervalMs..kMaxIntervalMs; nothing: 1 s, not settings.ini
+  std::optional<int> intervalMs;           // kMin/kMaxCaptureIntervalMs; nothing: 1 s, not settings.ini
   bool jpg = true;                         // at least one of jpg and bmp is on
   bool bmp = false;
   bool stamp = false;

@@ -98,8 +98,8 @@ std::optional<std::int64_t> DurationMsFromText(const std::string& text) {
 std::optional<int> IntervalMsFromText(const std::string& text) {
   const std::optional<ScaledMs> scaled = ScaleDecimal(text, 1000);
   if (!scaled || scaled->tooLarge) return std::nullopt;
-  if (scaled->whole < kMinIntervalMs) return std::nullopt;
-  if (scaled->whole > kMaxIntervalMs || (scaled->whole == kMaxIntervalMs && scaled->remainder))
+  if (scaled->whole < kMinCaptureIntervalMs) return std::nullopt;
+  if (scaled->whole > kMaxCaptureIntervalMs || (scaled->whole == kMaxCaptureIntervalMs && scaled->remainder))
     return std::nullopt;
   return static_cast<int>(scaled->whole + (scaled->halfOrMore ? 1 : 0));
 }

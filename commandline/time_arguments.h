@@ -6,11 +6,9 @@
 #include <optional>
 #include <string>
 
-namespace lumavex {
+#include "recording/capture_schedule.h"
 
-// The main window's menu offers 0.1 to 60 seconds between frames.
-inline constexpr int kMinIntervalMs = 100;
-inline constexpr int kMaxIntervalMs = 60000;
+namespace lumavex {
 
 // 24 days: a round limit whose milliseconds still fit the signed 32-bit
 // counts that Win32 timers and waits take.

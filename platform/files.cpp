@@ -6,7 +6,6 @@
 #include "base/path.h"
 #include "platform/file_write.h"
 #include "platform/kernel.h"
-#include "base/file.h"
 #include "base/utf8.h"
 
 namespace lumavex {
@@ -19,8 +18,6 @@ bool DirectoryExists(const std::string& path) {
   const DWORD a = ::GetFileAttributesW(Widen(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
-
-bool FileExists(const std::string& path) { return FileExistsUtf8(path); }
 
 bool MakeDirectory(const std::string& path) {
   if (::CreateDirectoryW(Widen(path).c_str(), nullptr)) return true;

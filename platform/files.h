@@ -8,11 +8,10 @@
 
 namespace lumavex {
 
-// True when a directory or a file of that path exists.
+// True when a directory or a file of that path exists. (Whether a regular
+// file exists is base/file.h's FileExistsUtf8.)
 bool PathExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
-// A regular file (not a folder) of that path exists.
-bool FileExists(const std::string& path);
 // Makes one directory level; true when it exists afterwards as a directory.
 bool MakeDirectory(const std::string& path);
 

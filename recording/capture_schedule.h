@@ -13,6 +13,10 @@ namespace lumavex {
 // The intervals the user can pick, shortest first.
 inline constexpr std::array<int, 9> kCaptureIntervalsMs{100, 200, 500, 1000, 2000, 5000, 10000, 30000, 60000};
 inline constexpr int kDefaultCaptureIntervalMs = 1000;
+// The range an interval may take elsewhere too (settings.ini, --interval):
+// the menu's shortest to its longest.
+inline constexpr int kMinCaptureIntervalMs = kCaptureIntervalsMs.front();
+inline constexpr int kMaxCaptureIntervalMs = kCaptureIntervalsMs.back();
 bool IsCaptureInterval(int intervalMs);
 
 struct ScheduledTick {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/text.h"
+
 namespace lumavex {
 namespace {
 
@@ -39,13 +41,10 @@ std::string FramePrefix(const std::string& title) {
   return ReplaceForbiddenFileNameChars(title.substr(0, end));
 }
 
-std::string FrameNumberText(int counter) {
-  std::string text = std::to_string(counter);
-  if (text.size() < 7) text.insert(0, 7 - text.size(), '0');
-  return text;
-}
+std::string FrameNumberText(int counter) { return ZeroPad(counter, 7); }
 
-std::string RecordingFolderName(const std::string& prefix, const LocalTime& time, const LocaleNames& names) {
+std::string RecordingFolderName(const std::string& prefix, const CalendarTime& time,
+                                const LocaleNames& names) {
   return SanitiseFileName(prefix + FormatRecordingTimestamp(time, names));
 }
 

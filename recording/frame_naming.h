@@ -35,7 +35,8 @@ inline constexpr int kMaxFrameNumber = 9'999'999;
 std::string FrameNumberText(int counter);
 
 // prefix + time stamp, as one sanitised folder name.
-std::string RecordingFolderName(const std::string& prefix, const LocalTime& time, const LocaleNames& names);
+std::string RecordingFolderName(const std::string& prefix, const CalendarTime& time,
+                                const LocaleNames& names);
 
 // savePath\recordingFolder\prefix + FrameNumberText(counter) + extension
 // (".jpg" or ".bmp").

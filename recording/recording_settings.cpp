@@ -3,28 +3,18 @@
 #include <optional>
 #include <vector>
 
+#include "base/text.h"
+
 namespace lumavex {
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kSection = "Recording";
 constexpr std::string_view kIntervalKey = "IntervalMs";
 constexpr std::string_view kStampKey = "StampTime";
 
-std::string_view Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
+// An ini file's blanks: a CR before its LF is the line end's, any other CR
+// is part of the value.
+constexpr std::string_view kIniBlanks = " \t";
 
 // A line without its end, and the end (CR LF, LF or nothing on the last).
 struct IniLine {
@@ -58,7 +48,7 @@ struct ParsedLine {
 };
 
 ParsedLine ParseLine(std::string_view content) {
-  const std::string_view text = Trim(content);
+  const std::string_view text = Trim(content, kIniBlanks);
   ParsedLine line;
   if (text.empty()) {
     line.kind = LineKind::Blank;
@@ -66,11 +56,11 @@ ParsedLine ParseLine(std::string_view content) {
     line.kind = LineKind::Comment;
   } else if (text.front() == '[') {
     line.kind = LineKind::Section;
-    line.name = Trim(text.substr(1, text.find(']') - 1));
+    line.name = Trim(text.substr(1, text.find(']') - 1), kIniBlanks);
   } else if (const std::size_t eq = text.find('='); eq != std::string_view::npos) {
     line.kind = LineKind::Key;
-    line.name = Trim(text.substr(0, eq));
-    line.value = Trim(text.substr(eq + 1));
+    line.name = Trim(text.substr(0, eq), kIniBlanks);
+    line.value = Trim(text.substr(eq + 1), kIniBlanks);
     // Windows drops one pair of enclosing quotes.
     if (line.value.size() >= 2 && (line.value.front() == '"' || line.value.front() == '\'') &&
         line.value.back() == line.value.front())
@@ -96,10 +86,12 @@ SettingsPlace Locate(const std::vector<IniLine>& lines) {
         place.sectionEnd = i;
         return place;
       }
-      if (SameName(line.name, kSection)) place.section = i;
+      if (EqualsIgnoringAsciiCase(line.name, kSection)) place.section = i;
     } else if (line.kind == LineKind::Key && place.section != std::string_view::npos) {
-      if (place.interval == std::string_view::npos && SameName(line.name, kIntervalKey)) place.interval = i;
-      if (place.stamp == std::string_view::npos && SameName(line.name, kStampKey)) place.stamp = i;
+      if (place.interval == std::string_view::npos && EqualsIgnoringAsciiCase(line.name, kIntervalKey))
+        place.interval = i;
+      if (place.stamp == std::string_view::npos && EqualsIgnoringAsciiCase(line.name, kStampKey))
+        place.stamp = i;
     }
   }
   place.sectionEnd = lines.size();
@@ -125,7 +117,7 @@ std::optional<int> ValueAt(const std::vector<IniLine>& lines, std::size_t index)
 }  // namespace
 
 RecordingSettings ParseRecordingSettings(std::string_view iniText) {
-  if (iniText.substr(0, kUtf8Bom.size()) == kUtf8Bom) iniText.remove_prefix(kUtf8Bom.size());
+  iniText = StripUtf8Bom(iniText);
   const std::vector<IniLine> lines = SplitLines(iniText);
   const SettingsPlace place = Locate(lines);
   RecordingSettings settings;
@@ -138,8 +130,8 @@ RecordingSettings ParseRecordingSettings(std::string_view iniText) {
 }
 
 std::string UpdateRecordingSettings(std::string_view existing, const RecordingSettings& settings) {
-  const bool bom = existing.substr(0, kUtf8Bom.size()) == kUtf8Bom;
-  if (bom) existing.remove_prefix(kUtf8Bom.size());
+  const bool bom = StartsWithUtf8Bom(existing);
+  existing = StripUtf8Bom(existing);
   const std::vector<IniLine> lines = SplitLines(existing);
   const std::string_view eol =
       !lines.empty() && !lines.front().ending.empty() ? lines.front().ending : "\r\n";

@@ -13,9 +13,6 @@
 
 namespace lumavex {
 
-inline constexpr int kMinCaptureIntervalMs = 100;
-inline constexpr int kMaxCaptureIntervalMs = 60000;
-
 struct RecordingSettings {
   int intervalMs = kDefaultCaptureIntervalMs;
   bool stampTime = false;

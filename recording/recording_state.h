@@ -49,7 +49,7 @@ enum class RecordingEnd {
 // in milliseconds (for the schedule) and the UTC wall clock (for times.csv).
 struct RecordingMoment {
   std::int64_t steadyMs = 0;
-  UtcTime utc;
+  CalendarTime utc;
 };
 
 // Where a recording's lines go: its times.csv. End() comes once the
@@ -72,7 +72,7 @@ struct SaveFolder {
 struct StartRequest {
   bool hasSelectedRow = false;
   std::string rowTitle;
-  LocalTime localTime{};  // names the folder
+  CalendarTime localTime{};  // names the folder
   LocaleNames names;
   SaveFolder save;
   RecordingMoment at;

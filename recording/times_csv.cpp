@@ -3,31 +3,13 @@
 #include <algorithm>
 #include <array>
 
+#include "base/text.h"
+
 namespace lumavex {
 namespace {
 
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::array<const char*, 9> kEventNames{"start", "frame", "pause", "resume", "lost",
                                                  "back",  "reset", "stop",  "halt"};
-
-void AppendDigits(std::string& out, int value, int width, int maxValue) {
-  value = std::clamp(value, 0, maxValue);
-  char digits[8];
-  for (int i = width - 1; i >= 0; --i) {
-    digits[i] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  }
-  out.append(digits, static_cast<std::size_t>(width));
-}
-
-std::optional<int> ReadDigits(std::string_view text, std::size_t at, std::size_t width) {
-  int value = 0;
-  for (std::size_t i = at; i < at + width; ++i) {
-    if (text[i] < '0' || text[i] > '9') return std::nullopt;
-    value = value * 10 + (text[i] - '0');
-  }
-  return value;
-}
 
 std::optional<std::int64_t> ParseFrameNumber(std::string_view text) {
   if (text.empty() || text.size() > 18) return std::nullopt;  // 18 digits cannot overflow
@@ -89,7 +71,7 @@ CsvLine ReadCsvLine(std::string_view text, std::size_t& pos) {
 
 std::optional<TimesRecord> RecordFromFields(const std::vector<std::string>& fields) {
   if (fields.size() != 4) return std::nullopt;
-  const std::optional<UtcTime> time = ParseUtcTime(fields[0]);
+  const std::optional<CalendarTime> time = ParseUtcTime(fields[0]);
   const std::optional<TimesEvent> event = ParseTimesEvent(fields[1]);
   if (!time || !event) return std::nullopt;
   TimesRecord record;
@@ -105,11 +87,6 @@ std::optional<TimesRecord> RecordFromFields(const std::vector<std::string>& fiel
 
 }  // namespace
 
-bool operator==(const UtcTime& a, const UtcTime& b) {
-  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
-         a.minute == b.minute && a.second == b.second && a.millisecond == b.millisecond;
-}
-
 bool operator==(const TimesRecord& a, const TimesRecord& b) {
   return a.time == b.time && a.event == b.event && a.frame == b.frame && a.detail == b.detail;
 }
@@ -124,41 +101,6 @@ std::optional<TimesEvent> ParseTimesEvent(std::string_view name) {
     if (name == kEventNames[i]) return static_cast<TimesEvent>(i);
   }
   return std::nullopt;
-}
-
-std::string FormatUtcTime(const UtcTime& time) {
-  std::string text;
-  text.reserve(24);
-  AppendDigits(text, time.year, 4, 9999);
-  text += '-';
-  AppendDigits(text, time.month, 2, 99);
-  text += '-';
-  AppendDigits(text, time.day, 2, 99);
-  text += 'T';
-  AppendDigits(text, time.hour, 2, 99);
-  text += ':';
-  AppendDigits(text, time.minute, 2, 99);
-  text += ':';
-  AppendDigits(text, time.second, 2, 99);
-  text += '.';
-  AppendDigits(text, time.millisecond, 3, 999);
-  text += 'Z';
-  return text;
-}
-
-std::optional<UtcTime> ParseUtcTime(std::string_view text) {
-  // Positions of the separators in "YYYY-MM-DDTHH:MM:SS.mmmZ".
-  if (text.size() != 24 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
-      text[16] != ':' || text[19] != '.' || text[23] != 'Z')
-    return std::nullopt;
-  const std::optional<int> fields[] = {ReadDigits(text, 0, 4),  ReadDigits(text, 5, 2),
-                                       ReadDigits(text, 8, 2),  ReadDigits(text, 11, 2),
-                                       ReadDigits(text, 14, 2), ReadDigits(text, 17, 2),
-                                       ReadDigits(text, 20, 3)};
-  for (const std::optional<int>& field : fields) {
-    if (!field) return std::nullopt;
-  }
-  return UtcTime{*fields[0], *fields[1], *fields[2], *fields[3], *fields[4], *fields[5], *fields[6]};
 }
 
 std::string QuoteCsvField(std::string_view field) {
@@ -188,8 +130,8 @@ std::string FormatTimesLine(const TimesRecord& record) {
 
 TimesCsvContents ParseTimesCsv(std::string_view text) {
   TimesCsvContents contents;
+  text = StripUtf8Bom(text);
   std::size_t pos = 0;
-  if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) pos = kUtf8Bom.size();
   bool firstLine = true;
   while (pos < text.size()) {
     const CsvLine line = ReadCsvLine(text, pos);
@@ -234,7 +176,7 @@ bool TimesCsvWriter::Open(const std::string& path) {
         return false;
     } else {
       std::string_view head(start, got);
-      if (head.substr(0, kUtf8Bom.size()) == kUtf8Bom) head.remove_prefix(kUtf8Bom.size());
+      head = StripUtf8Bom(head);
       if (head.substr(0, kTimesCsvHeader.size()) != kTimesCsvHeader) return false;
       head.remove_prefix(kTimesCsvHeader.size());
       if (head.substr(0, 1) != "\n" && head.substr(0, 2) != "\r\n") return false;

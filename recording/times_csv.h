@@ -12,22 +12,11 @@
 #include <vector>
 
 #include "base/file.h"
+#include "recording/timestamp.h"
 
 namespace lumavex {
 
 inline constexpr std::string_view kTimesCsvHeader = "time_utc,event,frame,detail";
-
-// A moment in UTC, as the system clock gives it.
-struct UtcTime {
-  int year = 1970;
-  int month = 1;  // 1-12
-  int day = 1;
-  int hour = 0;  // 0-23
-  int minute = 0;
-  int second = 0;
-  int millisecond = 0;
-};
-bool operator==(const UtcTime& a, const UtcTime& b);
 
 enum class TimesEvent {
   Start,
@@ -45,18 +34,13 @@ const char* TimesEventName(TimesEvent event);
 std::optional<TimesEvent> ParseTimesEvent(std::string_view name);
 
 struct TimesRecord {
-  UtcTime time;
+  CalendarTime time;  // UTC
   TimesEvent event = TimesEvent::Frame;
   // Written for frame lines only; the field is empty on the others.
   std::optional<std::int64_t> frame;
   std::string detail;
 };
 bool operator==(const TimesRecord& a, const TimesRecord& b);
-
-// "YYYY-MM-DDTHH:MM:SS.mmmZ". Each field is clamped to what its width can
-// hold (and to 0 from below), so the text always parses back.
-std::string FormatUtcTime(const UtcTime& time);
-std::optional<UtcTime> ParseUtcTime(std::string_view text);
 
 // The field as it goes into the file: in double quotes, with its quotes
 // doubled, when it holds a comma, a double quote, CR or LF; as it is

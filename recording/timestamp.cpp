@@ -1,22 +1,76 @@
 #include "recording/timestamp.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstdio>
 #include <string>
+
+#include "base/text.h"
 
 namespace lumavex {
 namespace {
 
-// Decimal with at least `width` digits, zero-filled after any sign.
-std::string Padded(int value, std::size_t width) {
-  const std::int64_t wide = value;
-  std::string digits = std::to_string(wide < 0 ? -wide : wide);
-  if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
-  return wide < 0 ? "-" + digits : digits;
+// A field of a UTC time, held to what `width` digits can show.
+std::string ClampedField(int value, std::size_t width, int maxValue) {
+  return ZeroPad(std::clamp(value, 0, maxValue), width);
+}
+
+// "YYYY-MM-DD<between>HH:MM:SS", each field written by `field(value, width,
+// largest value the width holds)`.
+template <typename Field>
+std::string DateAndTime(const CalendarTime& time, char between, Field field) {
+  std::string text;
+  text.reserve(24);
+  text += field(time.year, 4, 9999);
+  text += '-';
+  text += field(time.month, 2, 99);
+  text += '-';
+  text += field(time.day, 2, 99);
+  text += between;
+  text += field(time.hour, 2, 99);
+  text += ':';
+  text += field(time.minute, 2, 99);
+  text += ':';
+  text += field(time.second, 2, 99);
+  return text;
+}
+
+std::optional<int> ReadDigits(std::string_view text, std::size_t at, std::size_t width) {
+  int value = 0;
+  for (std::size_t i = at; i < at + width; ++i) {
+    if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    value = value * 10 + (text[i] - '0');
+  }
+  return value;
 }
 
 }  // namespace
+
+bool operator==(const CalendarTime& a, const CalendarTime& b) {
+  return a.year == b.year && a.month == b.month && a.day == b.day && a.hour == b.hour &&
+         a.minute == b.minute && a.second == b.second && a.millisecond == b.millisecond;
+}
+
+std::string FormatUtcTime(const CalendarTime& time) {
+  std::string text = DateAndTime(time, 'T', ClampedField);
+  text += '.';
+  text += ClampedField(time.millisecond, 3, 999);
+  text += 'Z';
+  return text;
+}
+
+std::optional<CalendarTime> ParseUtcTime(std::string_view text) {
+  // Positions of the separators in "YYYY-MM-DDTHH:MM:SS.mmmZ".
+  if (text.size() != 24 || text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' ||
+      text[16] != ':' || text[19] != '.' || text[23] != 'Z')
+    return std::nullopt;
+  const std::optional<int> fields[] = {ReadDigits(text, 0, 4),  ReadDigits(text, 5, 2),
+                                       ReadDigits(text, 8, 2),  ReadDigits(text, 11, 2),
+                                       ReadDigits(text, 14, 2), ReadDigits(text, 17, 2),
+                                       ReadDigits(text, 20, 3)};
+  for (const std::optional<int>& field : fields) {
+    if (!field) return std::nullopt;
+  }
+  return CalendarTime{*fields[0], *fields[1], *fields[2], *fields[3], *fields[4], *fields[5], *fields[6]};
+}
 
 LocaleNames EnglishLocaleNames() {
   return LocaleNames{{"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
@@ -24,40 +78,38 @@ LocaleNames EnglishLocaleNames() {
                      "PM"};
 }
 
-std::string FormatRecordingTimestamp(const LocalTime& time, const LocaleNames& names) {
+std::string FormatRecordingTimestamp(const CalendarTime& time, const LocaleNames& names) {
   const std::string month = time.month >= 1 && time.month <= 12
                                 ? names.abbreviatedMonths[static_cast<std::size_t>(time.month - 1)]
-                                : Padded(time.month, 2);
+                                : ZeroPad(time.month, 2);
   const int hour24 = ((time.hour % 24) + 24) % 24;
   const int hour12 = hour24 % 12 == 0 ? 12 : hour24 % 12;
   const std::string& designator = hour24 < 12 ? names.am : names.pm;
 
   std::string text;
   text.reserve(32);
-  text += Padded(time.day, 2);
+  text += ZeroPad(time.day, 2);
   text += '_';
   text += month;
   text += '_';
-  text += Padded(time.year, 4);
+  text += ZeroPad(time.year, 4);
   text += '_';
-  text += Padded(hour12, 2);
+  text += ZeroPad(hour12, 2);
   text += '_';
-  text += Padded(time.minute, 2);
+  text += ZeroPad(time.minute, 2);
   text += '_';
-  text += Padded(time.second, 2);
+  text += ZeroPad(time.second, 2);
   text += '_';
   text += designator;
   return text;
 }
 
-std::string FormatStampText(const LocalTime& time, int millisecond, bool tenths) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", time.year, time.month, time.day,
-                time.hour, time.minute, time.second);
-  std::string stamp = text;
+std::string FormatStampText(const CalendarTime& time, bool tenths) {
+  std::string stamp =
+      DateAndTime(time, ' ', [](int value, std::size_t width, int) { return ZeroPad(value, width); });
   if (tenths) {
     stamp += '.';
-    stamp += static_cast<char>('0' + std::clamp(millisecond, 0, 999) / 100);
+    stamp += static_cast<char>('0' + std::clamp(time.millisecond, 0, 999) / 100);
   }
   return stamp;
 }

@@ -2,12 +2,9 @@
 
 #include <algorithm>
 
+#include "base/text.h"
+
 namespace lumavex {
-namespace {
-
-char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-}  // namespace
 
 bool MatchesFilePattern(const std::string& name, const std::string& pattern) {
   // Greedy match that backs up to the last '*': linear in practice, never
@@ -18,7 +15,7 @@ bool MatchesFilePattern(const std::string& name, const std::string& pattern) {
     if (p < pattern.size() && pattern[p] == '*') {
       starPattern = p++;
       starName = n;
-    } else if (p < pattern.size() && (pattern[p] == '?' || FoldCase(pattern[p]) == FoldCase(name[n]))) {
+    } else if (p < pattern.size() && (pattern[p] == '?' || AsciiLower(pattern[p]) == AsciiLower(name[n]))) {
       ++p;
       ++n;
     } else if (starPattern != std::string::npos) {
@@ -34,7 +31,7 @@ bool MatchesFilePattern(const std::string& name, const std::string& pattern) {
 
 bool FileNameLess(const std::string& a, const std::string& b) {
   const auto foldedCharLess = [](char x, char y) {
-    return static_cast<unsigned char>(FoldCase(x)) < static_cast<unsigned char>(FoldCase(y));
+    return static_cast<unsigned char>(AsciiLower(x)) < static_cast<unsigned char>(AsciiLower(y));
   };
   if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), foldedCharLess)) return true;
   if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), foldedCharLess)) return false;

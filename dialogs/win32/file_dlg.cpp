@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "dialogs/file_filter.h"
-#include "platform/files.h"
+#include "base/file.h"
 #include "platform/kernel.h"
 #include "base/message.h"
 #include "base/utf8.h"
@@ -141,7 +141,7 @@ bool cFileDlg::Run(Kind kind, std::string& filename, std::string& FileTitle) {
   return true;
 }
 
-bool cFileDlg::ExistFile(const std::string& sSpec) { return FileExists(sSpec); }
+bool cFileDlg::ExistFile(const std::string& sSpec) { return FileExistsUtf8(sSpec); }
 
 std::string cFileDlg::VBGetFileTitle(const std::string& sFile) {
   std::vector<wchar_t> buffer(kMaxFile, L'\0');

@@ -57,10 +57,10 @@ void SystemTimeNow(FILETIME* now) {
 
 }  // namespace
 
-LocalTime CurrentLocalTime() {
+CalendarTime CurrentLocalTime() {
   SYSTEMTIME t{};
   ::GetLocalTime(&t);
-  return LocalTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  return CalendarTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
 }
 
 LocaleNames UserLocaleNames() {
@@ -88,11 +88,11 @@ RecordingMoment ReadRecordingClock() {
   SYSTEMTIME utc{};
   ::FileTimeToSystemTime(&now, &utc);
   moment.utc =
-      UtcTime{utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond, utc.wMilliseconds};
+      CalendarTime{utc.wYear, utc.wMonth, utc.wDay, utc.wHour, utc.wMinute, utc.wSecond, utc.wMilliseconds};
   return moment;
 }
 
-LocalMoment LocalTimeOf(const UtcTime& t) {
+CalendarTime LocalTimeOf(const CalendarTime& t) {
   SYSTEMTIME utc{};
   utc.wYear = static_cast<WORD>(t.year);
   utc.wMonth = static_cast<WORD>(t.month);
@@ -103,9 +103,8 @@ LocalMoment LocalTimeOf(const UtcTime& t) {
   utc.wMilliseconds = static_cast<WORD>(t.millisecond);
   SYSTEMTIME local{};
   if (!::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) local = utc;
-  return LocalMoment{LocalTime{local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute,
-                               local.wSecond},
-                     local.wMilliseconds};
+  return CalendarTime{local.wYear,   local.wMonth,  local.wDay,         local.wHour,
+                      local.wMinute, local.wSecond, local.wMilliseconds};
 }
 
 void SetSteadyClockForTests(std::function<std::int64_t()> clock) { SteadyOverride() = std::move(clock); }

@@ -11,7 +11,7 @@
 namespace lumavex {
 
 // The current local date and time (GetLocalTime).
-LocalTime CurrentLocalTime();
+CalendarTime CurrentLocalTime();
 
 // The user's abbreviated month names and AM/PM designators. A name the
 // platform cannot give falls back to its English form, so a folder name
@@ -22,11 +22,7 @@ LocaleNames UserLocaleNames();
 RecordingMoment ReadRecordingClock();
 // The local time of that instant (by the time zone's rules for its date),
 // with its milliseconds, for the stamp on a frame.
-struct LocalMoment {
-  LocalTime time{};
-  int millisecond = 0;
-};
-LocalMoment LocalTimeOf(const UtcTime& utc);
+CalendarTime LocalTimeOf(const CalendarTime& utc);
 // The steady clock alone, in milliseconds.
 std::int64_t SteadyMilliseconds();
 

@@ -144,9 +144,8 @@ std::optional<UserMessage> Recorder::TakeAndWrite(const RecorderOptions& options
   }
   if (options.stamp) {
     // The instant times.csv gives the frame, in local time.
-    const LocalMoment local = LocalTimeOf(taken.utc);
     DrawTimeStamp(source_->Pixels(), true,
-                  FormatStampText(local.time, local.millisecond, StampShowsTenths(state_.IntervalMs())));
+                  FormatStampText(LocalTimeOf(taken.utc), StampShowsTenths(state_.IntervalMs())));
   }
 
   const Bgr24Target pixels = source_->Pixels();

@@ -8,9 +8,9 @@
 namespace lumavex {
 namespace {
 
-constexpr LocalTime kMarch7At140509{2004, 3, 7, 14, 5, 9};
+constexpr CalendarTime kMarch7At140509{2004, 3, 7, 14, 5, 9};
 
-LocalTime At(int hour, int minute, int second) { return LocalTime{2004, 3, 7, hour, minute, second}; }
+CalendarTime At(int hour, int minute, int second) { return CalendarTime{2004, 3, 7, hour, minute, second}; }
 
 TEST(RecordingTimestamp, DocumentExampleAndTwelveHourClock) {
   const LocaleNames en = EnglishLocaleNames();
@@ -22,8 +22,8 @@ TEST(RecordingTimestamp, DocumentExampleAndTwelveHourClock) {
   EXPECT_EQ(FormatRecordingTimestamp(At(12, 0, 0), en), "07_Mar_2004_12_00_00_PM");
   EXPECT_EQ(FormatRecordingTimestamp(At(23, 0, 0), en), "07_Mar_2004_11_00_00_PM");
   // "mm" after the hour is minutes, not the month.
-  EXPECT_EQ(FormatRecordingTimestamp(LocalTime{1999, 12, 31, 9, 30, 0}, en), "31_Dec_1999_09_30_00_AM");
-  EXPECT_EQ(FormatRecordingTimestamp(LocalTime{2010, 1, 1, 9, 30, 0}, en), "01_Jan_2010_09_30_00_AM");
+  EXPECT_EQ(FormatRecordingTimestamp(CalendarTime{1999, 12, 31, 9, 30, 0}, en), "31_Dec_1999_09_30_00_AM");
+  EXPECT_EQ(FormatRecordingTimestamp(CalendarTime{2010, 1, 1, 9, 30, 0}, en), "01_Jan_2010_09_30_00_AM");
 }
 
 TEST(RecordingTimestamp, UsesLocaleNamesAndSurvivesOutOfRangeFields) {
@@ -34,8 +34,8 @@ TEST(RecordingTimestamp, UsesLocaleNamesAndSurvivesOutOfRangeFields) {
   EXPECT_EQ(FormatRecordingTimestamp(kMarch7At140509, fr), "07_mars_2004_02_05_09_");
 
   const LocaleNames en = EnglishLocaleNames();
-  EXPECT_EQ(FormatRecordingTimestamp(LocalTime{99, 13, 7, 24, 5, 9}, en), "07_13_0099_12_05_09_AM");
-  EXPECT_EQ(FormatRecordingTimestamp(LocalTime{2004, 0, 7, -1, 5, 9}, en), "07_00_2004_11_05_09_PM");
+  EXPECT_EQ(FormatRecordingTimestamp(CalendarTime{99, 13, 7, 24, 5, 9}, en), "07_13_0099_12_05_09_AM");
+  EXPECT_EQ(FormatRecordingTimestamp(CalendarTime{2004, 0, 7, -1, 5, 9}, en), "07_00_2004_11_05_09_PM");
 }
 
 TEST(FramePrefix, DropsTheLastFifteenCharacters) {

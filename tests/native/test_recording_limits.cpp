@@ -14,7 +14,7 @@
 namespace lumavex {
 namespace {
 
-constexpr LocalTime kStart{2004, 3, 7, 14, 5, 9};
+constexpr CalendarTime kStart{2004, 3, 7, 14, 5, 9};
 const std::string kStamp = "07_Mar_2004_02_05_09_PM";
 constexpr std::uint64_t kPlenty = 1ull << 40;
 // Windows' own limits, stated here rather than taken from the code under
@@ -166,7 +166,7 @@ DiskRun RecordUntilHalt(std::uint64_t free, std::uint64_t bytes, int limit, int 
   StartWith(s, "Alice - Conversation", "C:\\rec", free, intervalMs);
   DiskRun run;
   for (std::int64_t ms = 0; run.frames < limit; ms += intervalMs) {
-    const RecordingMoment now{ms, UtcTime{}};
+    const RecordingMoment now{ms, CalendarTime{}};
     TickGuard guard(s);
     if (!s.BeginTick(true, now).due) break;
     if (s.BeforeCapture(now, [&] {
@@ -207,7 +207,7 @@ TEST(DiskReserve, TheFirstFrameAfterAPauseOrAWaitAsksAgain) {
   StartWith(s, "Alice - Conversation", "C:\\rec", kPlenty);
   int asked = 0;
   auto frameAt = [&](std::int64_t ms) {
-    const RecordingMoment now{ms, UtcTime{}};
+    const RecordingMoment now{ms, CalendarTime{}};
     TickGuard guard(s);
     if (!s.BeginTick(true, now).due) return;
     s.BeforeCapture(now, [&] {
@@ -219,22 +219,22 @@ TEST(DiskReserve, TheFirstFrameAfterAPauseOrAWaitAsksAgain) {
   frameAt(0);
   frameAt(1000);
   EXPECT_EQ(asked, 0);
-  s.Pause(RecordingMoment{1500, UtcTime{}});
+  s.Pause(RecordingMoment{1500, CalendarTime{}});
   StartRequest resume;
   resume.hasSelectedRow = true;
-  resume.at = RecordingMoment{1600, UtcTime{}};
+  resume.at = RecordingMoment{1600, CalendarTime{}};
   ASSERT_EQ(s.StartRecording(resume).kind, StartKind::Resumed);
   frameAt(2100);
   EXPECT_EQ(asked, 1);
   {
     TickGuard guard(s);
-    ASSERT_TRUE(s.BeginTick(true, RecordingMoment{3100, UtcTime{}}).due);
-    s.WindowLost(RecordingMoment{3100, UtcTime{}});
+    ASSERT_TRUE(s.BeginTick(true, RecordingMoment{3100, CalendarTime{}}).due);
+    s.WindowLost(RecordingMoment{3100, CalendarTime{}});
   }
   {
     TickGuard guard(s);
-    ASSERT_TRUE(s.BeginTick(true, RecordingMoment{4100, UtcTime{}}).due);
-    s.WindowBack(RecordingMoment{4100, UtcTime{}});
+    ASSERT_TRUE(s.BeginTick(true, RecordingMoment{4100, CalendarTime{}}).due);
+    s.WindowBack(RecordingMoment{4100, CalendarTime{}});
   }
   frameAt(5100);
   EXPECT_EQ(asked, 2);
@@ -247,14 +247,14 @@ TEST(DiskReserve, TickHaltsBeforeCapturingAndKeepsTheNumber) {
   ASSERT_EQ(StartWith(s, "Alice - Conversation", "C:\\rec").kind, StartKind::NewRecording);
   std::int64_t ms = 0;
   for (std::uint64_t free : {kPlenty, kReserve}) {
-    const RecordingMoment now{ms += 20'000, UtcTime{}};  // long enough apart to be asked each time
+    const RecordingMoment now{ms += 20'000, CalendarTime{}};  // long enough apart to be asked each time
     TickGuard guard(s);
     ASSERT_TRUE(s.BeginTick(true, now).due);
     ASSERT_FALSE(s.BeforeCapture(now, [&] { return std::optional<std::uint64_t>(free); }));
     s.FrameWritten(now, 5000);
   }
   {
-    const RecordingMoment now{ms += 20'000, UtcTime{}};
+    const RecordingMoment now{ms += 20'000, CalendarTime{}};
     TickGuard guard(s);
     ASSERT_TRUE(s.BeginTick(true, now).due);
     const std::optional<UserMessage> message =

@@ -21,7 +21,7 @@ TEST(RecordingSettingsParse, ValuesAndEdges) {
 
 TEST(RecordingSettingsParse, EachBadValueGivesItsOwnDefault) {
   for (const char* interval : {"99", "60001", "0", "-500", "+500", "5e2", "500ms", "500 ; fast", "0x1F4", "",
-                               "99999999999999999999", "５００"}) {
+                               "99999999999999999999", "５００", "500\r"}) {
     const RecordingSettings s = Parse(std::string("IntervalMs=") + interval + "\r\nStampTime=1\r\n");
     EXPECT_EQ(s.intervalMs, kDefaultCaptureIntervalMs) << interval;
     EXPECT_TRUE(s.stampTime) << interval;  // the other key is still read

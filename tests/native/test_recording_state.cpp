@@ -16,16 +16,16 @@ const std::string kTitle = "Alice - Conversation";
 const std::string kSave = "C:\\rec";
 constexpr std::int64_t kT0 = 7'000'000;  // any steady clock reading
 constexpr std::uint64_t kPlenty = 1ull << 40;
-constexpr LocalTime kFirstStart{2004, 3, 7, 14, 5, 9};
-constexpr LocalTime kLaterStart{2004, 3, 7, 14, 6, 0};
+constexpr CalendarTime kFirstStart{2004, 3, 7, 14, 5, 9};
+constexpr CalendarTime kLaterStart{2004, 3, 7, 14, 6, 0};
 const std::string kFirstFolder = "Alice07_Mar_2004_02_05_09_PM";
 
 // `ms` after kT0 on the steady clock; the wall clock carries the same
 // milliseconds, so log lines can be told apart.
 RecordingMoment At(std::int64_t ms) {
   const std::int64_t s = ms / 1000;
-  return RecordingMoment{kT0 + ms, UtcTime{2004, 3, 7, 13, static_cast<int>(5 + s / 60 % 50),
-                                           static_cast<int>(s % 60), static_cast<int>(ms % 1000)}};
+  return RecordingMoment{kT0 + ms, CalendarTime{2004, 3, 7, 13, static_cast<int>(5 + s / 60 % 50),
+                                                static_cast<int>(s % 60), static_cast<int>(ms % 1000)}};
 }
 
 class LogLines : public RecordingLog {
@@ -71,7 +71,7 @@ constexpr Buttons kRecording{true, false, true, true, true};
 constexpr Buttons kHalted{false, true, false, false, true};
 constexpr Buttons kPaused{false, true, true, false, true};
 
-StartRequest Request(std::int64_t ms, int intervalMs = 1000, const LocalTime& local = kFirstStart) {
+StartRequest Request(std::int64_t ms, int intervalMs = 1000, const CalendarTime& local = kFirstStart) {
   StartRequest r;
   r.hasSelectedRow = true;
   r.rowTitle = kTitle;
@@ -84,7 +84,7 @@ StartRequest Request(std::int64_t ms, int intervalMs = 1000, const LocalTime& lo
 }
 
 void Start(RecordingState& s, std::int64_t ms = 0, int intervalMs = 1000,
-           const LocalTime& local = kFirstStart) {
+           const CalendarTime& local = kFirstStart) {
   ASSERT_EQ(s.StartRecording(Request(ms, intervalMs, local)).kind, StartKind::NewRecording);
   s.FolderClaimed(1, At(ms));
 }

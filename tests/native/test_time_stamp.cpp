@@ -69,10 +69,10 @@ struct Picture {
 };
 
 TEST(TimeStampText, DateTimeAndTruncatedTenths) {
-  EXPECT_EQ(FormatStampText({2026, 12, 7, 16, 3, 13}, 456, false), "2026-12-07 16:03:13");
-  EXPECT_EQ(FormatStampText({2026, 1, 2, 3, 4, 5}, 0, true), "2026-01-02 03:04:05.0");
-  EXPECT_EQ(FormatStampText({2026, 12, 7, 16, 3, 13}, 499, true), "2026-12-07 16:03:13.4");
-  EXPECT_EQ(FormatStampText({2026, 12, 31, 23, 59, 59}, 999, true), "2026-12-31 23:59:59.9");
+  EXPECT_EQ(FormatStampText({2026, 12, 7, 16, 3, 13, 456}, false), "2026-12-07 16:03:13");
+  EXPECT_EQ(FormatStampText({2026, 1, 2, 3, 4, 5, 0}, true), "2026-01-02 03:04:05.0");
+  EXPECT_EQ(FormatStampText({2026, 12, 7, 16, 3, 13, 499}, true), "2026-12-07 16:03:13.4");
+  EXPECT_EQ(FormatStampText({2026, 12, 31, 23, 59, 59, 999}, true), "2026-12-31 23:59:59.9");
   EXPECT_TRUE(StampShowsTenths(500));
   EXPECT_FALSE(StampShowsTenths(1000));
 }

@@ -8,10 +8,10 @@
 namespace lumavex {
 namespace {
 
-constexpr UtcTime kMorning{2026, 3, 4, 5, 6, 7, 8};
+constexpr CalendarTime kMorning{2026, 3, 4, 5, 6, 7, 8};
 
 TimesRecord Record(TimesEvent event, std::optional<std::int64_t> frame, std::string detail,
-                   UtcTime time = kMorning) {
+                   CalendarTime time = kMorning) {
   return TimesRecord{time, event, frame, std::move(detail)};
 }
 

@@ -18,6 +18,7 @@
 #include "avi_test_support.h"
 #include "dialog_driver.h"
 #include "platform/controls.h"
+#include "base/file.h"
 #include "platform/files.h"
 #include "platform/picture_view.h"
 #include "base/utf8.h"
@@ -235,7 +236,7 @@ TEST_F(WriteAvi, FolderWithoutJpgFramesOrMissingSaysSoAndStops) {
     EXPECT_EQ(messages[0].icon, MessageIcon::None);
     EXPECT_EQ(ListCount(form_->File1), 0);
   }
-  EXPECT_FALSE(FileExists(temp.path() + "\\tmp.bmp"));
+  EXPECT_FALSE(FileExistsUtf8(temp.path() + "\\tmp.bmp"));
 }
 
 TEST_F(WriteAvi, CancellingTheSaveDialogStopsSilently) {
@@ -265,7 +266,7 @@ TEST_F(WriteAvi, CancellingTheCompressionDialogSaysSoAloneAndKeepsTheFile) {
   ASSERT_EQ(messages.size(), 1u) << Messages(messages);
   EXPECT_EQ(messages[0].text, "Error in getting Avi Save options");
   EXPECT_EQ(messages[0].icon, MessageIcon::None);
-  EXPECT_TRUE(FileExists(target));
+  EXPECT_TRUE(FileExistsUtf8(target));
   EXPECT_TRUE(test::FileIsReleased(target));
   EXPECT_EQ(test::LiveAviObjects(), 0);
 }

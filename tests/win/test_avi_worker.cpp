@@ -103,7 +103,7 @@ TEST_P(AviWorker, ClosingTheWindowCancelsThenCloses) {
 INSTANTIATE_TEST_SUITE_P(Outputs, AviWorker, test::kBothOutputs, test::OutputTestName);
 
 // Milliseconds since 1970 of a time in times.csv.
-double UtcMs(const UtcTime& t) {
+double UtcMs(const CalendarTime& t) {
   // Days from the civil date (proleptic Gregorian).
   const int y = t.year - (t.month <= 2);
   const int era = (y >= 0 ? y : y - 399) / 400;

@@ -14,6 +14,7 @@
 #include "recording/frame_naming.h"
 #include "discovery/win32/discovery.h"
 #include "platform/controls.h"
+#include "base/file.h"
 #include "platform/files.h"
 #include "recording/win32/locale_clock.h"
 #include "platform/picture.h"
@@ -107,9 +108,9 @@ test::DemoWindow* RecordingLoop::alice_ = nullptr;
 
 TEST_F(RecordingLoop, StartThreeTicksStopThenStartAgainContinuesInALaterFolder) {
   const LocaleNames names = UserLocaleNames();
-  const LocalTime before = CurrentLocalTime();
+  const CalendarTime before = CurrentLocalTime();
   Press(form_->Start);
-  const LocalTime after = CurrentLocalTime();
+  const CalendarTime after = CurrentLocalTime();
   ExpectRecordingButtons();
   const std::vector<std::string> folders = test::SubfoldersOf(save_.path());
   ASSERT_EQ(folders.size(), 1u);
@@ -207,7 +208,7 @@ TEST_F(RecordingLoop, SavePathEndingInBackslashGivesDoubledSeparators) {
   Tick();
   const std::string doubled =
       save_.path() + "\\\\" + form_->recorder.State().RecordingFolder() + "\\Alice0000000.jpg";
-  EXPECT_TRUE(FileExists(doubled)) << doubled;
+  EXPECT_TRUE(FileExistsUtf8(doubled)) << doubled;
   EXPECT_TRUE(test::ShowsDemoPane(doubled, 24));
   EXPECT_TRUE(messages_.messages().empty());
 }
@@ -231,7 +232,7 @@ TEST_F(RecordingLoop, RealTimerTicksRecordUntilStopped) {
   clock_.UseSystemClock();
   Press(form_->Start);
   const std::string folder = Folder();
-  ASSERT_TRUE(test::PumpUntil([&] { return FileExists(folder + "\\Alice0000001.jpg"); }, 15000));
+  ASSERT_TRUE(test::PumpUntil([&] { return FileExistsUtf8(folder + "\\Alice0000001.jpg"); }, 15000));
   Press(form_->btstop);
   const std::size_t written = test::FramesIn(folder).size();
   test::PumpFor(1500);  // longer than one period: no tick may come now
@@ -348,9 +349,9 @@ TEST_F(RecordingLoop, TitlesAreMadeSafeForFileNamesAndShortTitlesGiveNoPrefix) {
   ASSERT_TRUE(SelectRowOf(eve.hwnd()));
   ASSERT_EQ(ListText(form_->List1, ListSelected(form_->List1)), "Conversation");
   WaitForNextSecond();
-  const LocalTime before = CurrentLocalTime();
+  const CalendarTime before = CurrentLocalTime();
   Press(form_->Start);
-  const LocalTime after = CurrentLocalTime();
+  const CalendarTime after = CurrentLocalTime();
   Tick();
   const std::string bare = form_->recorder.State().RecordingFolder();
   EXPECT_TRUE(bare == FormatRecordingTimestamp(before, UserLocaleNames()) ||
@@ -391,8 +392,8 @@ TEST_F(RecordingLoop, BmpThatCannotBeWrittenIsReportedHaltsAndKeepsTheNumber) {
   WaitForNextSecond();
   Press(form_->Start);
   Tick();
-  EXPECT_TRUE(FileExists(Folder() + "\\Alice0000001.bmp"));
-  EXPECT_TRUE(FileExists(Folder() + "\\Alice0000001.jpg"));
+  EXPECT_TRUE(FileExistsUtf8(Folder() + "\\Alice0000001.bmp"));
+  EXPECT_TRUE(FileExistsUtf8(Folder() + "\\Alice0000001.jpg"));
 }
 
 // A message box runs a modal loop in which Timer1 keeps ticking. The recorder

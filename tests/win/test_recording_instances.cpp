@@ -62,10 +62,10 @@ TEST_F(SeparateRecordings, ATakenFolderNameGetsASuffix) {
   ft = FILETIME{later.LowPart, later.HighPart};
   SYSTEMTIME sn{};
   ::FileTimeToSystemTime(&ft, &sn);
-  const LocalTime now{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
-  const LocalTime next{sn.wYear, sn.wMonth, sn.wDay, sn.wHour, sn.wMinute, sn.wSecond};
+  const CalendarTime now{st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond};
+  const CalendarTime next{sn.wYear, sn.wMonth, sn.wDay, sn.wHour, sn.wMinute, sn.wSecond};
   std::vector<std::string> taken;
-  for (const LocalTime& t : {now, next}) {
+  for (const CalendarTime& t : {now, next}) {
     taken.push_back(RecordingFolderName("Ivy", t, UserLocaleNames()));
     ASSERT_TRUE(MakeDirectory(save_.path() + "\\" + taken.back()));
   }

@@ -198,8 +198,7 @@ TEST_F(RecordingTimes, StampedFramesCarryTheirTimeAndNothingElseChanges) {
 
     const TimesCsvContents times = TimesIn(Folder());
     ASSERT_EQ(times.records.size(), 4u);
-    const LocalMoment local = LocalTimeOf(times.records[2].time);
-    const std::string text = FormatStampText(local.time, local.millisecond, intervalMs < 1000);
+    const std::string text = FormatStampText(LocalTimeOf(times.records[2].time), intervalMs < 1000);
     EXPECT_EQ(text.size(), intervalMs < 1000 ? 21u : 19u) << text;
     DrawTimeStamp(expected.Target(), true, text);
     EXPECT_TRUE(expected.pixels() == stamped.pixels()) << "stamp " << text;

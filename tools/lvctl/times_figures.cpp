@@ -6,7 +6,7 @@
 
 namespace lumavex {
 
-std::int64_t UtcMilliseconds(const UtcTime& t) {
+std::int64_t UtcMilliseconds(const CalendarTime& t) {
   // Days from the civil date (proleptic Gregorian), after H. Hinnant.
   const std::int64_t y = t.year - (t.month <= 2 ? 1 : 0);
   const std::int64_t era = (y >= 0 ? y : y - 399) / 400;

@@ -29,6 +29,6 @@ struct ScheduleFigures {
 ScheduleFigures FiguresOf(const TimesCsvContents& contents, std::int64_t firstSlots = 0);
 
 // Milliseconds since 1970 of a UTC time.
-std::int64_t UtcMilliseconds(const UtcTime& time);
+std::int64_t UtcMilliseconds(const CalendarTime& time);
 
 }  // namespace lumavex

@@ -213,7 +213,7 @@ int Run(int ticks) {
   TimesCsvWriter times;
   times.Open(save + "\\times.csv");
   const std::vector<double> timesMs = Repeat(ticks, clock, [&] {
-    times.Write(TimesRecord{UtcTime{2026, 12, 7, 16, 3, 13, 400}, TimesEvent::Frame, 1234567, {}});
+    times.Write(TimesRecord{CalendarTime{2026, 12, 7, 16, 3, 13, 400}, TimesEvent::Frame, 1234567, {}});
   });
   times.Close();
   // New names in a folder of their own, through a scratch folder, as a

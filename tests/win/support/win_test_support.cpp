@@ -106,7 +106,7 @@ std::string FixtureVolume(const char* variable, std::string& why) {
   for (char& c : volume)
     if (c == '/') c = '\\';
   volume = "Z:" + volume;
-  if (!FileExists(volume + "\\lumavex-full-volume")) {
+  if (!FileExistsUtf8(volume + "\\lumavex-full-volume")) {
     std::vector<std::uint8_t> reason;
     ReadWholeFile(volume + "\\skip-reason.txt", reason);
     why = "no small volume at " + volume + ": " +
