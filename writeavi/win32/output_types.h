@@ -52,7 +52,7 @@ class FrameOutput {
   // Before any frame is read: false when the video cannot be written (said so).
   virtual bool Open() = 0;
   // Reads the frame file at `path` as the frame to write next. Before
-  // FitInto the first readable frame is looked for: nothing is fitted.
+  // Prepare the first readable frame is looked for: nothing is fitted.
   virtual FrameFate Load(const std::string& path) = 0;
   // The video's size, once Prepare has set it.
   virtual int width() const = 0;
