@@ -13,15 +13,27 @@
 #   - ffmpeg -c copy and ffmpeg -c:v rawvideo on the same folder;
 #   - the ratios, and peak memory (the process's peak working set under
 #     Wine, ffmpeg's and mjpegbench's peak resident set).
+#   - the Motion JPEG type on 3,000 frames while another process reads
+#     every row of the benchmark window's lists over and over (listreader,
+#     as a screen reader does), against the same conversion left alone.
 # The frames are moving crops of scikit-image's astronaut photograph
 # (python3-skimage), saved by PIL at quality 75 as a webcam recording would
 # leave them; without the photograph, a synthetic scene.
 #
 #   ./bench-avi.sh [frame counts...]     (default: 1000 30000)
+#   ./bench-avi.sh --million [count]     time and peak memory of the Motion
+#       JPEG type, from the command line and through the button's path
+#       (avibench), on 1,000,000 frames (or `count`): hard links of the
+#       1,000 benchmark frames, made once (minutes; about 4.3 GB of video).
 set -euo pipefail
 cd "$(dirname "$0")"
 root="$(pwd)"
 python=/usr/bin/python3
+million=0
+if [ "${1:-}" = "--million" ]; then
+  million="${2:-1000000}"
+  set --
+fi
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(1000 30000)
 build=build/bench-avi-win
@@ -32,7 +44,7 @@ tools/install-deps.sh || { echo "could not install the build tools"; exit 1; }
 
 cmake -S . -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
   -DLUMAVEX_TESTS=OFF >"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
-cmake --build "$build" -j 2 --target avibench readfloor Lumavex >>"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
+cmake --build "$build" -j 2 --target avibench readfloor listreader Lumavex >>"$build.log" 2>&1 || { tail -40 "$build.log"; exit 1; }
 mjpegbench=""
 if cmake -S . -B "$native" -DCMAKE_BUILD_TYPE=Release -DLUMAVEX_TESTS=OFF >"$native.log" 2>&1 &&
    cmake --build "$native" -j 2 --target mjpegbench >>"$native.log" 2>&1 && [ -x "$native/bin/mjpegbench" ]; then
@@ -89,6 +101,42 @@ trap lumavex_stop_session EXIT
 lumavex_start_display 24 && lumavex_prepare_prefix
 winpath() { echo "Z:$(cd "$(dirname "$1")" && pwd | tr / '\\')\\$(basename "$1")"; }
 
+# A folder of `count` hard links of the 1,000 benchmark frames, in name order.
+make_links() {
+  local folder="$1" count="$2" source="$3"
+  if [ "$(find "$folder" -name 'Alice*.jpg' 2>/dev/null | wc -l)" = "$count" ]; then return; fi
+  rm -rf "$folder" && mkdir -p "$folder"
+  "$python" - "$folder" "$count" "$source" <<'PY'
+import os, sys
+folder, count, source = sys.argv[1], int(sys.argv[2]), sys.argv[3]
+for i in range(count):
+    os.link(os.path.join(source, "Alice%07d.jpg" % (i % 1000)), os.path.join(folder, "Alice%07d.jpg" % i))
+PY
+}
+
+if [ "$million" -gt 0 ]; then
+  make_frames "$work/frames-1000" 1000
+  folder="$work/frames-$million"
+  make_links "$folder" "$million" "$work/frames-1000"
+  echo "== $million frames of 163x123 (hard links of 1,000), Motion JPEG, one run each"
+  command=$(native_line "$million" 1 wine "$build/bin/Lumavex.exe" --write-avi "$(winpath "$folder")" \
+    --out "$(winpath "$work/million-command.avi")" --overwrite --type mjpeg)
+  printf '  %-44s %s\n' "Lumavex.exe --write-avi (Wine):" "$command"
+  printf '  frames in the file: %s, size %s bytes\n' "$(count_frames "$work/million-command.avi")" \
+    "$(stat -c %s "$work/million-command.avi")"
+  rm -f "$work/million-command.avi"
+  button=$(wine "$build/bin/avibench.exe" "$(winpath "$folder")" "$(winpath "$work/million-button.avi")" mjpeg 1 \
+    2>/dev/null | tr -d '\r')
+  printf '  %-44s %s\n' "Write Avi button's path (avibench, Wine):" "$button"
+  printf '  frames in the file: %s\n' "$(count_frames "$work/million-button.avi")"
+  rm -f "$work/million-button.avi"
+  printf '  peak memory: command line %s KB, button %s KB   (target <= 131072 KB)\n' \
+    "$(field peak_kb "$command")" "$(field peak_kb "$button")"
+  lumavex_stop_session
+  trap - EXIT
+  exit 0
+fi
+
 declare -A peak_mjpeg peak_avi
 for frames in "${counts[@]}"; do
   folder="$work/frames-$frames"
@@ -141,6 +189,24 @@ for frames in "${counts[@]}"; do
   peak_avi[$frames]=$(field peak_kb "$avi")
   rm -f "$work/uncompressed.avi" "$work/ffmpeg-raw.avi" "$work/command.avi"
 done
+
+# The window's thread held by another process reading every row of its
+# lists, against the same conversion left alone.
+folder="$work/frames-3000"
+make_frames "$folder" 3000
+echo "== 3000 frames, Motion JPEG, while another process reads the window's lists (best of 3)"
+alone=$(wine "$build/bin/avibench.exe" "$(winpath "$folder")" "$(winpath "$work/alone.avi")" mjpeg 3 \
+  2>/dev/null | tr -d '\r')
+wine "$build/bin/listreader.exe" avibench 60 >"$work/listreader.log" 2>&1 &
+reader=$!
+read=$(wine "$build/bin/avibench.exe" "$(winpath "$folder")" "$(winpath "$work/read.avi")" mjpeg 3 \
+  2>/dev/null | tr -d '\r')
+wait "$reader" || true
+printf '  %-44s %s\n' "left alone:" "$alone"
+printf '  %-44s %s   (%s)\n' "its lists read by another process:" "$read" "$(tr -d '\r' <"$work/listreader.log")"
+printf '  ratio with the lists read / left alone:       %s   (target >= 0.8)\n' \
+  "$(calc "$(field fps "$read") / $(field fps "$alone")")"
+rm -f "$work/alone.avi" "$work/read.avi"
 lumavex_stop_session
 trap - EXIT
 

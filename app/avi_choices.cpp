@@ -1,4 +1,4 @@
-#include "writeavi/win32/convert_folder.h"
+#include "app/avi_choices.h"
 #include "dialogs/win32/file_dlg.h"
 #include "platform/avi_handles.h"
 

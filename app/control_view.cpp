@@ -1,24 +1,28 @@
 #include "app/control_view.h"
 
+#include <utility>
+
 #include "imaging/win32/image_picture.h"
 #include "platform/controls.h"
 #include "platform/picture_view.h"
 
 namespace lumavex {
 
-void ControlConversionView::Frames(const std::vector<std::string>& names) {
-  ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
-  ListClear(list_);
-  // Room for every name at once, instead of growing the list's storage a
-  // few items at a time through tens of thousands of frames.
-  std::size_t characters = 0;
-  for (const std::string& name : names) characters += name.size() + 1;
-  ::SendMessageW(list_, LB_INITSTORAGE, names.size(), static_cast<LPARAM>(characters * sizeof(wchar_t)));
-  for (const std::string& name : names) ListAdd(list_, name);
-  ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+void ControlConversionView::Frames(std::shared_ptr<const FrameNames> names) {
+  names_ = std::move(names);
+  total_ = names_ ? static_cast<int>(names_->size()) : 0;
+  ListSetCount(list_, total_);
   ::InvalidateRect(list_, nullptr, TRUE);
-  total_ = static_cast<int>(names.size());
   if (progress_) progress_->Show(0, total_);
+}
+
+std::string ControlConversionView::Row(int index) const {
+  if (!names_ || index < 0 || static_cast<std::size_t>(index) >= names_->size()) return {};
+  return names_->Name(static_cast<std::size_t>(index));
+}
+
+void ControlConversionView::DrawRow(const DRAWITEMSTRUCT& item) const {
+  DrawListRow(item, Row(static_cast<int>(item.itemID)));
 }
 
 void ControlConversionView::Current(int index) {

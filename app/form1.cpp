@@ -7,6 +7,7 @@
 
 #include "app/recording_loop.h"
 #include "app/control_view.h"
+#include "app/avi_choices.h"
 #include "writeavi/win32/convert_folder.h"
 #include "writeavi/frame_rate.h"
 #include "dialogs/win32/folder_browser.h"
@@ -156,8 +157,9 @@ void Form1::CreateControls() {
                            kIdAviWrite);
   Label4 = CreateControl(f, "STATIC", "Currently encoding:", SS_LEFTNOWORDWRAP, Twips(45, 2685, 1380, 255),
                          kIdLabel4);
-  File1 = CreateControl(f, "LISTBOX", "", LBS_NOINTEGRALHEIGHT | WS_VSCROLL, Twips(1485, 2685, 2415, 225),
-                        kIdFile1, WS_EX_CLIENTEDGE);
+  // A million frames cost the list nothing: it draws the names the
+  // conversion's view holds (WM_DRAWITEM).
+  File1 = CreateRowlessList(f, Twips(1485, 2685, 2415, 225), kIdFile1);
   // Below the encoding row, shown only while a conversion runs.
   static const bool progressClass = [] {
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
@@ -246,6 +248,10 @@ void Form1::WriteAvi(const AviChoices& choices) {
   progress_->Begin();
 }
 
+std::string Form1::File1Row(int index) const {
+  return conversionView_ ? conversionView_->Row(index) : std::string();
+}
+
 void Form1::ConversionEnded(const std::vector<UserMessage>& messages) {
   // The window is itself again before anything is said.
   SetControlText(aviwrite, "Write Avi");
@@ -303,6 +309,16 @@ LRESULT Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (lparam == 0 && HIWORD(wparam) == 0 && captureMenu.Command(LOWORD(wparam))) return 0;
       OnCommand(LOWORD(wparam), HIWORD(wparam));
       return 0;
+    case WM_DRAWITEM:
+      if (wparam == kIdFile1) {
+        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lparam);
+        if (conversionView_)
+          conversionView_->DrawRow(item);
+        else
+          DrawListRow(item, {});
+        return TRUE;
+      }
+      break;
     case WM_TIMER:
       if (wparam == Timer1.Id()) Timer1.Fire();
       if (wparam == Timer2.Id()) Timer2.Fire();

@@ -112,6 +112,10 @@ class Form1 {
   // ended, and its closing message (if any) follows.
   void WriteAvi(const AviChoices& choices);
   bool ConversionRunning() const { return conversion_ && conversion_->Running(); }
+  // The running (or last) conversion's worker; null before the first.
+  const ConversionRunner* Conversion() const { return conversion_.get(); }
+  // Row `index` of File1, which holds no text of its own (it draws its rows).
+  std::string File1Row(int index) const;
 
   // Twips of the form's design to pixels of this screen.
   static int TwipsToPixels(int twips);

@@ -54,6 +54,47 @@ void EnableControl(HWND control, bool enabled) {
   if ((::IsWindowEnabled(control) != 0) != enabled) ::EnableWindow(control, enabled ? TRUE : FALSE);
 }
 
+HWND CreateRowlessList(HWND parent, const RECT& bounds, int id, DWORD style, DWORD exStyle) {
+  HWND list = CreateControl(parent, "LISTBOX", "",
+                            LBS_NODATA | LBS_OWNERDRAWFIXED | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | style,
+                            bounds, id, exStyle);
+  if (!list) return nullptr;
+  // Rows as high as the font's text; the parent is not asked (WM_MEASUREITEM).
+  HDC dc = ::GetDC(list);
+  if (dc) {
+    HGDIOBJ old = ::SelectObject(dc, ::GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW metrics{};
+    if (::GetTextMetricsW(dc, &metrics))
+      ::SendMessageW(list, LB_SETITEMHEIGHT, 0, MAKELPARAM(metrics.tmHeight, 0));
+    ::SelectObject(dc, old);
+    ::ReleaseDC(list, dc);
+  }
+  return list;
+}
+
+void ListSetCount(HWND list, int count) {
+  ::SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  ::SendMessageW(list, LB_SETCOUNT, static_cast<WPARAM>(count), 0);
+}
+
+void DrawListRow(const DRAWITEMSTRUCT& item, const std::string& text) {
+  const bool selected = (item.itemState & ODS_SELECTED) != 0;
+  RECT row = item.rcItem;
+  ::FillRect(item.hDC, &row, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  if (item.itemID != static_cast<UINT>(-1) && !text.empty()) {
+    const int oldMode = ::SetBkMode(item.hDC, TRANSPARENT);
+    const COLORREF oldColor =
+        ::SetTextColor(item.hDC, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    const std::wstring wide = Widen(text);
+    row.left += 2;
+    ::DrawTextW(item.hDC, wide.c_str(), static_cast<int>(wide.size()), &row,
+                DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    ::SetTextColor(item.hDC, oldColor);
+    ::SetBkMode(item.hDC, oldMode);
+  }
+  if (item.itemState & ODS_FOCUS) ::DrawFocusRect(item.hDC, &item.rcItem);
+}
+
 void ListClear(HWND list) { ::SendMessageW(list, LB_RESETCONTENT, 0, 0); }
 int ListAdd(HWND list, const std::string& text) {
   const std::wstring wide = Widen(text);

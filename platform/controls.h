@@ -33,6 +33,17 @@ int ListSelected(HWND list);
 void ListSelect(HWND list, int index);
 std::string ListText(HWND list, int index);
 
+// A list box that holds no rows of its own: it is told how many there are
+// (ListSetCount) and its parent draws each row it shows when asked
+// (WM_DRAWITEM, with DrawListRow), so a list of a million rows costs the
+// control nothing per row. Selection and count work as in any list box;
+// ListText does not.
+HWND CreateRowlessList(HWND parent, const RECT& bounds, int id, DWORD style = 0,
+                       DWORD exStyle = WS_EX_CLIENTEDGE);
+void ListSetCount(HWND list, int count);
+// Draws one row of such a list: `text`, highlighted when selected.
+void DrawListRow(const DRAWITEMSTRUCT& item, const std::string& text);
+
 // Combo boxes.
 int ComboAdd(HWND combo, const std::string& text);
 void ComboSelect(HWND combo, int index);

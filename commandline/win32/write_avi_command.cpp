@@ -1,5 +1,6 @@
 #include "commandline/win32/write_avi_command.h"
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,7 @@ namespace {
 // What a conversion says, kept for the one line the command prints.
 class KeptMessages : public ConversionView {
  public:
-  void Frames(const std::vector<std::string>&) override {}
+  void Frames(std::shared_ptr<const FrameNames>) override {}
   void Current(int) override {}
   void Preview(const Image&) override {}
   void Message(const std::string& text, MessageIcon) override { messages_.push_back(OneLine(text)); }

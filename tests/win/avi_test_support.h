@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <cmath>
 #include <cstdint>
 #include <string>
@@ -50,7 +51,7 @@ inline std::string OutputTestName(const ::testing::TestParamInfo<AviOutput>& inf
 // A conversion's view that only passes its messages on to the program's
 // (recorded) message boxes.
 struct MessagesOnlyView : ConversionView {
-  void Frames(const std::vector<std::string>&) override {}
+  void Frames(std::shared_ptr<const FrameNames>) override {}
   void Current(int) override {}
   void Preview(const Image&) override {}
   void Message(const std::string& text, MessageIcon icon) override { ShowMessage(text, icon); }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "app/avi_choices.h"
 #include "app/form1.h"
 #include "imaging/cdib.h"
 #include "writeavi/win32/convert_folder.h"
@@ -111,7 +112,7 @@ class WriteAvi : public ::testing::Test {
 
   std::vector<std::string> Listed() const {
     std::vector<std::string> names;
-    for (int i = 0; i < ListCount(form_->File1); ++i) names.push_back(ListText(form_->File1, i));
+    for (int i = 0; i < ListCount(form_->File1); ++i) names.push_back(form_->File1Row(i));
     return names;
   }
 
@@ -540,7 +541,9 @@ TEST_P(BothOutputs, FolderAndTargetInAnyScript) {
 
   struct RecordingView : test::MessagesOnlyView {
     std::vector<std::string> names;
-    void Frames(const std::vector<std::string>& n) override { names = n; }
+    void Frames(std::shared_ptr<const FrameNames> n) override {
+      for (std::size_t i = 0; i < n->size(); ++i) names.push_back(n->Name(i));
+    }
   } view;
   ConversionRequest request;
   request.folder = folder;

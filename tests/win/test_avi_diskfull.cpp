@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/avi_choices.h"
 #include "writeavi/win32/convert_folder.h"
 #include "avi_test_support.h"
 #include "command_line_support.h"
@@ -95,7 +96,7 @@ class AviOntoFullVolume : public ::testing::TestWithParam<AviOutput> {
   std::vector<ShownMessage> Convert(std::function<void()> onFirstFrame = {}) {
     struct View : ConversionView {
       std::function<void()> onFirst;
-      void Frames(const std::vector<std::string>&) override {}
+      void Frames(std::shared_ptr<const FrameNames>) override {}
       void Current(int index) override {
         if (index == 0 && onFirst) std::exchange(onFirst, nullptr)();
       }

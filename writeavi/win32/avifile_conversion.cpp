@@ -1,6 +1,7 @@
 // The first output type: every frame decoded, saved as the temporary BMP
 // file, read back by the BMP reader and written through the platform's AVI
 // services with the compressor the user picked.
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -49,21 +50,17 @@ struct AviSession {
 };
 
 enum class Outcome {
-  Written,     // every listed file became a frame
-  CutShort,    // ended before the size limit; the file plays as far as it goes
-  NoFrame,     // no frame could be read (said so): nothing is left
-  Declined,    // the compression dialog was cancelled (said so)
-  Cancelled,   // the user cancelled the conversion: nothing is left, nothing said
-  OpenFailed,  // the target could not be opened (said so): nothing was written
-  Failed,      // an AVI call or the temporary file failed: the file is broken
-  Refused,     // the pre-check said no (its message shown): the file is empty
+  Written,   // every listed file became a frame
+  CutShort,  // ended before the size limit; the file plays as far as it goes
+  Declined,  // the compression dialog was cancelled (said so)
+  Removed,   // cancelled, no frame, or refused by the pre-check: nothing is left
+  Failed,    // an AVI call or the temporary file failed: the file is broken
 };
 
 struct Progress {
   LONG frames = 0;            // samples written
   std::uint64_t bytes = 0;    // data bytes written
   int width = 0, height = 0;  // of the video
-  ConversionSummary summary;
 };
 
 // The AVI services' own handler for AVI files, named because the part
@@ -122,137 +119,6 @@ bool FitsBeforehand(const ConversionInput& in, const std::string& path, std::uin
   return true;
 }
 
-// Steps from opening the target to the last frame.
-Outcome WriteFrames(const ConversionInput& in, const std::string& path, const AviChoices& choices,
-                    AviSession& avi, cDib& dib, Progress& progress) {
-  ConversionView& view = in.view;
-  PAVIFILE file = nullptr;
-  // A target that cannot be replaced is said before anything is written.
-  std::optional<std::string> refusal = TargetRefusal(in.target);
-  HRESULT last = refusal ? AVIERR_FILEOPEN : S_OK;
-  // The handler is named: the part file's name does not end in ".avi".
-  if (SUCCEEDED(last)) last = ::AVIFileOpenW(&file, Widen(path).c_str(), kCreateForWriting, AviFileHandler());
-  avi.file.reset(file);
-  if (FAILED(last)) {
-    if (!refusal && path != in.target) refusal = PartRefusal(path);
-    SayCannotWrite(view, in.target, refusal);
-    return Outcome::OpenFailed;
-  }
-
-  // The first frame that can be read sets the video's size.
-  const int count = static_cast<int>(in.frames.size());
-  // Paths are made when needed: one copy of them per frame is what the
-  // decoding thread holds.
-  const auto pathOf = [&in](int i) { return JoinPath(in.request.folder, in.frames[i].name); };
-  FrameThroughDisk frames(view, JoinPath(in.request.folder, kTempName));
-  FrameLoad first = FrameLoad::Unreadable;
-  int firstIndex = 0;
-  // Shown when the loop below comes to it: the frames are shown as they are written.
-  for (; firstIndex < count && first == FrameLoad::Unreadable; ++firstIndex) {
-    if (in.request.Cancelled()) return Outcome::Cancelled;
-    first = frames.Load(firstIndex, pathOf(firstIndex), dib, false);
-  }
-  --firstIndex;
-  if (first != FrameLoad::Loaded) {
-    view.Message("Could not load first bitmap file in list!", MessageIcon::Exclamation);
-    return Outcome::NoFrame;
-  }
-  const std::string firstPath = pathOf(firstIndex);
-  progress.width = dib.Width();
-  progress.height = dib.Height();
-  frames.FitInto(progress.width, progress.height);
-
-  AVISTREAMINFOW header{};
-  header.fccType = ::mmioStringToFOURCCA("vids", 0);
-  header.fccHandler = 0;
-  header.dwScale = 1;
-  header.dwRate = static_cast<DWORD>(in.request.frameRate);
-  header.dwSuggestedBufferSize = static_cast<DWORD>(dib.SizeImage());
-  ::SetRect(&header.rcFrame, 0, 0, dib.Width(), dib.Height());
-
-  PAVISTREAM stream = nullptr;
-  last = ::AVIFileCreateStreamW(avi.file.get(), &stream, &header);
-  avi.uncompressed.reset(stream);
-  if (FAILED(last)) {
-    view.Message("Error in Creating  Avi file Stream", MessageIcon::None);
-    return Outcome::Failed;
-  }
-
-  const INT_PTR chosen =
-      choices.compression ? choices.compression(in.request.owner, &stream, avi.options) : 0;
-  if (chosen != 1) {
-    avi.options.Free();
-    view.Message("Error in getting Avi Save options", MessageIcon::None);
-    return chosen != 0 ? Outcome::Failed : Outcome::Declined;
-  }
-  if (in.request.Cancelled()) return Outcome::Cancelled;
-
-  PAVISTREAM compressed = nullptr;
-  last = ::AVIMakeCompressedStream(&compressed, avi.uncompressed.get(), avi.options.record(), nullptr);
-  avi.compressed.reset(compressed);
-  if (FAILED(last)) {
-    view.Message("Error in making Compressed Avi, Try with uncompressed avi", MessageIcon::None);
-    return Outcome::Failed;
-  }
-  last = ::AVIStreamSetFormat(avi.compressed.get(), 0, dib.PointerToBitmapInfo(), dib.SizeBitmapInfo());
-  if (FAILED(last)) {
-    view.Message("Error setting Avi stream format", MessageIcon::None);
-    return Outcome::Failed;
-  }
-
-  const bool uncompressed = IsUncompressed(*avi.options.record());
-  if (uncompressed && !FitsBeforehand(in, path, static_cast<std::uint64_t>(dib.SizeImage())))
-    return Outcome::Refused;
-
-  {
-    std::vector<std::string> paths;
-    paths.reserve(in.frames.size());
-    for (int i = 0; i < count; ++i) paths.push_back(pathOf(i));
-    frames.DecodeAhead(std::move(paths));
-  }
-  for (int i = 0; i < count; ++i) {
-    if (in.request.Cancelled()) return Outcome::Cancelled;
-    const std::string framePath = pathOf(i);
-    // An unreadable frame leaves the reader holding the frame before it
-    // (before the first readable frame: that one), which is written again.
-    switch (frames.Load(i, framePath, dib)) {
-      case FrameLoad::Unreadable:
-        if (i < firstIndex)
-          progress.summary.ReplacedByFirst(framePath, firstPath);
-        else
-          progress.summary.Replaced(framePath);
-        break;
-      case FrameLoad::Fitted:
-        progress.summary.Fitted(framePath);
-        break;
-      case FrameLoad::Failed:
-        frames.Select(i);
-        return Outcome::Failed;
-      case FrameLoad::Loaded:
-        break;
-    }
-    // A compressor's output is not known in advance; the uncompressed frame
-    // bounds it.
-    if (!uncompressed && NextFramePassesLimit(progress.bytes, progress.frames,
-                                              static_cast<std::uint64_t>(dib.SizeImage()), kAvi1SizeLimit)) {
-      frames.ShowLatest();
-      return Outcome::CutShort;
-    }
-    LONG bytes = 0;
-    last = ::AVIStreamWrite(avi.compressed.get(), i, 1, dib.PointerToBits(), dib.SizeImage(), AVIIF_KEYFRAME,
-                            nullptr, &bytes);
-    if (FAILED(last)) {
-      frames.ShowLatest();
-      view.Message("Error writing Avi stream", MessageIcon::None);
-      return Outcome::Failed;
-    }
-    ++progress.frames;
-    progress.bytes += static_cast<std::uint64_t>(bytes > 0 ? bytes : dib.SizeImage());
-  }
-  frames.ShowLatest();
-  return Outcome::Written;
-}
-
 // The closed file read back: its size holds the frames' data, and the AVI
 // services find every frame, the last one readable. Under Wine the writes
 // report success even when nothing reached a full disk.
@@ -293,57 +159,210 @@ void RemoveBrokenFile(const ConversionInput& in, const std::string& path) {
                   MessageIcon::Information);
 }
 
+class AviServicesWriting : public FrameOutput {
+ public:
+  AviServicesWriting(const ConversionInput& in, const AviChoices& choices)
+      : in_(in), choices_(choices), claim_(in.request.folder) {}
+
+  bool Open() override {
+    // Before anything is asked or written: tmp.bmp is this folder's one.
+    if (!claim_.held()) {
+      in_.view.Message(FolderHeldText(in_.request.folder), MessageIcon::Exclamation);
+      return false;
+    }
+    path_ = WritingPath(in_.target);
+    targetExisted_ = ::GetFileAttributesW(Widen(in_.target).c_str()) != INVALID_FILE_ATTRIBUTES;
+    avi_ = std::make_unique<AviSession>();
+    dib_ = std::make_unique<cDib>();
+    PAVIFILE file = nullptr;
+    // A target that cannot be replaced is said before anything is written.
+    std::optional<std::string> refusal = TargetRefusal(in_.target);
+    HRESULT last = refusal ? AVIERR_FILEOPEN : S_OK;
+    // The handler is named: the part file's name does not end in ".avi".
+    if (SUCCEEDED(last))
+      last = ::AVIFileOpenW(&file, Widen(path_).c_str(), kCreateForWriting, AviFileHandler());
+    avi_->file.reset(file);
+    if (FAILED(last)) {
+      if (!refusal && path_ != in_.target) refusal = PartRefusal(path_);
+      SayCannotWrite(in_.view, in_.target, refusal);
+      return false;  // what is at the part may be another conversion's
+    }
+    frames_ = std::make_unique<FrameThroughDisk>(in_.view, JoinPath(in_.request.folder, kTempName));
+    return true;
+  }
+
+  FrameFate Load(const std::string& path) override {
+    switch (frames_->Load(loaded_++, path, *dib_)) {
+      case FrameLoad::Loaded:
+        return FrameFate::Kept;
+      case FrameLoad::Fitted:
+        return FrameFate::Fitted;
+      case FrameLoad::Unreadable:
+        return FrameFate::Unreadable;
+      case FrameLoad::Failed:
+        break;
+    }
+    outcome_ = Outcome::Failed;
+    return FrameFate::Failed;
+  }
+
+  int width() const override { return progress_.width; }
+  int height() const override { return progress_.height; }
+
+  bool Prepare(int first) override {
+    outcome_ = PrepareStream();
+    if (outcome_ != Outcome::Written) return false;
+    // Decoded ahead from the first readable frame on, in the loop's order.
+    const FrameNames& names = in_.frames;
+    const std::string folder = in_.request.folder;
+    loaded_ = first;
+    frames_->DecodeAhead(first, static_cast<int>(names.size()), [&names, folder](int i) {
+      return JoinPath(folder, names.Name(static_cast<std::size_t>(i)));
+    });
+    return true;
+  }
+
+  FrameWrite Write() override {
+    cDib& dib = *dib_;
+    // A compressor's output is not known in advance; the uncompressed frame
+    // bounds it.
+    if (!uncompressed_ && NextFramePassesLimit(progress_.bytes, progress_.frames,
+                                               static_cast<std::uint64_t>(dib.SizeImage()), kAvi1SizeLimit))
+      return FrameWrite::Full;
+    LONG bytes = 0;
+    const HRESULT last = ::AVIStreamWrite(avi_->compressed.get(), progress_.frames, 1, dib.PointerToBits(),
+                                          dib.SizeImage(), AVIIF_KEYFRAME, nullptr, &bytes);
+    if (FAILED(last)) {
+      in_.view.Message("Error writing Avi stream", MessageIcon::None);
+      return FrameWrite::Failed;
+    }
+    ++progress_.frames;
+    progress_.bytes += static_cast<std::uint64_t>(bytes > 0 ? bytes : dib.SizeImage());
+    return FrameWrite::Written;
+  }
+
+  const Image* Picture() override { return frames_ ? frames_->Latest() : nullptr; }
+
+  std::uint32_t Finish(LoopEnd end, std::string& lead) override {
+    // Everything is released here, the reader and the temporary file first:
+    // the file is complete and closed.
+    frames_.reset();
+    dib_.reset();
+    avi_.reset();
+    Outcome outcome = outcome_;
+    switch (end) {
+      case LoopEnd::Complete:
+        break;
+      case LoopEnd::CutShort:
+        outcome = Outcome::CutShort;
+        break;
+      case LoopEnd::Failed:
+        outcome = Outcome::Failed;
+        break;
+      case LoopEnd::Cancelled:
+      case LoopEnd::NoFrame:
+        outcome = Outcome::Removed;
+        break;
+      case LoopEnd::Stopped:
+        break;  // as Prepare left it
+    }
+    switch (outcome) {
+      case Outcome::Declined:
+        // A target that did not exist is left as the empty video made so far;
+        // a file the user had there stays as it was.
+        if (targetExisted_ || !PutInPlace(path_, in_.target)) RemovePart(path_, in_.target);
+        return 0;
+      case Outcome::Removed:
+        RemovePart(path_, in_.target);
+        return 0;
+      case Outcome::Failed:
+        RemoveBrokenFile(in_, path_);
+        return 0;
+      case Outcome::Written:
+      case Outcome::CutShort:
+        break;
+    }
+    if (!WrittenFileHolds(path_, progress_) || !PutInPlace(path_, in_.target)) {
+      RemoveBrokenFile(in_, path_);
+      return 0;
+    }
+    if (outcome == Outcome::CutShort)
+      lead = CutShortText(in_.target, kAvi1SizeLimit, static_cast<std::uint32_t>(progress_.frames),
+                          static_cast<std::uint32_t>(in_.frames.size()));
+    return static_cast<std::uint32_t>(progress_.frames);
+  }
+
+ private:
+  // The stream of the first frame's size, compressed as the user picks.
+  Outcome PrepareStream() {
+    cDib& dib = *dib_;
+    progress_.width = dib.Width();
+    progress_.height = dib.Height();
+    frames_->FitInto(progress_.width, progress_.height);
+
+    AVISTREAMINFOW header{};
+    header.fccType = ::mmioStringToFOURCCA("vids", 0);
+    header.fccHandler = 0;
+    header.dwScale = 1;
+    header.dwRate = static_cast<DWORD>(in_.request.frameRate);
+    header.dwSuggestedBufferSize = static_cast<DWORD>(dib.SizeImage());
+    ::SetRect(&header.rcFrame, 0, 0, dib.Width(), dib.Height());
+
+    PAVISTREAM stream = nullptr;
+    HRESULT last = ::AVIFileCreateStreamW(avi_->file.get(), &stream, &header);
+    avi_->uncompressed.reset(stream);
+    if (FAILED(last)) {
+      in_.view.Message("Error in Creating  Avi file Stream", MessageIcon::None);
+      return Outcome::Failed;
+    }
+
+    const INT_PTR chosen =
+        choices_.compression ? choices_.compression(in_.request.owner, &stream, avi_->options) : 0;
+    if (chosen != 1) {
+      avi_->options.Free();
+      in_.view.Message("Error in getting Avi Save options", MessageIcon::None);
+      return chosen != 0 ? Outcome::Failed : Outcome::Declined;
+    }
+    if (in_.request.Cancelled()) return Outcome::Removed;
+
+    PAVISTREAM compressed = nullptr;
+    last = ::AVIMakeCompressedStream(&compressed, avi_->uncompressed.get(), avi_->options.record(), nullptr);
+    avi_->compressed.reset(compressed);
+    if (FAILED(last)) {
+      in_.view.Message("Error in making Compressed Avi, Try with uncompressed avi", MessageIcon::None);
+      return Outcome::Failed;
+    }
+    last = ::AVIStreamSetFormat(avi_->compressed.get(), 0, dib.PointerToBitmapInfo(), dib.SizeBitmapInfo());
+    if (FAILED(last)) {
+      in_.view.Message("Error setting Avi stream format", MessageIcon::None);
+      return Outcome::Failed;
+    }
+    uncompressed_ = IsUncompressed(*avi_->options.record());
+    if (uncompressed_ && !FitsBeforehand(in_, path_, static_cast<std::uint64_t>(dib.SizeImage())))
+      return Outcome::Removed;
+    return Outcome::Written;
+  }
+
+  const ConversionInput& in_;
+  const AviChoices& choices_;
+  const FrameFolderClaim claim_;  // from the first question to the last step
+  std::string path_;              // where the video is written
+  bool targetExisted_ = false;
+  Outcome outcome_ = Outcome::Written;
+  bool uncompressed_ = false;
+  int loaded_ = 0;  // the index of the next frame loaded
+  Progress progress_;
+  // Released in the other order: the frames' reader and temporary file,
+  // the reader's bitmap, then the AVI services' objects.
+  std::unique_ptr<AviSession> avi_;
+  std::unique_ptr<cDib> dib_;
+  std::unique_ptr<FrameThroughDisk> frames_;
+};
+
 }  // namespace
 
-std::uint32_t WriteThroughAviServices(const ConversionInput& in, const AviChoices& choices) {
-  // Before anything is asked or written: tmp.bmp is this folder's one.
-  const FrameFolderClaim claim(in.request.folder);
-  if (!claim.held()) {
-    in.view.Message(FolderHeldText(in.request.folder), MessageIcon::Exclamation);
-    return 0;
-  }
-  const std::string path = WritingPath(in.target);
-  const bool targetExisted = ::GetFileAttributesW(Widen(in.target).c_str()) != INVALID_FILE_ATTRIBUTES;
-  Progress progress;
-  Outcome outcome;
-  {
-    AviSession avi;
-    cDib dib;  // dropped before the session releases anything
-    outcome = WriteFrames(in, path, choices, avi, dib, progress);
-  }
-  // Everything is released here: the file is complete and closed.
-  switch (outcome) {
-    case Outcome::Declined:
-      // A target that did not exist is left as the empty video made so far;
-      // a file the user had there stays as it was.
-      if (targetExisted || !PutInPlace(path, in.target)) RemovePart(path, in.target);
-      return 0;
-    case Outcome::NoFrame:
-    case Outcome::Cancelled:
-    case Outcome::Refused:
-      RemovePart(path, in.target);
-      return 0;
-    case Outcome::OpenFailed:  // said; what is at the part may be another conversion's
-      return 0;
-    case Outcome::Failed:
-      RemoveBrokenFile(in, path);
-      return 0;
-    case Outcome::Written:
-    case Outcome::CutShort:
-      break;
-  }
-  if (!WrittenFileHolds(path, progress) || !PutInPlace(path, in.target)) {
-    RemoveBrokenFile(in, path);
-    return 0;
-  }
-  std::string text;
-  if (outcome == Outcome::CutShort)
-    text = CutShortText(in.target, kAvi1SizeLimit, static_cast<std::uint32_t>(progress.frames),
-                        static_cast<std::uint32_t>(in.frames.size()));
-  const std::string changes = progress.summary.Text(progress.width, progress.height);
-  if (!changes.empty()) text += (text.empty() ? "" : "\r\n\r\n") + changes;
-  if (!text.empty()) in.view.Message(text, MessageIcon::Information);
-  return static_cast<std::uint32_t>(progress.frames);
+std::unique_ptr<FrameOutput> AviServicesOutput(const ConversionInput& in, const AviChoices& choices) {
+  return std::make_unique<AviServicesWriting>(in, choices);
 }
 
 }  // namespace lumavex

@@ -1,7 +1,7 @@
 #include "writeavi/win32/convert_folder.h"
 
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "writeavi/win32/output_types.h"
 #include "writeavi/win32/frame_folder.h"
@@ -16,14 +16,10 @@ constexpr const char* kProposedName = "MyAVI.avi";
 ConversionResult ConvertFolderToAvi(const ConversionRequest& request, ConversionView& view,
                                     const AviChoices& choices) {
   ConversionResult result;
-  const std::vector<FrameFile> frames = ListFrameFolder(request.folder);
-  {
-    std::vector<std::string> names;
-    names.reserve(frames.size());
-    for (const FrameFile& frame : frames) names.push_back(frame.name);
-    view.Frames(names);
-  }
-  if (frames.empty()) {
+  // One list for the conversion and the view that shows it.
+  const auto frames = std::make_shared<const FrameNames>(ListFrameFolder(request.folder));
+  view.Frames(frames);
+  if (frames->empty()) {
     view.Message("No files to convert, Please choose the correct folder.", MessageIcon::None);
     return result;
   }
@@ -33,9 +29,10 @@ ConversionResult ConvertFolderToAvi(const ConversionRequest& request, Conversion
   if (!choices.target || !choices.target(request.owner, target, output)) return result;
 
   result.target = target;
-  const ConversionInput input{request, frames, target, view};
-  result.frames =
-      output == AviOutput::MotionJpegCopy ? WriteMotionJpeg(input) : WriteThroughAviServices(input, choices);
+  const ConversionInput input{request, *frames, target, view};
+  const std::unique_ptr<FrameOutput> writing =
+      output == AviOutput::MotionJpegCopy ? MotionJpegOutput(input) : AviServicesOutput(input, choices);
+  result.frames = ConvertFrames(input, *writing);
   result.written = result.frames > 0;
   return result;
 }

@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "writeavi/conversion_view.h"
 
@@ -48,10 +47,11 @@ struct AviChoices {
   // The compressor for the stream: fills `options` and returns what the
   // compression dialog returns (1 when the user confirmed).
   std::function<INT_PTR(HWND owner, PAVISTREAM* stream, AviCompressOptions& options)> compression;
+  // True when the answers show no window (they are given in advance): a
+  // conversion on a worker thread then asks them there, without waiting
+  // for the window's thread.
+  bool windowless = false;
 };
-
-// The save dialog (with its two output types) and the compression dialog.
-AviChoices UserAviChoices();
 
 // What became of a conversion, for callers that go on without a user (the
 // command line): the view has been told everything already.

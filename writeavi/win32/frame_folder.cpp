@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include <algorithm>
+#include <cstdint>
 
 #include "base/path.h"
 #include "writeavi/frame_list.h"
@@ -11,9 +11,10 @@
 
 namespace lumavex {
 
-std::vector<FrameFile> ListFrameFolder(const std::string& folder) {
-  std::vector<FrameFile> files;
+FrameNames ListFrameFolder(const std::string& folder) {
+  FrameNames files;
   WIN32_FIND_DATAW data;
+  std::string name;
   // The platform's wildcard also takes long names whose short form matches
   // (such as "*.jpeg"); the exact pattern is applied below.
   UniqueFind find(::FindFirstFileExW(Widen(JoinPath(folder, kFramePattern)).c_str(), FindExInfoBasic, &data,
@@ -21,14 +22,11 @@ std::vector<FrameFile> ListFrameFolder(const std::string& folder) {
   if (!find) return files;
   do {
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    FrameFile file;
-    file.name = Narrow(data.cFileName);
-    if (!MatchesFilePattern(file.name, kFramePattern)) continue;
-    file.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    files.push_back(std::move(file));
+    Narrow(data.cFileName).swap(name);
+    if (!MatchesFilePattern(name, kFramePattern)) continue;
+    files.Add(name, (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
   } while (::FindNextFileW(find.get(), &data));
-  std::sort(files.begin(), files.end(),
-            [](const FrameFile& a, const FrameFile& b) { return FileNameLess(a.name, b.name); });
+  files.Sort();
   return files;
 }
 

@@ -3,21 +3,16 @@
 // sizes, so that the Motion JPEG video's size is known before anything is
 // written. Paths are UTF-8 and reach the platform as UTF-16, so folders and
 // names in any script work.
-#include <cstdint>
 #include <string>
-#include <vector>
+
+#include "writeavi/frame_names.h"
 
 namespace lumavex {
 
 inline constexpr const char* kFramePattern = "*.jpg";
 
-struct FrameFile {
-  std::string name;  // without folder
-  std::uint64_t size = 0;
-};
-
 // The "*.jpg" files of `folder` in the order they become frames (by name
 // without regard to case); empty when the folder is missing or holds none.
-std::vector<FrameFile> ListFrameFolder(const std::string& folder);
+FrameNames ListFrameFolder(const std::string& folder);
 
 }  // namespace lumavex

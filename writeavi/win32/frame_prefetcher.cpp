@@ -9,12 +9,12 @@
 
 namespace lumavex {
 
-FramePrefetcher::FramePrefetcher(std::vector<std::string> paths)
-    : paths_(std::move(paths)), ahead_(static_cast<int>(paths_.size()), kAhead, [this](const auto& loop) {
+FramePrefetcher::FramePrefetcher(int count, std::function<std::string(int)> pathOf)
+    : pathOf_(std::move(pathOf)), ahead_(count, kAhead, [this](const auto& loop) {
         // The imaging component's objects are free-threaded.
         const ComScope com(COINIT_MULTITHREADED);
         FrameDecoder decoder;
-        loop([&](int i, Image& picture) { return decoder.DecodeFile(paths_[i], picture); });
+        loop([&](int i, Image& picture) { return decoder.DecodeFile(pathOf_(i), picture); });
       }) {}
 
 }  // namespace lumavex

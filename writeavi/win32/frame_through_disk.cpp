@@ -11,10 +11,13 @@
 namespace lumavex {
 
 FrameThroughDisk::FrameThroughDisk(ConversionView& view, std::string tempPath)
-    : view_(view), display_(view), temp_(std::move(tempPath)) {}
+    : view_(view), temp_(std::move(tempPath)) {}
 
-void FrameThroughDisk::DecodeAhead(std::vector<std::string> paths) {
-  ahead_ = std::make_unique<FramePrefetcher>(std::move(paths));
+void FrameThroughDisk::DecodeAhead(int first, int count, std::function<std::string(int)> pathOf) {
+  aheadFrom_ = first;
+  ahead_ = std::make_unique<FramePrefetcher>(count - first, [first, pathOf = std::move(pathOf)](int i) {
+    return pathOf(first + i);
+  });
 }
 
 void FrameThroughDisk::FitInto(int width, int height) {
@@ -22,12 +25,8 @@ void FrameThroughDisk::FitInto(int width, int height) {
   height_ = height;
 }
 
-void FrameThroughDisk::ShowLatest() {
-  if (display_.Behind()) display_.Show(display_.latest(), frame_);
-}
-
-FrameLoad FrameThroughDisk::Load(int index, const std::string& framePath, cDib& dib, bool show) {
-  const AheadTaken taken = ahead_ ? ahead_->Take(index, scratch_) : AheadTaken::NotAhead;
+FrameLoad FrameThroughDisk::Load(int index, const std::string& framePath, cDib& dib) {
+  const AheadTaken taken = ahead_ ? ahead_->Take(index - aheadFrom_, scratch_) : AheadTaken::NotAhead;
   const bool decoded = taken == AheadTaken::Made ||
                        (taken == AheadTaken::NotAhead && decoder_.DecodeFile(framePath, scratch_));
   if (!decoded) {
@@ -50,21 +49,16 @@ FrameLoad FrameThroughDisk::Load(int index, const std::string& framePath, cDib& 
     ReleaseIfLarge(fitted_);  // the large original
     fitted = true;
   }
-  // The frame before stays in frame_ until now: the display may need it.
+  // The frame before stays in frame_ until now: the preview may need it.
   frame_.swap(scratch_);
-  if (show) display_.Frame(index, frame_);
   // Without a fresh temporary file the reader would hand back an older frame.
   if (!temp_.Write(frame_)) {
-    ShowLatest();
     view_.Message("Could not write the temporary frame file:\r\n" + temp_.path(), MessageIcon::Exclamation);
     return FrameLoad::Failed;
   }
   // The reader keeps its own messages; during a conversion the view shows them.
   dib.ReportTo([this](const std::string& text, MessageIcon icon) { view_.Message(text, icon); });
-  if (!dib.CreateFromFile(temp_.path())) {
-    ShowLatest();
-    return FrameLoad::Failed;
-  }
+  if (!dib.CreateFromFile(temp_.path())) return FrameLoad::Failed;
   return fitted ? FrameLoad::Fitted : FrameLoad::Loaded;
 }
 

@@ -5,6 +5,7 @@
 // arithmetic, lossless, CMYK), is decoded, fitted if need be, and encoded
 // again as a baseline frame.
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -31,14 +32,6 @@ namespace {
 
 constexpr int kEncodeAgainQuality = 90;
 
-// What becomes of one frame file.
-enum class Fate {
-  Copied,        // its image bytes go into the video as they are
-  Fitted,        // another size: decoded, fitted, encoded again
-  EncodedAgain,  // a JPEG kind not every player reads: decoded, encoded again
-  Unreadable,    // replaced by the frame before it
-};
-
 // Reads and checks frame files, and makes the frames that cannot be copied.
 class FrameMaker {
  public:
@@ -52,8 +45,8 @@ class FrameMaker {
 
   // Makes the frame of the file at `path` in `frame` (its bytes, or the
   // bytes encoded again), unless it is unreadable.
-  Fate Make(const std::string& path, std::vector<std::uint8_t>& frame) {
-    const Fate fate = MakeFrame(path, frame);
+  FrameFate Make(const std::string& path, std::vector<std::uint8_t>& frame) {
+    const FrameFate fate = MakeFrame(path, frame);
     ReleaseIfLarge(bytes_);
     ReleaseIfLarge(decoded_);
     return fate;
@@ -64,30 +57,30 @@ class FrameMaker {
   int height() const { return info_.height; }
 
  private:
-  Fate MakeFrame(const std::string& path, std::vector<std::uint8_t>& frame) {
-    if (!ReadWholeFile(path, bytes_, FrameDecoder::kMaxFileBytes)) return Fate::Unreadable;
+  FrameFate MakeFrame(const std::string& path, std::vector<std::uint8_t>& frame) {
+    if (!ReadWholeFile(path, bytes_, FrameDecoder::kMaxFileBytes)) return FrameFate::Unreadable;
     info_ = CheckJpegFrame(bytes_.data(), bytes_.size());
-    if (!info_.readable) return Fate::Unreadable;
+    if (!info_.readable) return FrameFate::Unreadable;
     const bool sameSize = width_ == 0 || (info_.width == width_ && info_.height == height_);
     if (sameSize && EveryMotionJpegPlayerReads(info_)) {
       // Only the image: what follows its end marker is no part of the frame.
       frame.assign(bytes_.begin(), bytes_.begin() + static_cast<std::ptrdiff_t>(info_.length));
-      return Fate::Copied;
+      return FrameFate::Kept;
     }
     try {
-      if (!decoder_.Decode(bytes_.data(), bytes_.size(), decoded_)) return Fate::Unreadable;
+      if (!decoder_.Decode(bytes_.data(), bytes_.size(), decoded_)) return FrameFate::Unreadable;
       const Image* picture = &decoded_;
       if (!sameSize) {
-        if (!FitImage(decoded_, width_, height_, fitted_)) return Fate::Unreadable;
+        if (!FitImage(decoded_, width_, height_, fitted_)) return FrameFate::Unreadable;
         picture = &fitted_;
       }
       encoded_.Clear();
-      if (!EncodeImageJpeg(*picture, kEncodeAgainQuality, encoded_)) return Fate::Unreadable;
+      if (!EncodeImageJpeg(*picture, kEncodeAgainQuality, encoded_)) return FrameFate::Unreadable;
       frame.assign(encoded_.data(), encoded_.data() + encoded_.size());
     } catch (const std::bad_alloc&) {
-      return Fate::Unreadable;
+      return FrameFate::Unreadable;
     }
-    return sameSize ? Fate::EncodedAgain : Fate::Fitted;
+    return sameSize ? FrameFate::EncodedAgain : FrameFate::Fitted;
   }
 
   FrameDecoder& decoder_;
@@ -98,117 +91,100 @@ class FrameMaker {
   jpeg::JpegOutputBuffer encoded_;
 };
 
-// Shows frame `index`, decoding it for the preview.
-void ShowFrame(EncodingDisplay& display, FrameDecoder& decoder, int index,
-               const std::vector<std::uint8_t>& jpeg, Image& picture) {
-  if (decoder.Decode(jpeg.data(), jpeg.size(), picture)) display.Show(index, picture);
-}
+class MotionJpegWriting : public FrameOutput {
+ public:
+  explicit MotionJpegWriting(const ConversionInput& in) : in_(in), maker_(decoder_) {}
+
+  bool Open() override {
+    // A target that cannot be replaced is said before anything is read.
+    if (const std::optional<std::string> refusal = TargetRefusal(in_.target)) {
+      SayCannotWrite(in_.view, in_.target, refusal);
+      return false;
+    }
+    return true;
+  }
+
+  FrameFate Load(const std::string& path) override {
+    // Read here, not on a second thread: under Wine the hand-over between
+    // threads cost more than the overlap gained (bench-avi.sh).
+    const FrameFate fate = maker_.Make(path, frame_);
+    if (fate != FrameFate::Unreadable) previous_.swap(frame_);
+    return fate;
+  }
+
+  int width() const override { return width_; }
+  int height() const override { return height_; }
+
+  bool Prepare(int) override {
+    width_ = maker_.width();
+    height_ = maker_.height();
+    maker_.FitInto(width_, height_);
+    // Copied frames take what their files take (the listing knows it), so
+    // the file's size is known before anything is written.
+    const std::uint64_t needed =
+        MjpegAviWriter::ExpectedFileSize(in_.frames.TotalSize(),
+                                         static_cast<std::uint32_t>(in_.frames.size()));
+    const std::string folder = ParentFolder(in_.target);
+    if (const std::optional<std::uint64_t> free = FreeSpaceOfVolume(folder); free && needed > *free) {
+      in_.view.Message(NoRoomText(in_.target, needed, *free, VolumeOf(folder)), MessageIcon::Exclamation);
+      return false;
+    }
+    MjpegAviSettings settings;
+    settings.width = static_cast<std::uint32_t>(width_);
+    settings.height = static_cast<std::uint32_t>(height_);
+    settings.framesPerSecond = static_cast<std::uint32_t>(in_.request.frameRate);
+    // The video goes to "<target>.part" and is put in place only when finished.
+    part_ = std::make_unique<PartFile>(in_.target);
+    const bool opened = part_->Open();
+    out_ = std::make_unique<OutputFile>(part_->stream());
+    writer_ = std::make_unique<MjpegAviWriter>(*out_, settings);
+    if (!opened || !writer_->Start()) {
+      SayCannotWrite(in_.view, in_.target, PartRefusal(part_->PartPath()));
+      return false;
+    }
+    return true;
+  }
+
+  FrameWrite Write() override {
+    return writer_->AddFrame(previous_.data(), previous_.size()) ? FrameWrite::Written : FrameWrite::Failed;
+  }
+
+  const Image* Picture() override {
+    return decoder_.Decode(previous_.data(), previous_.size(), preview_) ? &preview_ : nullptr;
+  }
+
+  std::uint32_t Finish(LoopEnd end, std::string&) override {
+    if (end != LoopEnd::Complete && end != LoopEnd::Failed) return 0;  // the part file goes with part_
+    // Without Commit the part file is removed.
+    const bool written = part_->Commit(end == LoopEnd::Failed || !writer_->Finish());
+    writer_.reset();
+    out_.reset();
+    part_.reset();
+    if (!written) {
+      in_.view.Message(WriteFailureText(in_.target, FreeSpaceOfVolume(ParentFolder(in_.target))),
+                       MessageIcon::Information);
+      return 0;
+    }
+    return static_cast<std::uint32_t>(in_.frames.size());
+  }
+
+ private:
+  const ConversionInput& in_;
+  FrameDecoder decoder_;
+  FrameMaker maker_;
+  int width_ = 0, height_ = 0;
+  std::vector<std::uint8_t> frame_, previous_;  // previous_: the frame written next
+  Image preview_;
+  // Declared in the order they are made; dropped the other way round.
+  std::unique_ptr<PartFile> part_;
+  std::unique_ptr<OutputFile> out_;
+  std::unique_ptr<MjpegAviWriter> writer_;
+};
 
 }  // namespace
 
-std::uint32_t WriteMotionJpeg(const ConversionInput& in) {
-  ConversionView& view = in.view;
-  const int count = static_cast<int>(in.frames.size());
-  // Made when needed: a list of every path would grow with the frames.
-  const auto pathOf = [&in](int i) { return JoinPath(in.request.folder, in.frames[i].name); };
-
-  // A target that cannot be replaced is said before anything is read.
-  if (const std::optional<std::string> refusal = TargetRefusal(in.target)) {
-    SayCannotWrite(view, in.target, refusal);
-    return 0;
-  }
-
-  // The first frame that can be read sets the video's size; the frames
-  // before it become that one.
-  FrameDecoder decoder;
-  FrameMaker maker(decoder);
-  std::vector<std::uint8_t> frame, previous;
-  int firstIndex = -1;
-  Fate firstFate = Fate::Unreadable;
-  for (int i = 0; i < count && firstIndex < 0; ++i) {
-    if (in.request.Cancelled()) return 0;
-    firstFate = maker.Make(pathOf(i), previous);
-    if (firstFate != Fate::Unreadable) firstIndex = i;
-  }
-  if (firstIndex < 0) {
-    view.Message("Could not load first bitmap file in list!", MessageIcon::Exclamation);
-    return 0;
-  }
-  const int width = maker.width(), height = maker.height();
-  maker.FitInto(width, height);
-  const std::string firstPath = pathOf(firstIndex);
-
-  // Copied frames take what their files take (the listing knows it), so the
-  // file's size is known before anything is written.
-  std::uint64_t frameBytes = 0;
-  for (const FrameFile& file : in.frames) frameBytes += file.size;
-  const std::uint64_t needed =
-      MjpegAviWriter::ExpectedFileSize(frameBytes, static_cast<std::uint32_t>(count));
-  const std::string folder = ParentFolder(in.target);
-  if (const std::optional<std::uint64_t> free = FreeSpaceOfVolume(folder); free && needed > *free) {
-    view.Message(NoRoomText(in.target, needed, *free, VolumeOf(folder)), MessageIcon::Exclamation);
-    return 0;
-  }
-
-  ConversionSummary summary;
-  bool written = false;
-  {
-    MjpegAviSettings settings;
-    settings.width = static_cast<std::uint32_t>(width);
-    settings.height = static_cast<std::uint32_t>(height);
-    settings.framesPerSecond = static_cast<std::uint32_t>(in.request.frameRate);
-    // The video goes to "<target>.part" and is put in place only when finished.
-    PartFile part(in.target);
-    const bool opened = part.Open();
-    OutputFile out(part.stream());
-    MjpegAviWriter writer(out, settings);
-    if (!opened || !writer.Start()) {
-      SayCannotWrite(view, in.target, PartRefusal(part.PartPath()));
-      return 0;
-    }
-    EncodingDisplay display(view);
-    Image preview;
-    written = true;
-    for (int i = 0; i < count && written; ++i) {
-      if (in.request.Cancelled()) return 0;  // the part file goes with `part`
-      const std::string path = pathOf(i);
-      // Read here, not on a second thread: under Wine the hand-over between
-      // threads cost more than the overlap gained (bench-avi.sh).
-      const Fate fate = i < firstIndex ? Fate::Unreadable : maker.Make(path, frame);
-      switch (fate) {
-        case Fate::Unreadable:
-          if (i < firstIndex)
-            summary.ReplacedByFirst(path, firstPath);
-          else
-            summary.Replaced(path);
-          break;
-        case Fate::Fitted:
-          summary.Fitted(path);
-          break;
-        case Fate::EncodedAgain:
-          summary.EncodedAgain(path);
-          break;
-        case Fate::Copied:
-          break;
-      }
-      if (fate != Fate::Unreadable) previous.swap(frame);
-      display.Encoding(i);
-      if (display.Due()) ShowFrame(display, decoder, i, previous, preview);
-      written = writer.AddFrame(previous.data(), previous.size());
-      if (!written) display.Select(i);
-    }
-    if (display.Behind()) ShowFrame(display, decoder, display.latest(), previous, preview);
-    if (in.request.Cancelled()) return 0;
-    // Without Commit the part file is removed.
-    written = part.Commit(!written || !writer.Finish());
-  }
-  if (!written) {
-    view.Message(WriteFailureText(in.target, FreeSpaceOfVolume(folder)), MessageIcon::Information);
-    return 0;
-  }
-  const std::string changes = summary.Text(width, height);
-  if (!changes.empty()) view.Message(changes, MessageIcon::Information);
-  return static_cast<std::uint32_t>(count);
+std::unique_ptr<FrameOutput> MotionJpegOutput(const ConversionInput& in) {
+  return std::make_unique<MotionJpegWriting>(in);
 }
 
 }  // namespace lumavex

@@ -21,6 +21,7 @@ AviChoices PresetAviChoices(const std::string& target, AviOutput output) {
     options.Adopt(uncompressed);
     return 1;
   };
+  choices.windowless = true;
   return choices;
 }
 
