@@ -319,6 +319,12 @@ LRESULT Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == Timer1.Id()) Timer1.Fire();
       if (wparam == Timer2.Id()) Timer2.Fire();
       return 0;
+    case WM_DPICHANGED:
+      // Moved to a monitor of another DPI: the system draws the frame and
+      // the menu bar at the new DPI, the controls stay as they were laid out
+      // at start; the client area keeps its size, so nothing is cut off.
+      KeepClientSize(hwnd(), TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
+      return 0;
     case WM_CLOSE:
       // A conversion is cancelled first; the window closes when it has ended.
       if (ConversionRunning()) {
