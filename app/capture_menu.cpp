@@ -1,9 +1,11 @@
 #include "app/capture_menu.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 #include "app/settings_file.h"
+#include "base/message.h"
 #include "base/utf8.h"
 
 namespace lumavex {
@@ -56,10 +58,19 @@ bool CaptureMenu::Command(int id) {
     return false;
   }
   ShowChoices();
-  // A file that cannot be written leaves the choice for this run only; a
-  // message at every click would help nobody.
-  if (kept_) StoreRecordingSettings(settings_);
+  if (kept_) Keep();
   return true;
+}
+
+void CaptureMenu::Keep() {
+  const std::optional<SettingsNotKept> notKept = StoreRecordingSettings(settings_);
+  // Said once: the choice holds for the run anyway, and a message at every
+  // click would help nobody. Later clicks still try, as the cause may go.
+  if (!notKept || toldNotKept_) return;
+  toldNotKept_ = true;
+  ShowMessage("The Capture menu's choices cannot be kept for the next start of Lumavex:\r\n" + notKept->path +
+                  "\r\n" + notKept->reason + "\r\nThey hold until Lumavex is closed.",
+              MessageIcon::Exclamation);
 }
 
 void CaptureMenu::UseForThisRun(const RecordingSettings& settings) {

@@ -2,7 +2,8 @@
 // The main window's menu bar with its "Capture" menu: the interval between
 // frames (one radio item per interval) and "Stamp date and time on frames"
 // (a check item). The choices are read from settings.ini when the window
-// opens and written back whenever one changes.
+// opens and written back whenever one changes; a choice that cannot be
+// written is said once per run, and holds for the run.
 #include <windows.h>
 
 #include "recording/recording_settings.h"
@@ -38,11 +39,13 @@ class CaptureMenu {
 
  private:
   void ShowChoices();
+  void Keep();
 
   HMENU popup_ = nullptr;
   RecordingSettings settings_;
   bool locked_ = false;
   bool kept_ = true;  // choices go to settings.ini
+  bool toldNotKept_ = false;
 };
 
 }  // namespace lumavex

@@ -18,6 +18,7 @@
 #include "platform/files.h"
 #include "platform/message_box.h"
 #include "app/floppy_icon.h"
+#include "app/resources.h"
 #include "platform/picture_view.h"
 #include "base/utf8.h"
 
@@ -71,14 +72,25 @@ Form1::~Form1() {
 bool Form1::CreateWindowAndControls(bool show) {
   static const bool registered = [] {
     // A wide window class: its controls and messages carry text in any script.
-    WNDCLASSW wc{};
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    wc.hIcon = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    // The program's floppy, in the sizes the system asks (the caption's own
+    // is not scaled down from the large one); programs built without the
+    // resource, as the tests, get the system's.
+    const auto icon = [&](int metricX, int metricY) {
+      HANDLE loaded = ::LoadImageW(wc.hInstance, MAKEINTRESOURCEW(IDI_LUMAVEX), IMAGE_ICON,
+                                   ::GetSystemMetrics(metricX), ::GetSystemMetrics(metricY), LR_SHARED);
+      return loaded ? static_cast<HICON>(loaded)
+                    : ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    };
+    wc.hIcon = icon(SM_CXICON, SM_CYICON);
+    wc.hIconSm = icon(SM_CXSMICON, SM_CYSMICON);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kForm1ClassName;
-    return ::RegisterClassW(&wc) != 0;
+    return ::RegisterClassExW(&wc) != 0;
   }();
   if (!registered) return false;
 
@@ -322,6 +334,12 @@ LRESULT Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_TIMER:
       if (wparam == Timer1.Id()) Timer1.Fire();
       if (wparam == Timer2.Id()) Timer2.Fire();
+      return 0;
+    case WM_DPICHANGED:
+      // Moved to a monitor of another DPI: the system draws the frame and
+      // the menu bar at the new DPI, the controls stay as they were laid out
+      // at start; the client area keeps its size, so nothing is cut off.
+      KeepClientSize(hwnd(), TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
       return 0;
     case WM_CLOSE:
       // A conversion is cancelled first; the window closes when it has ended.

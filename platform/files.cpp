@@ -19,6 +19,17 @@ bool DirectoryExists(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string SystemErrorText(unsigned long code) {
+  wchar_t* buffer = nullptr;
+  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
+  std::string text = n && buffer ? Narrow(std::wstring(buffer, n)) : std::string("Unknown error");
+  if (buffer) ::LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
 bool MakeDirectory(const std::string& path) {
   if (::CreateDirectoryW(Widen(path).c_str(), nullptr)) return true;
   return DirectoryExists(path);

@@ -25,6 +25,10 @@ bool WriteWholeFile(const std::string& path, const std::vector<std::pair<const v
 bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
                    std::uint64_t maxBytes = 0x7FFFFFFF);
 
+// The system's own text for an error code (GetLastError), on one line
+// without its final full stop's line break; "Unknown error" when it has none.
+std::string SystemErrorText(unsigned long code);
+
 // The folder that holds the program's executable, without a trailing "\"
 // unless it is a drive's root folder.
 std::string ExecutableFolder();

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "base/text.h"
+#include "base/utf8.h"
 
 namespace lumavex {
 namespace {
@@ -179,6 +180,42 @@ std::string UpdateRecordingSettings(std::string_view existing, const RecordingSe
   }
   if (insertAt == lines.size()) addMissing();
   return out;
+}
+
+SettingsText DecodeSettingsFile(std::string_view bytes) {
+  SettingsText text;
+  const bool le = bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE';
+  const bool be = bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF';
+  if (!le && !be) {
+    text.utf8.assign(bytes);
+    return text;
+  }
+  text.encoding = le ? SettingsEncoding::Utf16Le : SettingsEncoding::Utf16Be;
+  std::u16string units;
+  units.reserve(bytes.size() / 2);
+  for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    units.push_back(static_cast<char16_t>(le ? first | second << 8 : first << 8 | second));
+  }
+  if (bytes.size() % 2 != 0) units.push_back(u'\uFFFD');
+  text.utf8 = Utf16ToUtf8(units);
+  return text;
+}
+
+std::string EncodeSettingsFile(std::string_view utf8, SettingsEncoding encoding) {
+  if (encoding == SettingsEncoding::Utf8) return std::string(utf8);
+  const bool le = encoding == SettingsEncoding::Utf16Le;
+  const std::u16string units = u"\uFEFF" + Utf8ToUtf16(utf8);
+  std::string bytes;
+  bytes.reserve(units.size() * 2);
+  for (const char16_t unit : units) {
+    const char low = static_cast<char>(unit & 0xFF);
+    const char high = static_cast<char>(unit >> 8);
+    bytes += le ? low : high;
+    bytes += le ? high : low;
+  }
+  return bytes;
 }
 
 }  // namespace lumavex

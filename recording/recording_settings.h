@@ -5,7 +5,9 @@
 //   StampTime=0
 // Read as liberally as Windows reads ini files: names in any case, spaces
 // around names and values, ';' comment lines, CR LF or LF, a UTF-8 byte
-// order mark. Finding and storing the file is the caller's.
+// order mark; a file in UTF-16 (with its byte order mark, either byte
+// order), as Notepad saves "Unicode", is read too and written back in
+// UTF-16. Finding and storing the file is the caller's.
 #include <string>
 #include <string_view>
 
@@ -30,5 +32,22 @@ RecordingSettings ParseRecordingSettings(std::string_view iniText);
 // added at the end of the text. Every other line stays as it was, byte for
 // byte. Added lines end as the text's lines do (CR LF for a new file).
 std::string UpdateRecordingSettings(std::string_view existing, const RecordingSettings& settings);
+
+// How the file's bytes are encoded: by its byte order mark, UTF-8 otherwise.
+enum class SettingsEncoding { Utf8, Utf16Le, Utf16Be };
+
+struct SettingsText {
+  std::string utf8;  // a UTF-8 byte order mark stays; a UTF-16 one is dropped
+  SettingsEncoding encoding = SettingsEncoding::Utf8;
+};
+
+// The file's bytes as the UTF-8 text the functions above take. An odd last
+// byte or an unpaired surrogate in UTF-16 becomes U+FFFD.
+SettingsText DecodeSettingsFile(std::string_view bytes);
+
+// The text as the file's bytes in `encoding`, UTF-16 with its byte order
+// mark: a file is written back whole in the encoding it was read in, never
+// with lines of another.
+std::string EncodeSettingsFile(std::string_view utf8, SettingsEncoding encoding);
 
 }  // namespace lumavex

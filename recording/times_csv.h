@@ -82,6 +82,8 @@ class TimesCsvWriter {
   bool Write(const TimesRecord& record);
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
+  // The open file, for asking the system where it is now; null when closed.
+  std::FILE* stream() const { return file_.get(); }
 
  private:
   bool EndOpenLine();

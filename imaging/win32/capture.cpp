@@ -6,20 +6,10 @@
 
 #include "base/message.h"
 #include "base/utf8.h"
+#include "platform/files.h"
 
 namespace lumavex {
 namespace {
-
-std::string SystemErrorText(DWORD code) {
-  wchar_t* buffer = nullptr;
-  const DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<LPWSTR>(&buffer), 0, nullptr);
-  std::string text = n && buffer ? Narrow(std::wstring(buffer, n)) : std::string("Unknown error");
-  if (buffer) ::LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
-  return text;
-}
 
 void ReportError(const char* source, long number) { ShowMessage(CaptureErrorMessage(source, number)); }
 

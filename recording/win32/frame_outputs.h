@@ -21,6 +21,14 @@ namespace lumavex {
 inline constexpr const char* kJpegWriteFailedMessage =
     "Failed to save to JPG, seems webcam window is closed or no space left.";
 
+// Why a frame could not be written when the recording folder is no longer
+// where it was made: not the disk, nor the window.
+inline UserMessage FolderGoneMessage(const std::string& folder) {
+  return UserMessage{"The recording folder is gone (removed or renamed):\r\n" + folder +
+                         "\r\nRecording stopped.",
+                     MessageIcon::Exclamation};
+}
+
 // One frame as the outputs see it.
 struct FrameToWrite {
   Bgr24Source pixels;  // bottom row first

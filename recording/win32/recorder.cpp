@@ -161,6 +161,10 @@ std::optional<UserMessage> Recorder::TakeAndWrite(const RecorderOptions& options
   view_.ShowFrame(source_->TakePicture());
 
   if (!written) {
+    // A folder that went away fails every write; say that rather than guess
+    // at the disk.
+    const std::string folder = state_.RecordingFolderPath();
+    if (!DirectoryExists(folder)) failure = FolderGoneMessage(folder);
     state_.FrameFailed(failure, Now());
     return failure;
   }

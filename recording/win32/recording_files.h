@@ -2,6 +2,8 @@
 // The files a recording keeps open beside its frames: its times.csv, to
 // which the state writes every event, and the scratch folder "~tmp" where
 // each frame file is written before it is moved into place.
+#include <cstdio>
+#include <optional>
 #include <string>
 
 #include "recording/recording_state.h"
@@ -16,6 +18,19 @@ inline constexpr const char* kTimesFileName = "times.csv";
 // longer than a frame's.
 inline constexpr const char* kScratchFolderName = "~tmp";
 
+// Which file or folder it is, whatever its name now: its volume and its
+// number there. A volume of 0 is one the system could not tell (Wine, for a
+// file whose folder was renamed since it was opened); the number then
+// decides, among the folders of one save folder.
+struct FileId {
+  unsigned long volume = 0;
+  unsigned long high = 0;
+  unsigned long low = 0;
+  bool operator==(const FileId& o) const {
+    return (volume == o.volume || volume == 0 || o.volume == 0) && high == o.high && low == o.low;
+  }
+};
+
 class RecordingFiles : public RecordingLog {
  public:
   // Opens times.csv in the new recording folder and makes the scratch
@@ -24,7 +39,9 @@ class RecordingFiles : public RecordingLog {
   // temporary beside it.
   void Begin(const std::string& folder);
   void Record(const TimesRecord& record) override { times_.Write(record); }
-  // Closes the log and takes the (empty) scratch folder away.
+  // Takes the (empty) scratch folder away, also from a recording folder
+  // that was renamed or moved (found through times.csv, open in it), and
+  // closes the log.
   void End() override;
 
   // Empty when the recording has no scratch folder.
@@ -32,7 +49,15 @@ class RecordingFiles : public RecordingLog {
 
  private:
   TimesCsvWriter times_;
+  std::string MovedFolder() const;
+
+  std::string folder_;
   std::string scratchFolder_;
+  std::optional<FileId> scratchId_;
 };
+
+// The folder that holds the open file now, wherever it was moved since it
+// was opened; empty when the system cannot tell.
+std::string FolderOfOpenFile(std::FILE* file);
 
 }  // namespace lumavex

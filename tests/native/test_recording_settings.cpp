@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "recording/recording_settings.h"
 
 namespace lumavex {
 namespace {
+
+using namespace std::string_literals;
 
 RecordingSettings Parse(const std::string& body) { return ParseRecordingSettings("[Recording]\r\n" + body); }
 
@@ -74,6 +77,58 @@ TEST(RecordingSettingsWrite, KeepsEverythingElse) {
             "\xEF\xBB\xBF[Window]\r\nLeft=5\r\n\r\n[Recording]\r\nIntervalMs=100\r\nStampTime=1\r\n");
   EXPECT_EQ(UpdateRecordingSettings("[Recording]\nStampTime=1", {2000, true}),
             "[Recording]\nStampTime=1\nIntervalMs=2000\n");
+}
+
+// The bytes of `text` (ASCII and BMP characters) in UTF-16 with its byte order mark.
+std::string Utf16Bytes(std::u16string_view text, bool littleEndian) {
+  std::string bytes = littleEndian ? "\xFF\xFE" : "\xFE\xFF";
+  for (const char16_t unit : text) {
+    const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
+    bytes += littleEndian ? low : high;
+    bytes += littleEndian ? high : low;
+  }
+  return bytes;
+}
+
+TEST(RecordingSettingsFile, Utf16IsReadAndWrittenBackWholeInItsOwnByteOrder) {
+  const std::u16string before =
+      u"; K\u00e4the's\r\n[Recording]\r\nIntervalMs=200\r\nStampTime=1\r\n[\u738b]\r\nA=1\r\n";
+  const std::u16string after =
+      u"; K\u00e4the's\r\n[Recording]\r\nIntervalMs=5000\r\nStampTime=0\r\n[\u738b]\r\nA=1\r\n";
+  for (const bool le : {true, false}) {
+    const SettingsText text = DecodeSettingsFile(Utf16Bytes(before, le));
+    EXPECT_EQ(text.encoding, le ? SettingsEncoding::Utf16Le : SettingsEncoding::Utf16Be);
+    const RecordingSettings read = ParseRecordingSettings(text.utf8);
+    EXPECT_EQ(read.intervalMs, 200);
+    EXPECT_TRUE(read.stampTime);
+    // Every byte of the new file is UTF-16 in the old order: no 8-bit line is appended.
+    EXPECT_EQ(EncodeSettingsFile(UpdateRecordingSettings(text.utf8, {5000, false}), text.encoding),
+              Utf16Bytes(after, le));
+  }
+  // Keys missing from a UTF-16 file are added in UTF-16, with its line ends.
+  const SettingsText bare = DecodeSettingsFile(Utf16Bytes(u"[Window]\r\nLeft=5\r\n", true));
+  EXPECT_EQ(EncodeSettingsFile(UpdateRecordingSettings(bare.utf8, {100, true}), bare.encoding),
+            Utf16Bytes(u"[Window]\r\nLeft=5\r\n\r\n[Recording]\r\nIntervalMs=100\r\nStampTime=1\r\n", true));
+}
+
+TEST(RecordingSettingsFile, Utf8AndBrokenUtf16) {
+  // UTF-8, with or without its mark, passes through as it is.
+  for (const std::string bytes : {std::string("\xEF\xBB\xBF[Recording]\nIntervalMs=500\n"),
+                                  std::string("[Recording]\nIntervalMs=500\n"), std::string()}) {
+    const SettingsText text = DecodeSettingsFile(bytes);
+    EXPECT_EQ(text.encoding, SettingsEncoding::Utf8);
+    EXPECT_EQ(text.utf8, bytes);
+    EXPECT_EQ(EncodeSettingsFile(text.utf8, text.encoding), bytes);
+  }
+  // A cut last unit and a lone surrogate become U+FFFD; the lines around them still count.
+  std::string bytes =
+      Utf16Bytes(u"[Recording]\r\nIntervalMs=500\r\n;", true) + "\x00\xD8"s + "\r\0\n\0"s + "x";
+  const SettingsText text = DecodeSettingsFile(bytes);
+  EXPECT_EQ(text.utf8, "[Recording]\r\nIntervalMs=500\r\n;\xEF\xBF\xBD\r\n\xEF\xBF\xBD");
+  EXPECT_EQ(ParseRecordingSettings(text.utf8).intervalMs, 500);
+  // A lone mark is an empty UTF-16 file.
+  EXPECT_EQ(DecodeSettingsFile("\xFF\xFE").utf8, "");
+  EXPECT_EQ(DecodeSettingsFile("\xFF\xFE").encoding, SettingsEncoding::Utf16Le);
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 // The Capture menu and settings.ini: the menu bar above the designed client
 // area, the choices read at start-up, written back (every other line kept)
 // when one changes, and defaulted silently when the file is missing,
-// garbage, out of range or unreadable. APPDATA points at a folder of the
+// garbage, out of range or unreadable; a choice that cannot be written is
+// said once and holds for the run. APPDATA points at a folder of the
 // test program's own (support/win_test_support.h).
 #include <gtest/gtest.h>
 #include <ole2.h>
@@ -15,6 +16,7 @@
 #include "app/settings_file.h"
 #include "platform/controls.h"
 #include "platform/files.h"
+#include "platform/kernel.h"
 #include "recording_test_support.h"
 #include "support/win_test_support.h"
 
@@ -62,6 +64,14 @@ class CaptureSettings : public ::testing::Test {
   }
   bool StampChecked() const { return (State(kIdMenuStamp) & MF_CHECKED) != 0; }
   void Menu(int id) { ::SendMessageW(form_->hwnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+  // One message so far, naming `path` and saying `why`.
+  void ExpectToldOnceAbout(const std::string& path, const std::string& why) const {
+    ASSERT_EQ(messages_.messages().size(), 1u);
+    const std::string& text = messages_.messages()[0].text;
+    EXPECT_NE(text.find("\r\n" + path + "\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(why), std::string::npos) << text;
+    EXPECT_NE(text.find("until Lumavex is closed"), std::string::npos) << text;
+  }
 
   std::string folder_, path_;
   test::MessageRecorder messages_;
@@ -181,12 +191,120 @@ TEST_F(CaptureSettings, AnUnreadableFileGivesTheDefaultsAndIsNotWrittenOver) {
   ASSERT_TRUE(MakeDirectory(path_));  // a folder where the file should be
   Open();
   EXPECT_EQ(CheckedInterval(), 1000);
+  EXPECT_TRUE(messages_.messages().empty()) << "reading stays silent";
   Menu(kIdMenuFirstInterval + 1);  // still chosen, for this run
   EXPECT_EQ(CheckedInterval(), 200);
   EXPECT_EQ(form_->captureMenu.Settings().intervalMs, 200);
   EXPECT_TRUE(DirectoryExists(path_));
   EXPECT_TRUE(test::FilesIn(folder_).empty());
+  ExpectToldOnceAbout(path_, "folder");
+  // Said once a run: later choices hold as quietly.
+  Menu(kIdMenuStamp);
+  Menu(kIdMenuFirstInterval + 3);
+  EXPECT_TRUE(StampChecked());
+  EXPECT_EQ(form_->captureMenu.Settings().intervalMs, 1000);
+  EXPECT_EQ(messages_.messages().size(), 1u);
+}
+
+TEST_F(CaptureSettings, AFolderThatCannotBeMadeOrWrittenIsSaidOnce) {
+  {
+    // A file where the Lumavex folder should be.
+    ASSERT_TRUE(WriteWholeFile(folder_, {{"x", 1}}));
+    Open();
+    Menu(kIdMenuStamp);
+    EXPECT_TRUE(StampChecked());
+    ExpectToldOnceAbout(folder_, "file");
+    form_.reset();
+    messages_.clear();
+    ASSERT_TRUE(::DeleteFileW(Widen(folder_).c_str()));
+  }
+  {
+    // The file cannot be written beside the old one: another program holds
+    // the name it is written under (as a folder without write access would
+    // refuse it; the tests run as root under Wine, which no access denies).
+    WriteSettings("[Recording]\r\nIntervalMs=200\r\n");
+    UniqueFile holder(::CreateFileW(Widen(path_ + ".part").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(holder);
+    Open();
+    Menu(kIdMenuFirstInterval + 4);
+    Menu(kIdMenuStamp);
+    EXPECT_EQ(CheckedInterval(), 2000);
+    EXPECT_EQ(ReadSettings(), "[Recording]\r\nIntervalMs=200\r\n");
+    ExpectToldOnceAbout(path_, "written");
+    // Once the other program lets go, the next choice is kept again.
+    holder.reset();
+    Menu(kIdMenuStamp);
+    EXPECT_EQ(ReadSettings(), "[Recording]\r\nIntervalMs=2000\r\nStampTime=0\r\n");
+    EXPECT_EQ(messages_.messages().size(), 1u);
+  }
+}
+
+TEST_F(CaptureSettings, AnApplicationDataFolderThatIsNotThereIsSaid) {
+  const std::string nowhere = test::AppDataFolder() + "\\gone\\AppData";
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"APPDATA", Widen(nowhere).c_str()));
+  Open();
+  Menu(kIdMenuFirstInterval);
+  EXPECT_EQ(CheckedInterval(), 100);
+  EXPECT_FALSE(PathExists(nowhere)) << "only the Lumavex folder is ever made";
+  ASSERT_TRUE(::SetEnvironmentVariableW(L"APPDATA", Widen(test::AppDataFolder()).c_str()));
+  ExpectToldOnceAbout(nowhere, "does not exist");
+}
+
+TEST_F(CaptureSettings, AFileTooLargeToBeSettingsIsNeitherReadNorWritten) {
+  // 50 MB that start like settings: not read, since no settings file is that large.
+  WriteSettings("[Recording]\r\nIntervalMs=200\r\nStampTime=1\r\n");
+  {
+    UniqueFile file(::CreateFileW(Widen(path_).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(file);
+    LARGE_INTEGER size;
+    size.QuadPart = 50LL << 20;
+    ASSERT_TRUE(::SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN));
+    ASSERT_TRUE(::SetEndOfFile(file.get()));
+  }
+  Open();
+  EXPECT_EQ(CheckedInterval(), 1000);
+  EXPECT_FALSE(StampChecked());
   EXPECT_TRUE(messages_.messages().empty());
+  Menu(kIdMenuFirstInterval + 2);
+  Menu(kIdMenuStamp);
+  EXPECT_EQ(CheckedInterval(), 500);
+  ExpectToldOnceAbout(path_, "larger than 1 MB");
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  ASSERT_TRUE(::GetFileAttributesExW(Widen(path_).c_str(), GetFileExInfoStandard, &data));
+  EXPECT_EQ(data.nFileSizeLow, 50u << 20);
+  EXPECT_EQ(test::FilesIn(folder_), (std::vector<std::string>{"settings.ini"}));
+}
+
+TEST_F(CaptureSettings, AUtf16FileIsReadAndStaysUtf16) {
+  const std::u16string text = u"\uFEFF; \u738b\r\n[Recording]\r\nIntervalMs=200\r\nStampTime=1\r\n";
+  WriteSettings(std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2));
+  Open();
+  EXPECT_EQ(CheckedInterval(), 200);
+  EXPECT_TRUE(StampChecked());
+  Menu(kIdMenuFirstInterval + 7);  // 30 s
+  const std::u16string after = u"\uFEFF; \u738b\r\n[Recording]\r\nIntervalMs=30000\r\nStampTime=1\r\n";
+  EXPECT_EQ(ReadSettings(), std::string(reinterpret_cast<const char*>(after.data()), after.size() * 2));
+  EXPECT_TRUE(messages_.messages().empty());
+  form_.reset();
+  Open();
+  EXPECT_EQ(CheckedInterval(), 30000);
+}
+
+TEST_F(CaptureSettings, ChoicesForThisRunOnlyAreNeitherWrittenNorSaid) {
+  ASSERT_TRUE(MakeDirectory(folder_));
+  ASSERT_TRUE(MakeDirectory(path_));  // would be said if anything were written
+  Open();
+  form_->captureMenu.UseForThisRun({500, true});
+  Menu(kIdMenuFirstInterval + 4);
+  Menu(kIdMenuStamp);
+  EXPECT_EQ(CheckedInterval(), 2000);
+  EXPECT_FALSE(StampChecked());
+  EXPECT_TRUE(messages_.messages().empty());
+  ::RemoveDirectoryW(Widen(path_).c_str());
+  Menu(kIdMenuStamp);
+  EXPECT_FALSE(PathExists(path_));
 }
 
 TEST_F(CaptureSettings, TheIntervalIsTheRecordingsUntilItStops) {

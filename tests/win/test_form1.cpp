@@ -153,6 +153,24 @@ TEST_F(Form1StartUp, FolderButtonShowsASixteenPixelPicture) {
   EXPECT_EQ(bm.bmBitsPixel, 8);
 }
 
+// On a monitor of another DPI the system resizes the frame and menu bar; the
+// window then gives the client area its designed size back, whatever size
+// the system suggested.
+TEST_F(Form1StartUp, ADpiChangeKeepsTheDesignedClientArea) {
+  RECT outer;
+  ::GetWindowRect(form_->hwnd(), &outer);
+  for (const int grow : {-40, 60}) {
+    ::SetWindowPos(form_->hwnd(), nullptr, 0, 0, outer.right - outer.left + grow,
+                   outer.bottom - outer.top + grow, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT suggested = outer;
+    ::SendMessageW(form_->hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    RECT client;
+    ::GetClientRect(form_->hwnd(), &client);
+    EXPECT_EQ(client.right, Form1::TwipsToPixels(4920)) << grow;
+    EXPECT_EQ(client.bottom, Form1::TwipsToPixels(3255)) << grow;
+  }
+}
+
 TEST_F(Form1StartUp, StartUpShowsNoMessage) { EXPECT_TRUE(messages_.messages().empty()); }
 
 }  // namespace

@@ -92,6 +92,73 @@ TEST_F(RecorderAlone, AFrameThatCannotBeWrittenHaltsWithItsReasonAndLeavesNoTemp
   EXPECT_TRUE(test::FramesIn(Folder()).empty());
 }
 
+// Whether the system tells where an open file is after its folder moved, as
+// Windows does (Wine gives the name it was opened by).
+bool SystemFollowsMovedFolders(const std::string& under) {
+  const std::string folder = under + "\\probe", moved = under + "\\probe moved";
+  if (!MakeDirectory(folder)) return false;
+  UniqueStdFile file(OpenFileUtf8(folder + "\\f.txt", "wb"));
+  const bool followed = file && ::MoveFileW(Widen(folder).c_str(), Widen(moved).c_str()) &&
+                        _wcsicmp(Widen(FolderOfOpenFile(file.get())).c_str(), Widen(moved).c_str()) == 0;
+  file.reset();
+  test::RemoveTree(PathExists(moved) ? moved : folder);
+  return followed;
+}
+
+// Renamed in place, or moved into another folder as the Recycle Bin does:
+// the halt names the folder as it was, its times.csv (which moved along)
+// ends with that halt, and the scratch folder is gone from where it went.
+TEST_F(RecorderAlone, AFolderThatGoesAwayIsNamedAndLeavesNoScratchFolder) {
+  const bool followed = SystemFollowsMovedFolders(save_.path());
+  if (!followed)
+    RecordProperty("note", "the system does not follow moved folders: a scratch folder moved away stays");
+  for (const bool intoAnother : {false, true}) {
+    const RecorderOptions options = Options();
+    ASSERT_FALSE(recorder_.Start(options));
+    EXPECT_FALSE(TickOnSchedule(options));
+    const std::string folder = Folder();
+    ASSERT_EQ(test::SubfoldersOf(folder), (std::vector<std::string>{kScratchFolderName}));
+    std::string movedTo = folder + " renamed";
+    if (intoAnother) {
+      ASSERT_TRUE(MakeDirectory(save_.path() + "\\bin"));
+      movedTo = save_.path() + "\\bin\\" + recorder_.State().RecordingFolder();
+    }
+    ASSERT_TRUE(::MoveFileW(Widen(folder).c_str(), Widen(movedTo).c_str())) << ::GetLastError();
+
+    const std::optional<UserMessage> said = TickOnSchedule(options);
+    ASSERT_TRUE(said);
+    EXPECT_EQ(said->text,
+              "The recording folder is gone (removed or renamed):\r\n" + folder + "\r\nRecording stopped.");
+    EXPECT_EQ(recorder_.State().LastEnd(), RecordingEnd::Halted);
+    EXPECT_FALSE(PathExists(folder)) << "nothing made again at the old name";
+    // A rename in place is found beside the old name by any system.
+    if (!intoAnother || followed) EXPECT_TRUE(test::SubfoldersOf(movedTo).empty()) << movedTo;
+    EXPECT_EQ(test::FramesIn(movedTo).size(), 2u) << "the frame before the move, JPG and BMP";
+    std::vector<std::uint8_t> bytes;
+    ASSERT_TRUE(ReadWholeFile(movedTo + "\\times.csv", bytes));
+    const std::string times(bytes.begin(), bytes.end());
+    EXPECT_NE(times.find(",halt,,The recording folder is gone (removed or renamed): " + folder +
+                         " Recording stopped.\r\n"),
+              std::string::npos)
+        << times;
+  }
+}
+
+// A new folder at the old name is someone else's: a recording whose folder
+// was renamed leaves it alone, even an empty scratch folder of that name.
+TEST_F(RecorderAlone, AFolderMadeAgainAtTheOldNameIsNotTouched) {
+  const RecorderOptions options = Options();
+  ASSERT_FALSE(recorder_.Start(options));
+  EXPECT_FALSE(TickOnSchedule(options));
+  const std::string folder = Folder();
+  ASSERT_TRUE(::MoveFileW(Widen(folder).c_str(), Widen(folder + " renamed").c_str()));
+  ASSERT_TRUE(MakeDirectory(folder));
+  ASSERT_TRUE(MakeDirectory(folder + "\\" + kScratchFolderName));
+  recorder_.Stop();
+  EXPECT_TRUE(DirectoryExists(folder + "\\" + kScratchFolderName));
+  EXPECT_TRUE(test::SubfoldersOf(folder + " renamed").empty());
+}
+
 TEST_F(RecorderAlone, AWindowThatIsGoneIsWaitedForAndTheViewIsToldOnce) {
   RecorderOptions options = Options();
   options.row = WebcamRow{true, "Nobody - Conversation", nullptr};
