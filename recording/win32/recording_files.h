@@ -6,17 +6,12 @@
 #include <optional>
 #include <string>
 
+#include "recording/recording_members.h"
 #include "recording/recording_state.h"
 #include "recording/times_csv.h"
 
 namespace lumavex {
 
-inline constexpr const char* kTimesFileName = "times.csv";
-// A folder of its own inside the recording folder, so that a frame costs one
-// new name among the thousands of frames (Wine reads the whole folder to
-// look a new name up) and one move. Short enough that a path in it is never
-// longer than a frame's.
-inline constexpr const char* kScratchFolderName = "~tmp";
 
 // Which file or folder it is, whatever its name now: its volume and its
 // number there. A volume of 0 is one the system could not tell (Wine, for a
