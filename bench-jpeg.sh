@@ -1,9 +1,12 @@
 #!/bin/bash
 # Builds tools/jpegbench optimised (in build/bench-jpeg, a folder of its
 # own) and times the JPEG library against libjpeg-turbo at 163x123, 640x480
-# and 1920x1080. The
-# pictures are scikit-image's astronaut photograph (python3-skimage) scaled
-# with ImageMagick; without it the benchmark falls back to synthetic scenes.
+# and 1920x1080, then compares file sizes with libjpeg-turbo's cjpeg
+# (libjpeg-turbo-progs, which tools/install-deps.sh installs), with and
+# without -optimize. The pictures are scikit-image's astronaut photograph
+# (python3-skimage) at the three sizes and its coffee photograph at
+# 163x123, scaled with ImageMagick (without them the benchmark falls back to
+# synthetic scenes), and a flat-blocks test pane of 163x123.
 # JSIMD_FORCENONE=1 ./bench-jpeg.sh compares against libjpeg-turbo's plain C.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -22,5 +25,8 @@ if [ -r "$photo" ] && [ -x /usr/bin/convert ]; then
     [ -s "$out" ] || /usr/bin/convert "$photo" -resize "$size!" -depth 8 "ppm:$out"
     pictures+=("$PWD/$out")
   done
+  out="$build/pictures/coffee-163x123.ppm"
+  [ -s "$out" ] || /usr/bin/convert "${photo%/*}/coffee.png" -resize "163x123!" -depth 8 "ppm:$out"
+  pictures+=("$PWD/$out")
 fi
 "$build/bin/jpegbench" ${pictures[@]+"${pictures[@]}"}

@@ -1,9 +1,15 @@
 // Times the JPEG library against libjpeg-turbo's TurboJPEG (with its SIMD)
 // on the same pixels in the same run: quality 70, 4:2:0, bottom-up BGR rows
-// read in place by both. Prints the median time per picture over many runs.
+// read in place by both. Prints the median time per picture over many runs,
+// then the file sizes against libjpeg-turbo's cjpeg, with its standard
+// Huffman tables and with -optimize (tables built for the picture), at the
+// qualities the program writes.
 //
 //   jpegbench [picture.ppm ...]   (without pictures: synthetic scenes of
 //                                  163x123, 640x480 and 1920x1080)
+//
+// A flat-blocks test pane of 163x123 is always added.
+#include <stdio.h>
 #include <turbojpeg.h>
 
 #include <algorithm>
@@ -132,6 +138,56 @@ bool benchmark(const DibPixels& pixels, const std::string& outputPath, Row& row)
   return true;
 }
 
+// Bytes that cjpeg writes for a PPM file, or 0 when it cannot be run.
+std::size_t cjpegBytes(const std::string& ppmPath, int quality, bool optimize) {
+  const std::string command = "cjpeg -quality " + std::to_string(quality) + (optimize ? " -optimize" : "") +
+                              " '" + ppmPath + "' 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return 0;
+  std::size_t total = 0;
+  char chunk[4096];
+  for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) total += n;
+  return pclose(pipe) == 0 ? total : 0;
+}
+
+std::size_t oursBytes(const DibPixels& pixels, int quality) {
+  lumavex::jpeg::SourceImage image;
+  image.pixels = pixels.bytes.data();
+  image.width = pixels.width;
+  image.height = pixels.height;
+  image.rowBytes = pixels.stride;
+  image.bottomUp = true;
+  lumavex::jpeg::EncodeSettings settings;
+  settings.quality = quality;
+  lumavex::jpeg::JpegOutputBuffer buffer;
+  return lumavex::jpeg::EncodeJpeg(image, settings, buffer) == lumavex::jpeg::EncodeResult::Ok ? buffer.size()
+                                                                                               : 0;
+}
+
+void printSizes(const std::vector<DibPixels>& pictures) {
+  std::printf("\nFile size in bytes, 4:2:0: ours against cjpeg (standard tables) and cjpeg -optimize\n");
+  std::printf("%-10s %4s %10s %10s %12s %10s   %s\n", "size", "q", "ours B", "cjpeg B", "-optimize B",
+              "ours/opt", "picture");
+  const std::string ppmPath = "jpegbench-picture.ppm";
+  for (const DibPixels& pixels : pictures) {
+    if (!lumavex::jpegbench::savePpm(pixels, ppmPath)) {
+      std::fprintf(stderr, "cannot write %s\n", ppmPath.c_str());
+      return;
+    }
+    for (int quality : {70, 90}) {  // frames, and frames Write Avi encodes again
+      const std::size_t ours = oursBytes(pixels, quality);
+      const std::size_t standard = cjpegBytes(ppmPath, quality, false);
+      const std::size_t optimized = cjpegBytes(ppmPath, quality, true);
+      const std::string size = std::to_string(pixels.width) + "x" + std::to_string(pixels.height);
+      std::printf("%-10s %4d %10zu %10zu %12zu %10.3f   (%s)\n", size.c_str(), quality, ours, standard,
+                  optimized, optimized > 0 ? static_cast<double>(ours) / optimized : 0.0,
+                  pixels.origin.c_str());
+    }
+  }
+  std::remove(ppmPath.c_str());
+  std::printf("ours/opt = ours / cjpeg -optimize bytes (at most 1.01 is the aim at 163x123)\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -150,6 +206,7 @@ int main(int argc, char** argv) {
       pictures.push_back(lumavex::jpegbench::syntheticScene(size.first, size.second));
     }
   }
+  pictures.push_back(lumavex::jpegbench::flatBlocksPane(163, 123));
 
   std::printf("JPEG encode, quality %d, 4:2:0, bottom-up BGR input; median time per picture\n", kQuality);
   std::printf("%-10s %10s %9s %10s %9s %8s %10s %10s %12s\n", "size", "ours ms", "ours MP/s", "turbo ms",
@@ -164,5 +221,6 @@ int main(int argc, char** argv) {
                 row.oursFileMs, pixels.origin.c_str());
   }
   std::printf("ratio = ours / turbo time (lower is faster)\n");
+  printSizes(pictures);
   return 0;
 }

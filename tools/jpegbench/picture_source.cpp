@@ -1,5 +1,6 @@
 #include "picture_source.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -97,6 +98,49 @@ DibPixels syntheticScene(int width, int height) {
   }
   pixels.origin = "synthetic scene";
   return pixels;
+}
+
+DibPixels flatBlocksPane(int width, int height) {
+  DibPixels pixels;
+  allocate(pixels, width, height);
+  struct Colour {
+    std::uint8_t r, g, b;
+  };
+  const Colour bands[4] = {{30, 150, 90}, {40, 120, 170}, {170, 120, 40}, {120, 40, 150}};
+  const Colour tiles[3] = {{220, 60, 60}, {240, 230, 80}, {20, 20, 20}};
+  const int discX = width / 2, discY = height / 2, discR = std::max(2, height / 10);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      Colour c = bands[std::min(3, 4 * y / height)];
+      // Rectangles whose edges fall off the 8x8 grid, every other cell.
+      const int cellX = x / 27, cellY = y / 19;
+      if ((cellX + cellY) % 2 == 1 && x % 27 >= 5 && y % 19 >= 4) c = tiles[(cellX + 2 * cellY) % 3];
+      if ((x - discX) * (x - discX) + (y - discY) * (y - discY) <= discR * discR) c = {250, 250, 250};
+      std::uint8_t* p = pixelAt(pixels, x, y);
+      p[0] = c.b;
+      p[1] = c.g;
+      p[2] = c.r;
+    }
+  }
+  pixels.origin = "flat-blocks pane";
+  return pixels;
+}
+
+bool savePpm(const DibPixels& pixels, const std::string& path) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  if (!file) return false;
+  std::fprintf(file.get(), "P6\n%d %d\n255\n", pixels.width, pixels.height);
+  std::vector<std::uint8_t> row(static_cast<std::size_t>(pixels.width) * 3);
+  for (int y = 0; y < pixels.height; ++y) {
+    const std::uint8_t* p = &pixels.bytes[static_cast<std::size_t>(pixels.height - 1 - y) * pixels.stride];
+    for (int x = 0; x < pixels.width; ++x) {
+      row[3 * x] = p[3 * x + 2];
+      row[3 * x + 1] = p[3 * x + 1];
+      row[3 * x + 2] = p[3 * x];
+    }
+    if (std::fwrite(row.data(), 1, row.size(), file.get()) != row.size()) return false;
+  }
+  return std::fclose(file.release()) == 0;
 }
 
 }  // namespace lumavex::jpegbench

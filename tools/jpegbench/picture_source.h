@@ -23,4 +23,12 @@ bool loadPpm(const std::string& path, DibPixels& out, std::string& error);
 // have photograph-like work to do.
 DibPixels syntheticScene(int width, int height);
 
+// A test pane of flat colour: the demo window's four bands, a grid of
+// flat rectangles across them and a white disc; what entropy coding gains
+// most on, since nearly every block is one colour.
+DibPixels flatBlocksPane(int width, int height);
+
+// Writes the pixels as a P6 PPM (top row first), for other encoders to read.
+bool savePpm(const DibPixels& pixels, const std::string& path);
+
 }  // namespace lumavex::jpegbench
