@@ -7,6 +7,7 @@
 #include "imaging/jpeg/jpeg_dct.h"
 #include "imaging/jpeg/jpeg_huffman.h"
 #include "imaging/jpeg/jpeg_markers.h"
+#include "imaging/jpeg/jpeg_optimal_huffman.h"
 #include "imaging/jpeg/jpeg_tables.h"
 
 namespace lumavex::jpeg {
@@ -15,14 +16,15 @@ namespace {
 
 constexpr int kMaxDimension = 65535;
 
+// Codes for the two tables of each class, indexed by FrameComponent::table.
 struct HuffmanSet {
-  HuffmanCodes dcLuminance, acLuminance, dcChrominance, acChrominance;
+  HuffmanCodes dc[2], ac[2];
 };
 
 const HuffmanSet& StandardHuffmanSet() {
-  static const HuffmanSet set = {BuildHuffmanCodes(kDcLuminanceSpec), BuildHuffmanCodes(kAcLuminanceSpec),
-                                 BuildHuffmanCodes(kDcChrominanceSpec),
-                                 BuildHuffmanCodes(kAcChrominanceSpec)};
+  static const HuffmanSet set = {{BuildHuffmanCodes(kDcLuminanceSpec), BuildHuffmanCodes(kDcChrominanceSpec)},
+                                 {BuildHuffmanCodes(kAcLuminanceSpec),
+                                  BuildHuffmanCodes(kAcChrominanceSpec)}};
   return set;
 }
 
@@ -43,9 +45,60 @@ struct ScanComponent {
   int horizontal;  // blocks per MCU across
   int vertical;    // blocks per MCU down
   QuantDivisors divisors;
-  const HuffmanCodes* dc;
-  const HuffmanCodes* ac;
+  int table;  // 0 luma, 1 chroma
   int previousDc;
+};
+
+// Huffman-codes blocks into the output, reserving room an MCU at a time.
+class CodingPass {
+ public:
+  CodingPass(JpegOutputBuffer& out, const HuffmanSet& codes, int blocksPerMcu)
+      : out_(out), codes_(codes), mcuBytes_(static_cast<std::size_t>(blocksPerMcu) * kMaxBlockBytes) {}
+
+  bool StartMcu() {
+    if (!out_.Reserve(mcuBytes_)) return false;
+    cursor_ = out_.cursor();
+    return true;
+  }
+  void Block(ScanComponent& component, const std::int16_t* coefficients) {
+    cursor_ = EncodeBlock(coefficients, component.previousDc, codes_.dc[component.table],
+                          codes_.ac[component.table], bits_, cursor_);
+  }
+  void EndMcu() { out_.SetCursor(cursor_); }
+
+  // Pads the last byte with ones and writes it out.
+  bool Finish() {
+    if (!out_.Reserve(16)) return false;
+    BitPacker packer(bits_, out_.cursor());
+    packer.FlushToByte();
+    out_.SetCursor(packer.out());
+    return true;
+  }
+
+ private:
+  JpegOutputBuffer& out_;
+  const HuffmanSet& codes_;
+  std::size_t mcuBytes_;
+  unsigned char* cursor_ = nullptr;
+  BitWriterState bits_;
+};
+
+// Counts the symbols the coding pass will code, per table.
+class CountingPass {
+ public:
+  CountingPass() {
+    for (int t = 0; t < 2; ++t) {
+      dc[t] = SymbolCounts{};
+      ac[t] = SymbolCounts{};
+    }
+  }
+  bool StartMcu() { return true; }
+  void Block(ScanComponent& component, const std::int16_t* coefficients) {
+    CountBlockSymbols(coefficients, component.previousDc, dc[component.table], ac[component.table]);
+  }
+  void EndMcu() {}
+
+  SymbolCounts dc[2], ac[2];
 };
 
 // Everything one encode needs besides the output.
@@ -82,62 +135,112 @@ class StripEncoder {
     ScaleQuantTable(kLuminanceQuant, settings_.quality, lumaQuant);
     ScaleQuantTable(kChrominanceQuant, settings_.quality, chromaQuant);
 
-    const HuffmanSet& codes = StandardHuffmanSet();
     FrameLayout frame{};
     frame.width = image_.width;
     frame.height = image_.height;
     frame.quantTables[0] = lumaQuant;
     frame.quantTables[1] = chromaQuant;
-    ScanComponent components[3];
-    int count = 0;
     // Luma samples are eighths; chroma samples are sums of h x v eighths.
-    components[count++] = {
-        &luma_, h_, v_, MakeQuantDivisors(lumaQuant, 8.0f), &codes.dcLuminance, &codes.acLuminance, 0};
+    components_[0] = {&luma_, h_, v_, MakeQuantDivisors(lumaQuant, 8.0f), 0, 0};
     frame.components[0] = {1, static_cast<std::uint8_t>(h_), static_cast<std::uint8_t>(v_), 0};
+    componentCount_ = 1;
     if (!settings_.grayscale) {
       const QuantDivisors chromaDivisors = MakeQuantDivisors(chromaQuant, 8.0f * h_ * v_);
-      components[count++] = {&cb_, 1, 1, chromaDivisors, &codes.dcChrominance, &codes.acChrominance, 0};
-      components[count++] = {&cr_, 1, 1, chromaDivisors, &codes.dcChrominance, &codes.acChrominance, 0};
+      components_[1] = {&cb_, 1, 1, chromaDivisors, 1, 0};
+      components_[2] = {&cr_, 1, 1, chromaDivisors, 1, 0};
       frame.components[1] = {2, 1, 1, 1};
       frame.components[2] = {3, 1, 1, 1};
+      componentCount_ = 3;
     }
-    frame.componentCount = count;
+    frame.componentCount = componentCount_;
+    const int blocksPerMcu = settings_.grayscale ? 1 : h_ * v_ + 2;
+
+    if (settings_.huffmanTables == HuffmanTables::Standard) {
+      frame.dcTables[0] = kDcLuminanceSpec;
+      frame.acTables[0] = kAcLuminanceSpec;
+      frame.dcTables[1] = kDcChrominanceSpec;
+      frame.acTables[1] = kAcChrominanceSpec;
+      if (!WriteFileHeaders(out, frame)) return FailureOf(out);
+      CodingPass coding(out, StandardHuffmanSet(), blocksPerMcu);
+      if (!TransformBlocks(coding, nullptr) || !coding.Finish()) return FailureOf(out);
+      return WriteEndOfImage(out) ? EncodeResult::Ok : FailureOf(out);
+    }
+
+    // First pass: the quantised blocks, kept when they fit, and their symbols.
+    const std::size_t blockCount = static_cast<std::size_t>(mcusAcross_) * mcusDown_ * blocksPerMcu;
+    std::unique_ptr<std::int16_t[]> kept;
+    if (blockCount <= settings_.keptBlocksLimit / (64 * sizeof(std::int16_t))) {
+      kept.reset(new (std::nothrow) std::int16_t[blockCount * 64]);  // without it, computed again
+    }
+    CountingPass counting;
+    TransformBlocks(counting, kept.get());
+
+    OptimalHuffmanTable tables[2][2];  // [dc, ac][table]
+    HuffmanSet codes;
+    for (int t = 0; t < (settings_.grayscale ? 1 : 2); ++t) {
+      tables[0][t] = BuildOptimalHuffmanTable(counting.dc[t]);
+      tables[1][t] = BuildOptimalHuffmanTable(counting.ac[t]);
+      frame.dcTables[t] = tables[0][t].Spec();
+      frame.acTables[t] = tables[1][t].Spec();
+      codes.dc[t] = BuildHuffmanCodes(frame.dcTables[t]);
+      codes.ac[t] = BuildHuffmanCodes(frame.acTables[t]);
+    }
     if (!WriteFileHeaders(out, frame)) return FailureOf(out);
 
-    const std::size_t mcuBytes = static_cast<std::size_t>(h_ * v_ + 2) * kMaxBlockBytes;
-    BitWriterState bits;
-    alignas(16) std::int16_t coefficients[64];
+    // Second pass: the same blocks, coded.
+    for (int c = 0; c < componentCount_; ++c) components_[c].previousDc = 0;
+    CodingPass coding(out, codes, blocksPerMcu);
+    if (kept != nullptr) {
+      const std::int16_t* block = kept.get();
+      for (int mcu = 0; mcu < mcusAcross_ * mcusDown_; ++mcu) {
+        if (!coding.StartMcu()) return FailureOf(out);
+        for (int c = 0; c < componentCount_; ++c) {
+          for (int b = 0; b < components_[c].horizontal * components_[c].vertical; ++b, block += 64) {
+            coding.Block(components_[c], block);
+          }
+        }
+        coding.EndMcu();
+      }
+    } else if (!TransformBlocks(coding, nullptr)) {
+      return FailureOf(out);
+    }
+    if (!coding.Finish()) return FailureOf(out);
+    return WriteEndOfImage(out) ? EncodeResult::Ok : FailureOf(out);
+  }
+
+ private:
+  // Converts the picture strip by strip and hands every quantised block to
+  // `pass` in scan order: per MCU, each component's blocks left to right,
+  // top to bottom. With `keep` the blocks are stored there one after
+  // another (64 coefficients each); otherwise they live only for the call.
+  // False when the pass could not start an MCU.
+  template <typename Pass>
+  bool TransformBlocks(Pass& pass, std::int16_t* keep) {
+    alignas(16) std::int16_t scratch[64];
     for (int mcuRow = 0; mcuRow < mcusDown_; ++mcuRow) {
       FillStrip(mcuRow * mcuHeight_);
       for (int mcu = 0; mcu < mcusAcross_; ++mcu) {
-        if (!out.Reserve(mcuBytes)) return FailureOf(out);
-        unsigned char* cursor = out.cursor();
-        for (int c = 0; c < count; ++c) {
-          ScanComponent& component = components[c];
+        if (!pass.StartMcu()) return false;
+        for (int c = 0; c < componentCount_; ++c) {
+          ScanComponent& component = components_[c];
           const std::ptrdiff_t stride = component.plane->stride;
           for (int by = 0; by < component.vertical; ++by) {
             const std::int16_t* blockRow = component.plane->Row(by * 8);
             for (int bx = 0; bx < component.horizontal; ++bx) {
               const int column = (mcu * component.horizontal + bx) * 8;
+              std::int16_t* coefficients = keep != nullptr ? keep : scratch;
               ForwardDctQuantize(blockRow + column, stride, component.divisors, coefficients);
-              cursor =
-                  EncodeBlock(coefficients, component.previousDc, *component.dc, *component.ac, bits, cursor);
+              pass.Block(component, coefficients);
+              if (keep != nullptr) keep += 64;
             }
           }
         }
-        out.SetCursor(cursor);
+        pass.EndMcu();
       }
     }
-
-    if (!out.Reserve(16)) return FailureOf(out);
-    BitPacker packer(bits, out.cursor());
-    packer.FlushToByte();
-    out.SetCursor(packer.out());
-    if (!WriteEndOfImage(out)) return FailureOf(out);
-    return EncodeResult::Ok;
+    return true;
   }
 
- private:
   static EncodeResult FailureOf(const JpegOutputBuffer& out) {
     return out.failure() == JpegOutputBuffer::Failure::OutOfMemory ? EncodeResult::OutOfMemory
                                                                    : EncodeResult::OutputFailed;
@@ -197,6 +300,8 @@ class StripEncoder {
   int paddedWidth_ = 0, chromaWidth_ = 0;
   SamplePlane luma_, cb_, cr_;
   SamplePlane fullCb_, fullCr_;  // 4:2:2: a full-resolution chroma row awaiting downsampling
+  ScanComponent components_[3];
+  int componentCount_ = 0;
 };
 
 bool ValidImage(const SourceImage& image) {

@@ -4,8 +4,12 @@
 //
 // The picture is read in place, one MCU strip (8 or 16 rows) at a time: each
 // strip is converted to level-shifted Y/Cb/Cr samples, chroma is averaged
-// down, and every 8x8 block goes through the DCT, the quantiser and the
-// Huffman coder straight into the output buffer.
+// down, and every 8x8 block goes through the DCT and the quantiser. With
+// tables per frame (the default) a first pass counts the Huffman symbols of
+// the quantised blocks, which are kept; the tables are built from the counts
+// and a second pass codes the kept blocks. With the standard tables each
+// block goes through the Huffman coder straight away. Both give the same
+// quantised blocks, so the same decoded picture.
 #include <cstddef>
 #include <cstdint>
 
@@ -25,10 +29,20 @@ struct SourceImage {
   PixelOrder order = PixelOrder::Bgr;
 };
 
+enum class HuffmanTables {
+  PerFrame,  // built from the frame's own symbol counts: smaller files
+  Standard   // the example tables: one pass
+};
+
 struct EncodeSettings {
   int quality = 75;  // 1..100
   bool grayscale = false;
   Subsampling subsampling = Subsampling::Both420;
+  HuffmanTables huffmanTables = HuffmanTables::PerFrame;
+  // Memory the quantised blocks may take between the two passes of
+  // PerFrame (128 bytes a block; 6 MB for 1920x1080 at 4:2:0). A larger
+  // picture has its blocks computed again in the second pass instead.
+  std::size_t keptBlocksLimit = std::size_t{64} << 20;
 };
 
 enum class EncodeResult { Ok, InvalidArgument, OutOfMemory, OutputFailed };

@@ -100,17 +100,15 @@ inline CodedValue CodeValue(int value) {
   return {category, raw & ((1u << category) - 1u)};
 }
 
-}  // namespace
-
-unsigned char* EncodeBlock(const std::int16_t coefficients[64], int& previousDc, const HuffmanCodes& dcCodes,
-                           const HuffmanCodes& acCodes, BitWriterState& state, unsigned char* out) {
-  BitPacker packer(state, out);
-
+// Walks one block in coding order and hands each symbol, with the value bits
+// that follow it, to `sink`: the DC category, then the AC run/category
+// symbols, sixteen-zero runs (0xF0) and the end of block (0x00).
+template <typename Sink>
+inline void WalkBlock(const std::int16_t coefficients[64], int& previousDc, Sink& sink) {
   const int dc = coefficients[0];
   const CodedValue dcValue = CodeValue(dc - previousDc);
   previousDc = dc;
-  packer.Put((static_cast<std::uint32_t>(dcCodes.code[dcValue.category]) << dcValue.category) | dcValue.bits,
-             dcCodes.length[dcValue.category] + dcValue.category);
+  sink.Dc(dcValue);
 
   std::uint64_t remaining = ToZigzagMask(NonZeroMask(coefficients)) & ~std::uint64_t{1};
   int last = 0;
@@ -119,19 +117,59 @@ unsigned char* EncodeBlock(const std::int16_t coefficients[64], int& previousDc,
     remaining &= remaining - 1;
     int run = k - last - 1;
     last = k;
-    while (run >= 16) {  // ZRL: sixteen zeros
-      packer.Put(acCodes.code[0xF0], acCodes.length[0xF0]);
+    while (run >= 16) {
+      sink.Ac(0xF0, CodedValue{0, 0});
       run -= 16;
     }
     const CodedValue ac = CodeValue(coefficients[kZigzagToTransposed[k]]);
-    const int symbol = (run << 4) | ac.category;
-    packer.Put((static_cast<std::uint32_t>(acCodes.code[symbol]) << ac.category) | ac.bits,
-               acCodes.length[symbol] + ac.category);
+    sink.Ac((run << 4) | ac.category, ac);
   }
-  if (last != 63) packer.Put(acCodes.code[0x00], acCodes.length[0x00]);  // end of block
+  if (last != 63) sink.Ac(0x00, CodedValue{0, 0});
+}
 
+class PackingSink {
+ public:
+  PackingSink(const HuffmanCodes& dc, const HuffmanCodes& ac, BitPacker& packer)
+      : dc_(dc), ac_(ac), packer_(packer) {}
+  void Dc(CodedValue value) { Put(dc_, value.category, value); }
+  void Ac(int symbol, CodedValue value) { Put(ac_, symbol, value); }
+
+ private:
+  void Put(const HuffmanCodes& codes, int symbol, CodedValue value) {
+    packer_.Put((static_cast<std::uint32_t>(codes.code[symbol]) << value.category) | value.bits,
+                codes.length[symbol] + value.category);
+  }
+  const HuffmanCodes& dc_;
+  const HuffmanCodes& ac_;
+  BitPacker& packer_;
+};
+
+class CountingSink {
+ public:
+  CountingSink(SymbolCounts& dc, SymbolCounts& ac) : dc_(dc), ac_(ac) {}
+  void Dc(CodedValue value) { ++dc_.count[value.category]; }
+  void Ac(int symbol, CodedValue) { ++ac_.count[symbol]; }
+
+ private:
+  SymbolCounts& dc_;
+  SymbolCounts& ac_;
+};
+
+}  // namespace
+
+unsigned char* EncodeBlock(const std::int16_t coefficients[64], int& previousDc, const HuffmanCodes& dcCodes,
+                           const HuffmanCodes& acCodes, BitWriterState& state, unsigned char* out) {
+  BitPacker packer(state, out);
+  PackingSink sink(dcCodes, acCodes, packer);
+  WalkBlock(coefficients, previousDc, sink);
   packer.Save(state);
   return packer.out();
+}
+
+void CountBlockSymbols(const std::int16_t coefficients[64], int& previousDc, SymbolCounts& dcCounts,
+                       SymbolCounts& acCounts) {
+  CountingSink sink(dcCounts, acCounts);
+  WalkBlock(coefficients, previousDc, sink);
 }
 
 }  // namespace lumavex::jpeg

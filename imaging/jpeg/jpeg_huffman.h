@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "imaging/jpeg/jpeg_bit_writer.h"
+#include "imaging/jpeg/jpeg_optimal_huffman.h"
 #include "imaging/jpeg/jpeg_tables.h"
 
 namespace lumavex::jpeg {
@@ -18,6 +19,11 @@ constexpr int kMaxBlockBytes = 2 * ((kMaxPutBits * 64 + 7) / 8) + 8;
 // the position after the bytes written.
 unsigned char* EncodeBlock(const std::int16_t coefficients[64], int& previousDc, const HuffmanCodes& dcCodes,
                            const HuffmanCodes& acCodes, BitWriterState& state, unsigned char* out);
+
+// Adds the symbols EncodeBlock would code for this block to the counts,
+// updating `previousDc` the same way.
+void CountBlockSymbols(const std::int16_t coefficients[64], int& previousDc, SymbolCounts& dcCounts,
+                       SymbolCounts& acCounts);
 
 // Bit length of a magnitude (0 for 0): JPEG's "size" category.
 inline int MagnitudeCategory(unsigned magnitude) {

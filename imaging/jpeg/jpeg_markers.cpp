@@ -13,7 +13,8 @@ constexpr std::uint8_t kSoi = 0xD8, kApp0 = 0xE0, kDqt = 0xDB, kSof0 = 0xC0, kDh
                        kEoi = 0xD9;
 
 // Collects one segment: marker, 16-bit length (which counts itself), body.
-// The largest segment written here, the four Huffman tables, takes 420 bytes.
+// The largest segment written here, the four Huffman tables, takes at most
+// 420 bytes: DC tables hold at most 12 symbols and AC tables 162.
 class Segment {
  public:
   explicit Segment(std::uint8_t marker) : bytes_{0xFF, marker, 0, 0}, size_(4) {}
@@ -26,7 +27,7 @@ class Segment {
     Byte(value & 0xFF);
   }
   bool WriteTo(JpegOutputBuffer& out) {
-    if (size_ > bytes_.size()) return false;  // cannot happen with the fixed tables
+    if (size_ > bytes_.size()) return false;  // cannot happen with baseline tables
     const std::size_t length = size_ - 2;
     bytes_[2] = static_cast<std::uint8_t>(length >> 8);
     bytes_[3] = static_cast<std::uint8_t>(length & 0xFF);
@@ -87,11 +88,9 @@ bool WriteFileHeaders(JpegOutputBuffer& out, const FrameLayout& frame) {
   if (!sof.WriteTo(out)) return false;
 
   Segment dht(kDht);
-  AddHuffmanTable(dht, 0, 0, kDcLuminanceSpec);
-  AddHuffmanTable(dht, 1, 0, kAcLuminanceSpec);
-  if (colour) {
-    AddHuffmanTable(dht, 0, 1, kDcChrominanceSpec);
-    AddHuffmanTable(dht, 1, 1, kAcChrominanceSpec);
+  for (int t = 0; t < tableCount; ++t) {
+    AddHuffmanTable(dht, 0, t, frame.dcTables[t]);
+    AddHuffmanTable(dht, 1, t, frame.acTables[t]);
   }
   if (!dht.WriteTo(out)) return false;
 

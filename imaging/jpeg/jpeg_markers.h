@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "imaging/jpeg/jpeg_output_buffer.h"
+#include "imaging/jpeg/jpeg_tables.h"
 
 namespace lumavex::jpeg {
 
@@ -19,12 +20,15 @@ struct FrameLayout {
   int height;          // 1..65535
   int componentCount;  // 1 or 3
   FrameComponent components[3];
-  // Quantisation tables in natural order, indexed by FrameComponent::table.
+  // Quantisation tables in natural order and Huffman tables, indexed by
+  // FrameComponent::table.
   const std::uint8_t* quantTables[2];
+  HuffmanSpec dcTables[2];
+  HuffmanSpec acTables[2];
 };
 
-// Everything up to and including the SOS header, using the example Huffman
-// tables of jpeg_tables.h. False when the buffer failed.
+// Everything up to and including the SOS header. False when the buffer
+// failed.
 bool WriteFileHeaders(JpegOutputBuffer& out, const FrameLayout& frame);
 
 // The EOI marker.

@@ -1,8 +1,8 @@
 #pragma once
 // Fixed tables of baseline JPEG: the example quantisation tables and their
 // quality scaling, the zigzag order, and the example Huffman tables from the
-// JPEG standard (which every decoder handles well and which avoid a second
-// pass over the image to build optimal ones).
+// JPEG standard (which need no first pass over the picture to count its
+// symbols; see jpeg_optimal_huffman.h for tables built per frame).
 #include <array>
 #include <cstdint>
 
