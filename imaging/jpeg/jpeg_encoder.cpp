@@ -66,6 +66,21 @@ class CodingPass {
   }
   void EndMcu() { out_.SetCursor(cursor_); }
 
+  // Codes symbols that a RecordingPass kept, a bounded number at a time.
+  bool CodeRecorded(const std::uint32_t* symbols, std::size_t count) {
+    const HuffmanCodes* const codes[4] = {&codes_.dc[0], &codes_.ac[0], &codes_.dc[1], &codes_.ac[1]};
+    std::uint32_t codeAndLength[1024];
+    MakeRecordedSymbolCodes(codes, codeAndLength);
+    constexpr std::size_t kChunk = 512;  // about what an MCU reserves, so a sink is fed as often
+    for (std::size_t done = 0; done < count;) {
+      const std::size_t chunk = std::min(count - done, kChunk);
+      if (!out_.Reserve(chunk * kMaxSymbolBytes)) return false;
+      out_.SetCursor(EncodeRecordedSymbols(symbols + done, chunk, codeAndLength, bits_, out_.cursor()));
+      done += chunk;
+    }
+    return true;
+  }
+
   // Pads the last byte with ones and writes it out.
   bool Finish() {
     if (!out_.Reserve(16)) return false;
@@ -83,22 +98,47 @@ class CodingPass {
   BitWriterState bits_;
 };
 
-// Counts the symbols the coding pass will code, per table.
+// Counts the symbols the coding pass will code, per table, for pictures
+// whose symbols are not kept.
 class CountingPass {
  public:
-  CountingPass() {
-    for (int t = 0; t < 2; ++t) {
-      dc[t] = SymbolCounts{};
-      ac[t] = SymbolCounts{};
-    }
-  }
+  explicit CountingPass(SymbolCounts counts[4]) : counts_(counts) {}
   bool StartMcu() { return true; }
   void Block(ScanComponent& component, const std::int16_t* coefficients) {
-    CountBlockSymbols(coefficients, component.previousDc, dc[component.table], ac[component.table]);
+    CountBlockSymbols(coefficients, component.previousDc, counts_[2 * component.table],
+                      counts_[2 * component.table + 1]);
   }
   void EndMcu() {}
 
-  SymbolCounts dc[2], ac[2];
+ private:
+  SymbolCounts* counts_;
+};
+
+// Keeps the symbols in order for counting and for the coding pass: coding
+// them from these takes far less than walking the blocks again.
+class RecordingPass {
+ public:
+  RecordingPass(JpegOutputBuffer& store, int blocksPerMcu)
+      : store_(store),
+        mcuBytes_(static_cast<std::size_t>(blocksPerMcu) * kMaxBlockSymbols * sizeof(std::uint32_t)) {}
+
+  bool StartMcu() {
+    if (!store_.Reserve(mcuBytes_)) return false;
+    cursor_ = reinterpret_cast<std::uint32_t*>(store_.cursor());  // malloc'd, and filled 4 bytes at a time
+    return true;
+  }
+  void Block(ScanComponent& component, const std::int16_t* coefficients) {
+    cursor_ = RecordBlockSymbols(coefficients, component.previousDc, component.table, cursor_);
+  }
+  void EndMcu() { store_.SetCursor(reinterpret_cast<unsigned char*>(cursor_)); }
+
+  const std::uint32_t* symbols() const { return reinterpret_cast<const std::uint32_t*>(store_.data()); }
+  std::size_t symbolCount() const { return store_.size() / sizeof(std::uint32_t); }
+
+ private:
+  JpegOutputBuffer& store_;
+  std::size_t mcuBytes_;
+  std::uint32_t* cursor_ = nullptr;
 };
 
 // Everything one encode needs besides the output.
@@ -162,24 +202,31 @@ class StripEncoder {
       frame.acTables[1] = kAcChrominanceSpec;
       if (!WriteFileHeaders(out, frame)) return FailureOf(out);
       CodingPass coding(out, StandardHuffmanSet(), blocksPerMcu);
-      if (!TransformBlocks(coding, nullptr) || !coding.Finish()) return FailureOf(out);
+      if (!TransformBlocks(coding) || !coding.Finish()) return FailureOf(out);
       return WriteEndOfImage(out) ? EncodeResult::Ok : FailureOf(out);
     }
 
-    // First pass: the quantised blocks, kept when they fit, and their symbols.
+    // First pass: the symbols of every block, counted and, when the most
+    // they can take fits the limit, kept.
     const std::size_t blockCount = static_cast<std::size_t>(mcusAcross_) * mcusDown_ * blocksPerMcu;
-    std::unique_ptr<std::int16_t[]> kept;
-    if (blockCount <= settings_.keptBlocksLimit / (64 * sizeof(std::int16_t))) {
-      kept.reset(new (std::nothrow) std::int16_t[blockCount * 64]);  // without it, computed again
+    const std::size_t mostBytesPerBlock = kMaxBlockSymbols * sizeof(std::uint32_t);
+    const bool keep = blockCount <= settings_.keptSymbolsLimit / mostBytesPerBlock;
+    JpegOutputBuffer store(keep ? std::min(blockCount * mostBytesPerBlock, blockCount * 64 + 4096) : 0);
+    RecordingPass recording(store, blocksPerMcu);
+    SymbolCounts counts[4] = {};  // [2 x table + (0 DC, 1 AC)]
+    if (keep) {
+      if (!TransformBlocks(recording)) return EncodeResult::OutOfMemory;
+      CountRecordedSymbols(recording.symbols(), recording.symbolCount(), counts);
+    } else {
+      CountingPass counting(counts);
+      TransformBlocks(counting);
     }
-    CountingPass counting;
-    TransformBlocks(counting, kept.get());
 
     OptimalHuffmanTable tables[2][2];  // [dc, ac][table]
     HuffmanSet codes;
     for (int t = 0; t < (settings_.grayscale ? 1 : 2); ++t) {
-      tables[0][t] = BuildOptimalHuffmanTable(counting.dc[t]);
-      tables[1][t] = BuildOptimalHuffmanTable(counting.ac[t]);
+      tables[0][t] = BuildOptimalHuffmanTable(counts[2 * t]);
+      tables[1][t] = BuildOptimalHuffmanTable(counts[2 * t + 1]);
       frame.dcTables[t] = tables[0][t].Spec();
       frame.acTables[t] = tables[1][t].Spec();
       codes.dc[t] = BuildHuffmanCodes(frame.dcTables[t]);
@@ -187,22 +234,13 @@ class StripEncoder {
     }
     if (!WriteFileHeaders(out, frame)) return FailureOf(out);
 
-    // Second pass: the same blocks, coded.
-    for (int c = 0; c < componentCount_; ++c) components_[c].previousDc = 0;
+    // Second pass: the same symbols, coded.
     CodingPass coding(out, codes, blocksPerMcu);
-    if (kept != nullptr) {
-      const std::int16_t* block = kept.get();
-      for (int mcu = 0; mcu < mcusAcross_ * mcusDown_; ++mcu) {
-        if (!coding.StartMcu()) return FailureOf(out);
-        for (int c = 0; c < componentCount_; ++c) {
-          for (int b = 0; b < components_[c].horizontal * components_[c].vertical; ++b, block += 64) {
-            coding.Block(components_[c], block);
-          }
-        }
-        coding.EndMcu();
-      }
-    } else if (!TransformBlocks(coding, nullptr)) {
-      return FailureOf(out);
+    if (keep) {
+      if (!coding.CodeRecorded(recording.symbols(), recording.symbolCount())) return FailureOf(out);
+    } else {
+      for (int c = 0; c < componentCount_; ++c) components_[c].previousDc = 0;
+      if (!TransformBlocks(coding)) return FailureOf(out);
     }
     if (!coding.Finish()) return FailureOf(out);
     return WriteEndOfImage(out) ? EncodeResult::Ok : FailureOf(out);
@@ -211,12 +249,10 @@ class StripEncoder {
  private:
   // Converts the picture strip by strip and hands every quantised block to
   // `pass` in scan order: per MCU, each component's blocks left to right,
-  // top to bottom. With `keep` the blocks are stored there one after
-  // another (64 coefficients each); otherwise they live only for the call.
-  // False when the pass could not start an MCU.
+  // top to bottom. False when the pass could not start an MCU.
   template <typename Pass>
-  bool TransformBlocks(Pass& pass, std::int16_t* keep) {
-    alignas(16) std::int16_t scratch[64];
+  bool TransformBlocks(Pass& pass) {
+    alignas(16) std::int16_t coefficients[64];
     for (int mcuRow = 0; mcuRow < mcusDown_; ++mcuRow) {
       FillStrip(mcuRow * mcuHeight_);
       for (int mcu = 0; mcu < mcusAcross_; ++mcu) {
@@ -228,10 +264,8 @@ class StripEncoder {
             const std::int16_t* blockRow = component.plane->Row(by * 8);
             for (int bx = 0; bx < component.horizontal; ++bx) {
               const int column = (mcu * component.horizontal + bx) * 8;
-              std::int16_t* coefficients = keep != nullptr ? keep : scratch;
               ForwardDctQuantize(blockRow + column, stride, component.divisors, coefficients);
               pass.Block(component, coefficients);
-              if (keep != nullptr) keep += 64;
             }
           }
         }

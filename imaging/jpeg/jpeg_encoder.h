@@ -5,11 +5,11 @@
 // The picture is read in place, one MCU strip (8 or 16 rows) at a time: each
 // strip is converted to level-shifted Y/Cb/Cr samples, chroma is averaged
 // down, and every 8x8 block goes through the DCT and the quantiser. With
-// tables per frame (the default) a first pass counts the Huffman symbols of
-// the quantised blocks, which are kept; the tables are built from the counts
-// and a second pass codes the kept blocks. With the standard tables each
-// block goes through the Huffman coder straight away. Both give the same
-// quantised blocks, so the same decoded picture.
+// tables per frame (the default) a first pass counts and keeps the Huffman
+// symbols of the quantised blocks; the tables are built from the counts and
+// a second pass codes the kept symbols. With the standard tables each block
+// goes through the Huffman coder straight away. Both code the same
+// quantised blocks, so they decode to the same picture.
 #include <cstddef>
 #include <cstdint>
 
@@ -39,10 +39,11 @@ struct EncodeSettings {
   bool grayscale = false;
   Subsampling subsampling = Subsampling::Both420;
   HuffmanTables huffmanTables = HuffmanTables::PerFrame;
-  // Memory the quantised blocks may take between the two passes of
-  // PerFrame (128 bytes a block; 6 MB for 1920x1080 at 4:2:0). A larger
+  // PerFrame keeps the symbols of the first pass for the second when the
+  // most they can take (256 bytes a block, 12.5 MB for 1920x1080 at 4:2:0;
+  // a photograph takes a tenth of that) is within this limit. A larger
   // picture has its blocks computed again in the second pass instead.
-  std::size_t keptBlocksLimit = std::size_t{64} << 20;
+  std::size_t keptSymbolsLimit = std::size_t{64} << 20;
 };
 
 enum class EncodeResult { Ok, InvalidArgument, OutOfMemory, OutputFailed };

@@ -1,6 +1,8 @@
 #include "imaging/jpeg/jpeg_huffman.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "imaging/jpeg/jpeg_simd.h"
 
@@ -155,6 +157,25 @@ class CountingSink {
   SymbolCounts& ac_;
 };
 
+// Keeps each symbol in the layout RecordBlockSymbols describes.
+class RecordingSink {
+ public:
+  RecordingSink(int table, std::uint32_t* out)
+      : dcTable_(static_cast<std::uint32_t>(2 * table) << 24), out_(out) {}
+  void Dc(CodedValue value) { Keep(dcTable_ | static_cast<std::uint32_t>(value.category) << 16, value); }
+  void Ac(int symbol, CodedValue value) {
+    Keep((dcTable_ + (1u << 24)) | static_cast<std::uint32_t>(symbol) << 16, value);
+  }
+  std::uint32_t* out() const { return out_; }
+
+ private:
+  void Keep(std::uint32_t tableAndSymbol, CodedValue value) {
+    *out_++ = tableAndSymbol | static_cast<std::uint32_t>(value.category) << 26 | value.bits;
+  }
+  std::uint32_t dcTable_;
+  std::uint32_t* out_;
+};
+
 }  // namespace
 
 unsigned char* EncodeBlock(const std::int16_t coefficients[64], int& previousDc, const HuffmanCodes& dcCodes,
@@ -162,6 +183,59 @@ unsigned char* EncodeBlock(const std::int16_t coefficients[64], int& previousDc,
   BitPacker packer(state, out);
   PackingSink sink(dcCodes, acCodes, packer);
   WalkBlock(coefficients, previousDc, sink);
+  packer.Save(state);
+  return packer.out();
+}
+
+std::uint32_t* RecordBlockSymbols(const std::int16_t coefficients[64], int& previousDc, int table,
+                                  std::uint32_t* out) {
+  RecordingSink sink(table, out);
+  WalkBlock(coefficients, previousDc, sink);
+  return sink.out();
+}
+
+void CountRecordedSymbols(const std::uint32_t* symbols, std::size_t count, SymbolCounts counts[4]) {
+  // Four histograms taken in turn: a run of one symbol then increments
+  // different counters instead of waiting on the same one each time.
+  // Chunks keep the 32-bit counters from overflowing.
+  constexpr std::size_t kChunk = std::size_t{1} << 30;
+  std::uint32_t partial[4][1024];
+  for (std::size_t start = 0; start < count; start += kChunk) {
+    std::memset(partial, 0, sizeof partial);
+    const std::size_t end = std::min(count, start + kChunk);
+    std::size_t i = start;
+    for (; i + 4 <= end; i += 4) {
+      ++partial[0][(symbols[i] >> 16) & 0x3FF];
+      ++partial[1][(symbols[i + 1] >> 16) & 0x3FF];
+      ++partial[2][(symbols[i + 2] >> 16) & 0x3FF];
+      ++partial[3][(symbols[i + 3] >> 16) & 0x3FF];
+    }
+    for (; i < end; ++i) ++partial[0][(symbols[i] >> 16) & 0x3FF];
+    for (int index = 0; index < 1024; ++index) {
+      counts[index >> 8].count[index & 0xFF] +=
+          std::uint64_t{partial[0][index]} + partial[1][index] + partial[2][index] + partial[3][index];
+    }
+  }
+}
+
+void MakeRecordedSymbolCodes(const HuffmanCodes* const codes[4], std::uint32_t codeAndLength[1024]) {
+  for (int index = 0; index < 1024; ++index) {
+    const HuffmanCodes& table = *codes[index >> 8];
+    codeAndLength[index] =
+        static_cast<std::uint32_t>(table.code[index & 0xFF]) << 8 | table.length[index & 0xFF];
+  }
+}
+
+unsigned char* EncodeRecordedSymbols(const std::uint32_t* symbols, std::size_t count,
+                                     const std::uint32_t codeAndLength[1024], BitWriterState& state,
+                                     unsigned char* out) {
+  BitPacker packer(state, out);
+  for (const std::uint32_t* end = symbols + count; symbols != end; ++symbols) {
+    const std::uint32_t item = *symbols;
+    const std::uint32_t code = codeAndLength[(item >> 16) & 0x3FF];
+    const int category = static_cast<int>(item >> 26);
+    packer.Put(((code >> 8) << category) | (item & 0xFFFF), static_cast<int>(code & 0xFF) + category);
+  }
   packer.Save(state);
   return packer.out();
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Huffman coding of quantised blocks for a baseline sequential scan.
+#include <cstddef>
 #include <cstdint>
 
 #include "imaging/jpeg/jpeg_bit_writer.h"
@@ -19,6 +20,34 @@ constexpr int kMaxBlockBytes = 2 * ((kMaxPutBits * 64 + 7) / 8) + 8;
 // the position after the bytes written.
 unsigned char* EncodeBlock(const std::int16_t coefficients[64], int& previousDc, const HuffmanCodes& dcCodes,
                            const HuffmanCodes& acCodes, BitWriterState& state, unsigned char* out);
+
+// A symbol kept between the two passes of an encode with tables per frame:
+// the value bits in bits 0..15, the symbol in 16..23, the table in 24..25
+// (2 x table number, + 1 for AC) and the number of value bits in 26..29.
+// A block gives at most kMaxBlockSymbols of them: its DC and 63 non-zero
+// AC coefficients, or fewer coefficients plus sixteen-zero runs and an end
+// of block. Each codes to at most kMaxPutBits, kMaxSymbolBytes with stuffing.
+constexpr int kMaxBlockSymbols = 64;
+constexpr int kMaxSymbolBytes = 8;
+
+// Stores the symbols EncodeBlock would code for this block at `out` (room
+// for kMaxBlockSymbols), updating `previousDc` the same way; returns the end.
+std::uint32_t* RecordBlockSymbols(const std::int16_t coefficients[64], int& previousDc, int table,
+                                  std::uint32_t* out);
+
+// Adds recorded symbols to counts[table field].
+void CountRecordedSymbols(const std::uint32_t* symbols, std::size_t count, SymbolCounts counts[4]);
+
+// The codes of the four tables in one array indexed by a recorded symbol's
+// bits 16..25 (table and symbol), each code << 8 | length: one load per
+// symbol in the coding loop.
+void MakeRecordedSymbolCodes(const HuffmanCodes* const codes[4], std::uint32_t codeAndLength[1024]);
+
+// Codes `count` recorded symbols. `out` must have room for kMaxSymbolBytes
+// per symbol; returns the position after the bytes.
+unsigned char* EncodeRecordedSymbols(const std::uint32_t* symbols, std::size_t count,
+                                     const std::uint32_t codeAndLength[1024], BitWriterState& state,
+                                     unsigned char* out);
 
 // Adds the symbols EncodeBlock would code for this block to the counts,
 // updating `previousDc` the same way.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 
 namespace lumavex::jpeg {
 
@@ -58,8 +59,8 @@ void HuffmanDepthCounts(const Leaf* leaves, int leafCount, int depthCounts[kMaxL
 // Moves leaves deeper than kMaxLength up, keeping the code complete: two
 // sibling leaves at the deepest level go, their parent becomes a leaf, and a
 // leaf higher up becomes the parent of itself and the other one.
-void LimitDepths(int depthCounts[kMaxLeaves + 1]) {
-  for (int depth = kMaxLeaves; depth > kMaxLength; --depth) {
+void LimitDepths(int depthCounts[kMaxLeaves + 1], int leafCount) {
+  for (int depth = leafCount - 1; depth > kMaxLength; --depth) {  // no leaf is deeper than that
     while (depthCounts[depth] > 0) {
       int higher = depth - 2;
       while (depthCounts[higher] == 0) --higher;  // some leaf is shallower: 257 leaves cannot fill 16 levels
@@ -85,22 +86,27 @@ OptimalHuffmanTable BuildOptimalHuffmanTable(const SymbolCounts& counts) {
   OptimalHuffmanTable table{};
   // Real symbols by decreasing count (then by value, so the table does not
   // depend on the sort), then the placeholder with the least count of all.
-  Leaf leaves[kMaxLeaves];
+  // Sorted as single numbers, count above inverted symbol, which is much
+  // faster than sorting pairs; counts of 2^56 and more cannot occur (no
+  // picture has that many blocks) but are clamped to keep the order sound.
+  std::uint64_t keys[256];
   int leafCount = 0;
-  for (int s = 0; s < 256; ++s) {
-    if (counts.count[s] > 0) leaves[leafCount++] = {counts.count[s], s};
+  for (int s = 0; s < 256; ++s) {  // without branches: which symbols occur is hard to predict
+    const std::uint64_t weight = std::min<std::uint64_t>(counts.count[s], (std::uint64_t{1} << 56) - 1);
+    keys[leafCount] = weight << 8 | static_cast<std::uint64_t>(255 - s);
+    leafCount += weight != 0;
   }
   if (leafCount == 0) return table;
-  std::sort(leaves, leaves + leafCount, [](const Leaf& a, const Leaf& b) {
-    return a.weight != b.weight ? a.weight > b.weight : a.symbol < b.symbol;
-  });
+  std::sort(keys, keys + leafCount, std::greater<>());
+  Leaf leaves[kMaxLeaves];
+  for (int i = 0; i < leafCount; ++i) leaves[i] = {keys[i] >> 8, 255 - static_cast<int>(keys[i] & 0xFF)};
   leaves[leafCount++] = {1, -1};
 
   Leaf increasing[kMaxLeaves];
   std::reverse_copy(leaves, leaves + leafCount, increasing);
   int depthCounts[kMaxLeaves + 1];
   HuffmanDepthCounts(increasing, leafCount, depthCounts);
-  LimitDepths(depthCounts);
+  LimitDepths(depthCounts, leafCount);
 
   // The placeholder takes the last code of the longest length, the all-ones
   // one, and is then left out.
