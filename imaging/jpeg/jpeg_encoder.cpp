@@ -52,7 +52,8 @@ struct ScanComponent {
 // Huffman-codes blocks into the output, reserving room an MCU at a time.
 class CodingPass {
  public:
-  CodingPass(JpegOutputBuffer& out, const HuffmanSet& codes, int blocksPerMcu)
+  // `codes` may be null when only CodeRecorded is used.
+  CodingPass(JpegOutputBuffer& out, const HuffmanSet* codes, int blocksPerMcu)
       : out_(out), codes_(codes), mcuBytes_(static_cast<std::size_t>(blocksPerMcu) * kMaxBlockBytes) {}
 
   bool StartMcu() {
@@ -61,16 +62,16 @@ class CodingPass {
     return true;
   }
   void Block(ScanComponent& component, const std::int16_t* coefficients) {
-    cursor_ = EncodeBlock(coefficients, component.previousDc, codes_.dc[component.table],
-                          codes_.ac[component.table], bits_, cursor_);
+    cursor_ = EncodeBlock(coefficients, component.previousDc, codes_->dc[component.table],
+                          codes_->ac[component.table], bits_, cursor_);
   }
   void EndMcu() { out_.SetCursor(cursor_); }
 
-  // Codes symbols that a RecordingPass kept, a bounded number at a time.
-  bool CodeRecorded(const std::uint32_t* symbols, std::size_t count) {
-    const HuffmanCodes* const codes[4] = {&codes_.dc[0], &codes_.ac[0], &codes_.dc[1], &codes_.ac[1]};
+  // Codes symbols that a RecordingPass kept, a bounded number at a time,
+  // with the tables `specs` in table field order.
+  bool CodeRecorded(const std::uint32_t* symbols, std::size_t count, const HuffmanSpec specs[4]) {
     std::uint32_t codeAndLength[1024];
-    MakeRecordedSymbolCodes(codes, codeAndLength);
+    MakeRecordedSymbolCodes(specs, codeAndLength);
     constexpr std::size_t kChunk = 512;  // about what an MCU reserves, so a sink is fed as often
     for (std::size_t done = 0; done < count;) {
       const std::size_t chunk = std::min(count - done, kChunk);
@@ -92,7 +93,7 @@ class CodingPass {
 
  private:
   JpegOutputBuffer& out_;
-  const HuffmanSet& codes_;
+  const HuffmanSet* codes_;
   std::size_t mcuBytes_;
   unsigned char* cursor_ = nullptr;
   BitWriterState bits_;
@@ -201,7 +202,7 @@ class StripEncoder {
       frame.dcTables[1] = kDcChrominanceSpec;
       frame.acTables[1] = kAcChrominanceSpec;
       if (!WriteFileHeaders(out, frame)) return FailureOf(out);
-      CodingPass coding(out, StandardHuffmanSet(), blocksPerMcu);
+      CodingPass coding(out, &StandardHuffmanSet(), blocksPerMcu);
       if (!TransformBlocks(coding) || !coding.Finish()) return FailureOf(out);
       return WriteEndOfImage(out) ? EncodeResult::Ok : FailureOf(out);
     }
@@ -222,27 +223,34 @@ class StripEncoder {
       TransformBlocks(counting);
     }
 
-    OptimalHuffmanTable tables[2][2];  // [dc, ac][table]
-    HuffmanSet codes;
-    for (int t = 0; t < (settings_.grayscale ? 1 : 2); ++t) {
-      tables[0][t] = BuildOptimalHuffmanTable(counts[2 * t]);
-      tables[1][t] = BuildOptimalHuffmanTable(counts[2 * t + 1]);
-      frame.dcTables[t] = tables[0][t].Spec();
-      frame.acTables[t] = tables[1][t].Spec();
-      codes.dc[t] = BuildHuffmanCodes(frame.dcTables[t]);
-      codes.ac[t] = BuildHuffmanCodes(frame.acTables[t]);
+    OptimalHuffmanTable tables[4];  // [2 x table + (0 DC, 1 AC)], like the counts
+    HuffmanSpec specs[4] = {};
+    for (int i = 0; i < (settings_.grayscale ? 2 : 4); ++i) {
+      tables[i] = BuildOptimalHuffmanTable(counts[i]);
+      specs[i] = tables[i].Spec();
+    }
+    for (int t = 0; t < 2; ++t) {
+      frame.dcTables[t] = specs[2 * t];
+      frame.acTables[t] = specs[2 * t + 1];
     }
     if (!WriteFileHeaders(out, frame)) return FailureOf(out);
 
     // Second pass: the same symbols, coded.
-    CodingPass coding(out, codes, blocksPerMcu);
     if (keep) {
-      if (!coding.CodeRecorded(recording.symbols(), recording.symbolCount())) return FailureOf(out);
+      CodingPass coding(out, nullptr, blocksPerMcu);
+      if (!coding.CodeRecorded(recording.symbols(), recording.symbolCount(), specs) || !coding.Finish()) {
+        return FailureOf(out);
+      }
     } else {
+      HuffmanSet codes;
+      for (int t = 0; t < 2; ++t) {
+        codes.dc[t] = BuildHuffmanCodes(specs[2 * t]);
+        codes.ac[t] = BuildHuffmanCodes(specs[2 * t + 1]);
+      }
       for (int c = 0; c < componentCount_; ++c) components_[c].previousDc = 0;
-      if (!TransformBlocks(coding)) return FailureOf(out);
+      CodingPass coding(out, &codes, blocksPerMcu);
+      if (!TransformBlocks(coding) || !coding.Finish()) return FailureOf(out);
     }
-    if (!coding.Finish()) return FailureOf(out);
     return WriteEndOfImage(out) ? EncodeResult::Ok : FailureOf(out);
   }
 

@@ -195,34 +195,36 @@ std::uint32_t* RecordBlockSymbols(const std::int16_t coefficients[64], int& prev
 }
 
 void CountRecordedSymbols(const std::uint32_t* symbols, std::size_t count, SymbolCounts counts[4]) {
-  // Four histograms taken in turn: a run of one symbol then increments
+  // Two histograms taken in turn: a run of one symbol then increments
   // different counters instead of waiting on the same one each time.
   // Chunks keep the 32-bit counters from overflowing.
   constexpr std::size_t kChunk = std::size_t{1} << 30;
-  std::uint32_t partial[4][1024];
+  std::uint32_t partial[2][1024];
   for (std::size_t start = 0; start < count; start += kChunk) {
     std::memset(partial, 0, sizeof partial);
     const std::size_t end = std::min(count, start + kChunk);
     std::size_t i = start;
-    for (; i + 4 <= end; i += 4) {
+    for (; i + 2 <= end; i += 2) {
       ++partial[0][(symbols[i] >> 16) & 0x3FF];
       ++partial[1][(symbols[i + 1] >> 16) & 0x3FF];
-      ++partial[2][(symbols[i + 2] >> 16) & 0x3FF];
-      ++partial[3][(symbols[i + 3] >> 16) & 0x3FF];
     }
     for (; i < end; ++i) ++partial[0][(symbols[i] >> 16) & 0x3FF];
     for (int index = 0; index < 1024; ++index) {
-      counts[index >> 8].count[index & 0xFF] +=
-          std::uint64_t{partial[0][index]} + partial[1][index] + partial[2][index] + partial[3][index];
+      counts[index >> 8].count[index & 0xFF] += std::uint64_t{partial[0][index]} + partial[1][index];
     }
   }
 }
 
-void MakeRecordedSymbolCodes(const HuffmanCodes* const codes[4], std::uint32_t codeAndLength[1024]) {
-  for (int index = 0; index < 1024; ++index) {
-    const HuffmanCodes& table = *codes[index >> 8];
-    codeAndLength[index] =
-        static_cast<std::uint32_t>(table.code[index & 0xFF]) << 8 | table.length[index & 0xFF];
+void MakeRecordedSymbolCodes(const HuffmanSpec specs[4], std::uint32_t codeAndLength[1024]) {
+  for (int t = 0; t < 4; ++t) {  // the canonical codes, as BuildHuffmanCodes assigns them
+    unsigned code = 0;
+    int index = 0;
+    for (int length = 1; length <= 16; ++length) {
+      for (int i = 0; i < specs[t].counts[length - 1] && index < specs[t].symbolCount; ++i, ++index, ++code) {
+        codeAndLength[t << 8 | specs[t].symbols[index]] = code << 8 | static_cast<unsigned>(length);
+      }
+      code <<= 1;
+    }
   }
 }
 

@@ -10,7 +10,8 @@
 namespace lumavex::jpeg {
 
 // The most bytes one block can produce, stuffing included: a DC code and 63
-// AC codes of at most 27 bits each, every byte possibly doubled.
+// AC codes of at most 27 bits each, every byte possibly doubled; with 8 to
+// spare, which covers the 4 bytes BitPacker::Put stores ahead.
 constexpr int kMaxBlockBytes = 2 * ((kMaxPutBits * 64 + 7) / 8) + 8;
 
 // Codes one block of coefficients in the DCT's transposed natural order
@@ -26,7 +27,8 @@ unsigned char* EncodeBlock(const std::int16_t coefficients[64], int& previousDc,
 // (2 x table number, + 1 for AC) and the number of value bits in 26..29.
 // A block gives at most kMaxBlockSymbols of them: its DC and 63 non-zero
 // AC coefficients, or fewer coefficients plus sixteen-zero runs and an end
-// of block. Each codes to at most kMaxPutBits, kMaxSymbolBytes with stuffing.
+// of block. Each codes to at most kMaxPutBits: one word, kMaxSymbolBytes with
+// stuffing, which also covers the 4 bytes BitPacker::Put stores ahead.
 constexpr int kMaxBlockSymbols = 64;
 constexpr int kMaxSymbolBytes = 8;
 
@@ -38,10 +40,10 @@ std::uint32_t* RecordBlockSymbols(const std::int16_t coefficients[64], int& prev
 // Adds recorded symbols to counts[table field].
 void CountRecordedSymbols(const std::uint32_t* symbols, std::size_t count, SymbolCounts counts[4]);
 
-// The codes of the four tables in one array indexed by a recorded symbol's
-// bits 16..25 (table and symbol), each code << 8 | length: one load per
-// symbol in the coding loop.
-void MakeRecordedSymbolCodes(const HuffmanCodes* const codes[4], std::uint32_t codeAndLength[1024]);
+// The codes of the four tables (in table field order) in one array indexed
+// by a recorded symbol's bits 16..25, each code << 8 | length: one load per
+// symbol in the coding loop. Entries of symbols no table holds are not set.
+void MakeRecordedSymbolCodes(const HuffmanSpec specs[4], std::uint32_t codeAndLength[1024]);
 
 // Codes `count` recorded symbols. `out` must have room for kMaxSymbolBytes
 // per symbol; returns the position after the bytes.
