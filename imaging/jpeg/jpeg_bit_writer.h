@@ -4,7 +4,6 @@
 // 0xFF byte as JPEG requires. Four bytes without 0xFF (the usual case) are
 // stored in one go.
 #include <cstdint>
-#include <cstring>
 
 namespace lumavex::jpeg {
 
@@ -25,23 +24,14 @@ class BitPacker {
       : bits_(state.bits), count_(state.count), out_(out) {}
 
   // Appends the low `length` bits of `value` (1..kMaxPutBits; the bits above
-  // `length` must be 0). Stores 4 bytes at out() whether or not a word is
-  // complete (advancing only when it is), so the output needs 4 bytes of
-  // room beyond what is written: whether a word is complete follows the
-  // picture and would be a badly predicted branch, a 0xFF byte is rare.
+  // `length` must be 0).
   void Put(std::uint32_t value, int length) {
     bits_ = (bits_ << length) | value;
     count_ += length;
-    const bool full = count_ >= 32;
-    const std::uint32_t w = static_cast<std::uint32_t>(bits_ >> (count_ & 31));  // the word when full
-    if (full & HasFF(w)) {
+    if (count_ >= 32) {
       count_ -= 32;
-      EmitWordWithStuffing(w);
-      return;
+      EmitWord(static_cast<std::uint32_t>(bits_ >> count_));
     }
-    StoreBigEndian(w);
-    out_ += full ? 4 : 0;
-    count_ -= full ? 32 : 0;
   }
 
   // Pads the last byte with 1 bits and writes out every pending bit.
@@ -69,22 +59,17 @@ class BitPacker {
     if (b == 0xFF) *out_++ = 0;
   }
 
-  // A byte of w is 0xFF exactly when the same byte of ~w is zero.
-  static bool HasFF(std::uint32_t w) { return ((~w - 0x01010101u) & w & 0x80808080u) != 0; }
-
-  void StoreBigEndian(std::uint32_t w) {
-#if defined(__GNUC__) || defined(__clang__)
-    const std::uint32_t swapped = __builtin_bswap32(w);
-    std::memcpy(out_, &swapped, 4);
-#else
-    out_[0] = static_cast<unsigned char>(w >> 24);
-    out_[1] = static_cast<unsigned char>(w >> 16);
-    out_[2] = static_cast<unsigned char>(w >> 8);
-    out_[3] = static_cast<unsigned char>(w);
-#endif
-  }
-
-  void EmitWordWithStuffing(std::uint32_t w) {
+  void EmitWord(std::uint32_t w) {
+    // A byte of w is 0xFF exactly when the same byte of ~w is zero.
+    const std::uint32_t inverted = ~w;
+    if (((inverted - 0x01010101u) & w & 0x80808080u) == 0) {
+      out_[0] = static_cast<unsigned char>(w >> 24);
+      out_[1] = static_cast<unsigned char>(w >> 16);
+      out_[2] = static_cast<unsigned char>(w >> 8);
+      out_[3] = static_cast<unsigned char>(w);
+      out_ += 4;
+      return;
+    }
     EmitByte(static_cast<unsigned char>(w >> 24));
     EmitByte(static_cast<unsigned char>(w >> 16));
     EmitByte(static_cast<unsigned char>(w >> 8));

@@ -1,14 +1,17 @@
 // Fuzzes the JPEG encoder: picture size (1..512 each way), row padding,
 // orientation, channel order, quality, chroma layout and pixels all come
 // from the input. Every encode must succeed, form a well-made JFIF stream
-// and decode (with libjpeg-turbo, loaded at run time) to the right size;
-// some inputs also go through the library's record checks and file writer.
+// and decode (with libjpeg-turbo, loaded at run time) to the right size and
+// to exactly the pixels the standard Huffman tables give; half the inputs
+// also check that symbols computed again code as the kept ones do, and
+// some go through the library's record checks and file writer.
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -119,11 +122,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(EncodeJpeg(image, settings, out) == EncodeResult::Ok, "encode failed");
   checkStream(out.data(), out.size(), width, height);
 
+  EncodeSettings standardSettings = settings;
+  standardSettings.huffmanTables = HuffmanTables::Standard;
+  JpegOutputBuffer standard;
+  check(EncodeJpeg(image, standardSettings, standard) == EncodeResult::Ok,
+        "encode with standard tables failed");
+
+  if ((flags & 0x10) != 0) {
+    EncodeSettings recompute = settings;
+    recompute.keptSymbolsLimit = 0;
+    JpegOutputBuffer again;
+    check(EncodeJpeg(image, recompute, again) == EncodeResult::Ok, "encode without kept symbols failed");
+    check(again.size() == out.size() && std::memcmp(again.data(), out.data(), out.size()) == 0,
+          "symbols computed again code differently");
+  }
+
   lumavex::testing::ReferenceCodec& reference = lumavex::testing::ReferenceCodec::instance();
   if (reference.available()) {
-    lumavex::testing::DecodedPicture decoded;
+    lumavex::testing::DecodedPicture decoded, decodedStandard;
     check(reference.decode(out.data(), out.size(), decoded), "libjpeg-turbo cannot decode the output");
     check(decoded.width == width && decoded.height == height, "decoded size differs");
+    check(reference.decode(standard.data(), standard.size(), decodedStandard),
+          "libjpeg-turbo cannot decode the output with standard tables");
+    check(decoded.rgb == decodedStandard.rgb, "tables per frame decode to other pixels");
   }
 
   // One input in eight also goes through the library's record, with some
