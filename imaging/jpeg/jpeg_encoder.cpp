@@ -129,11 +129,14 @@ class RecordingPass {
     return true;
   }
   void Block(ScanComponent& component, const std::int16_t* coefficients) {
-    cursor_ = RecordBlockSymbols(coefficients, component.previousDc, component.table, cursor_);
+    cursor_ = RecordBlockSymbols(coefficients, component.previousDc, component.table, histogram, cursor_);
   }
   void EndMcu() { store_.SetCursor(reinterpret_cast<unsigned char*>(cursor_)); }
 
   const std::uint32_t* symbols() const { return reinterpret_cast<const std::uint32_t*>(store_.data()); }
+
+  // Counts by the table and symbol fields.
+  std::uint32_t histogram[1024] = {};
   std::size_t symbolCount() const { return store_.size() / sizeof(std::uint32_t); }
 
  private:
@@ -211,13 +214,15 @@ class StripEncoder {
     // they can take fits the limit, kept.
     const std::size_t blockCount = static_cast<std::size_t>(mcusAcross_) * mcusDown_ * blocksPerMcu;
     const std::size_t mostBytesPerBlock = kMaxBlockSymbols * sizeof(std::uint32_t);
-    const bool keep = blockCount <= settings_.keptSymbolsLimit / mostBytesPerBlock;
+    // (Fewer than 2^26 blocks also keep the 32-bit counts from overflowing.)
+    const bool keep = blockCount <= settings_.keptSymbolsLimit / mostBytesPerBlock && blockCount < (1u << 26);
     JpegOutputBuffer store(keep ? std::min(blockCount * mostBytesPerBlock, blockCount * 64 + 4096) : 0);
     RecordingPass recording(store, blocksPerMcu);
     SymbolCounts counts[4] = {};  // [2 x table + (0 DC, 1 AC)]
     if (keep) {
       if (!TransformBlocks(recording)) return EncodeResult::OutOfMemory;
-      CountRecordedSymbols(recording.symbols(), recording.symbolCount(), counts);
+      for (int index = 0; index < 1024; ++index)
+        counts[index >> 8].count[index & 0xFF] = recording.histogram[index];
     } else {
       CountingPass counting(counts);
       TransformBlocks(counting);

@@ -160,8 +160,8 @@ class CountingSink {
 // Keeps each symbol in the layout RecordBlockSymbols describes.
 class RecordingSink {
  public:
-  RecordingSink(int table, std::uint32_t* out)
-      : dcTable_(static_cast<std::uint32_t>(2 * table) << 24), out_(out) {}
+  RecordingSink(int table, std::uint32_t* histogram, std::uint32_t* out)
+      : dcTable_(static_cast<std::uint32_t>(2 * table) << 24), histogram_(histogram), out_(out) {}
   void Dc(CodedValue value) { Keep(dcTable_ | static_cast<std::uint32_t>(value.category) << 16, value); }
   void Ac(int symbol, CodedValue value) {
     Keep((dcTable_ + (1u << 24)) | static_cast<std::uint32_t>(symbol) << 16, value);
@@ -170,9 +170,11 @@ class RecordingSink {
 
  private:
   void Keep(std::uint32_t tableAndSymbol, CodedValue value) {
+    ++histogram_[tableAndSymbol >> 16];
     *out_++ = tableAndSymbol | static_cast<std::uint32_t>(value.category) << 26 | value.bits;
   }
   std::uint32_t dcTable_;
+  std::uint32_t* histogram_;
   std::uint32_t* out_;
 };
 
@@ -188,31 +190,10 @@ unsigned char* EncodeBlock(const std::int16_t coefficients[64], int& previousDc,
 }
 
 std::uint32_t* RecordBlockSymbols(const std::int16_t coefficients[64], int& previousDc, int table,
-                                  std::uint32_t* out) {
-  RecordingSink sink(table, out);
+                                  std::uint32_t histogram[1024], std::uint32_t* out) {
+  RecordingSink sink(table, histogram, out);
   WalkBlock(coefficients, previousDc, sink);
   return sink.out();
-}
-
-void CountRecordedSymbols(const std::uint32_t* symbols, std::size_t count, SymbolCounts counts[4]) {
-  // Two histograms taken in turn: a run of one symbol then increments
-  // different counters instead of waiting on the same one each time.
-  // Chunks keep the 32-bit counters from overflowing.
-  constexpr std::size_t kChunk = std::size_t{1} << 30;
-  std::uint32_t partial[2][1024];
-  for (std::size_t start = 0; start < count; start += kChunk) {
-    std::memset(partial, 0, sizeof partial);
-    const std::size_t end = std::min(count, start + kChunk);
-    std::size_t i = start;
-    for (; i + 2 <= end; i += 2) {
-      ++partial[0][(symbols[i] >> 16) & 0x3FF];
-      ++partial[1][(symbols[i + 1] >> 16) & 0x3FF];
-    }
-    for (; i < end; ++i) ++partial[0][(symbols[i] >> 16) & 0x3FF];
-    for (int index = 0; index < 1024; ++index) {
-      counts[index >> 8].count[index & 0xFF] += std::uint64_t{partial[0][index]} + partial[1][index];
-    }
-  }
 }
 
 void MakeRecordedSymbolCodes(const HuffmanSpec specs[4], std::uint32_t codeAndLength[1024]) {

@@ -10,8 +10,7 @@
 namespace lumavex::jpeg {
 
 // The most bytes one block can produce, stuffing included: a DC code and 63
-// AC codes of at most 27 bits each, every byte possibly doubled; with 8 to
-// spare, which covers the 4 bytes BitPacker::Put stores ahead.
+// AC codes of at most 27 bits each, every byte possibly doubled.
 constexpr int kMaxBlockBytes = 2 * ((kMaxPutBits * 64 + 7) / 8) + 8;
 
 // Codes one block of coefficients in the DCT's transposed natural order
@@ -28,17 +27,15 @@ unsigned char* EncodeBlock(const std::int16_t coefficients[64], int& previousDc,
 // A block gives at most kMaxBlockSymbols of them: its DC and 63 non-zero
 // AC coefficients, or fewer coefficients plus sixteen-zero runs and an end
 // of block. Each codes to at most kMaxPutBits: one word, kMaxSymbolBytes with
-// stuffing, which also covers the 4 bytes BitPacker::Put stores ahead.
+// stuffing.
 constexpr int kMaxBlockSymbols = 64;
 constexpr int kMaxSymbolBytes = 8;
 
 // Stores the symbols EncodeBlock would code for this block at `out` (room
-// for kMaxBlockSymbols), updating `previousDc` the same way; returns the end.
+// for kMaxBlockSymbols), updating `previousDc` the same way, and counts them
+// in histogram[table and symbol fields, bits 16..25]; returns the end.
 std::uint32_t* RecordBlockSymbols(const std::int16_t coefficients[64], int& previousDc, int table,
-                                  std::uint32_t* out);
-
-// Adds recorded symbols to counts[table field].
-void CountRecordedSymbols(const std::uint32_t* symbols, std::size_t count, SymbolCounts counts[4]);
+                                  std::uint32_t histogram[1024], std::uint32_t* out);
 
 // The codes of the four tables (in table field order) in one array indexed
 // by a recorded symbol's bits 16..25, each code << 8 | length: one load per
