@@ -1,6 +1,7 @@
 #include "recording/prune_plan.h"
 
 #include <algorithm>
+#include <map>
 #include <numeric>
 
 #include "recording/frame_naming.h"
@@ -31,6 +32,12 @@ std::vector<MemberFile> WholeOrder(std::vector<MemberFile> files) {
   return files;
 }
 
+struct NumberGroup {
+  std::int64_t oldestMs = 0;
+  std::int64_t newestMs = 0;
+  std::vector<MemberFile> files;
+};
+
 class Planner {
  public:
   explicit Planner(const std::vector<RecordingOnDisk>& recordings)
@@ -39,12 +46,7 @@ class Planner {
       total_ += BytesOf(recordings[i].members);
       if (recordings[i].open && !recordings[i].inUse) {
         open_ = i;
-        for (const MemberFile& file : recordings[i].members)
-          if (Numbered(file)) openFiles_.push_back(file);
-        // Oldest first; a frame's JPG and BMP (one number) stay together.
-        std::stable_sort(openFiles_.begin(), openFiles_.end(), [](const MemberFile& a, const MemberFile& b) {
-          return a.writtenMs != b.writtenMs ? a.writtenMs < b.writtenMs : a.number < b.number;
-        });
+        GroupOpenFiles(recordings[i].members);
       } else if (!recordings[i].open && !recordings[i].inUse) {
         byAge_.push_back(i);
       }
@@ -69,21 +71,24 @@ class Planner {
     }
   }
 
-  // The open recording's frames and videos, oldest first, while `more` says so.
+  // The open recording's files of one number (a frame's JPG and BMP, a
+  // video named by that frame), oldest first, while `more` says so.
   template <typename More>
   void TakeOpenFiles(PruneReason reason, More more) {
     if (!open_) return;
     PruneStep step{recordings_[*open_].name, false, {}, reason};
-    while (nextOpen_ < openFiles_.size() && more(openFiles_[nextOpen_])) {
-      const MemberFile& file = openFiles_[nextOpen_++];
-      total_ -= file.bytes;
-      freed_ += file.bytes;
-      step.files.push_back(file);
+    while (nextOpen_ < openGroups_.size() && more(openGroups_[nextOpen_])) {
+      const NumberGroup& group = openGroups_[nextOpen_++];
+      for (const MemberFile& file : group.files) {
+        total_ -= file.bytes;
+        freed_ += file.bytes;
+        step.files.push_back(file);
+      }
     }
     if (!step.files.empty()) plan_.steps.push_back(std::move(step));
   }
 
-  bool OpenFilesLeft() const { return open_ && nextOpen_ < openFiles_.size(); }
+  bool OpenFilesLeft() const { return open_ && nextOpen_ < openGroups_.size(); }
   bool WholeLeft() const {
     return std::any_of(byAge_.begin(), byAge_.end(), [&](std::size_t i) { return !gone_[i]; });
   }
@@ -92,11 +97,31 @@ class Planner {
   PrunePlan& plan() { return plan_; }
 
  private:
+  void GroupOpenFiles(const std::vector<MemberFile>& members) {
+    std::map<std::int32_t, NumberGroup> byNumber;
+    for (const MemberFile& file : members) {
+      if (!Numbered(file)) continue;
+      NumberGroup& group = byNumber[file.number];
+      group.oldestMs = group.files.empty() ? file.writtenMs : std::min(group.oldestMs, file.writtenMs);
+      group.newestMs = group.files.empty() ? file.writtenMs : std::max(group.newestMs, file.writtenMs);
+      group.files.push_back(file);
+    }
+    for (auto& [number, group] : byNumber) {
+      std::sort(group.files.begin(), group.files.end(), [](const MemberFile& a, const MemberFile& b) {
+        return a.writtenMs != b.writtenMs ? a.writtenMs < b.writtenMs : a.name < b.name;
+      });
+      openGroups_.push_back(std::move(group));
+    }
+    // Oldest first; numbers decide among frames of one moment.
+    std::stable_sort(openGroups_.begin(), openGroups_.end(),
+                     [](const NumberGroup& a, const NumberGroup& b) { return a.oldestMs < b.oldestMs; });
+  }
+
   const std::vector<RecordingOnDisk>& recordings_;
   std::vector<bool> gone_;
   std::vector<std::size_t> byAge_;
   std::optional<std::size_t> open_;
-  std::vector<MemberFile> openFiles_;
+  std::vector<NumberGroup> openGroups_;
   std::size_t nextOpen_ = 0;
   std::uint64_t total_ = 0;
   std::uint64_t freed_ = 0;
@@ -125,7 +150,7 @@ PrunePlan PlanPruning(const std::vector<RecordingOnDisk>& recordings, const Keep
   if (limits.days > 0) {
     const std::int64_t before = nowMs - limits.days * kDayMs;
     planner.TakeWhole(PruneReason::Age, [&](const RecordingOnDisk& r) { return r.lastLineMs < before; });
-    planner.TakeOpenFiles(PruneReason::Age, [&](const MemberFile& f) { return f.writtenMs < before; });
+    planner.TakeOpenFiles(PruneReason::Age, [&](const NumberGroup& g) { return g.newestMs < before; });
   }
 
   if (limits.megabytes > 0) {

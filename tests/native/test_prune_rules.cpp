@@ -108,6 +108,23 @@ TEST(PruneBudget, OldestRecordingsFirstThenTheOpenOnesOldestFilesDownToNinetyPer
   EXPECT_EQ(PrunedDetail(own.steps[0], limits), "frames 0000000-0000003; disk budget 10 MB");
 }
 
+TEST(PruneBudget, AFramesJpgAndBmpGoTogether) {
+  RecordingOnDisk open = Recording("open", kNow, 0, 0);
+  open.open = true;
+  for (std::int32_t n = 0; n < 3; ++n) {
+    open.members.push_back(Frame(n, 3 * kMb, kNow - 10 + n, ".bmp"));
+    open.members.push_back(Frame(n, kMb / 4, kNow - 10 + n + 1));  // the JPG comes a little later
+  }
+  // 9.75 MB and a little against a 9 MB budget: frame 0's BMP alone would
+  // bring it under 90%; its JPG goes with it.
+  const PrunePlan plan = PlanPruning({open}, KeepLimits{0, 9}, kNow, kPlentyFree);
+  ASSERT_EQ(plan.steps.size(), 1u);
+  ASSERT_EQ(plan.steps[0].files.size(), 2u);
+  EXPECT_EQ(plan.steps[0].files[0].name, "Alice0000000.bmp");
+  EXPECT_EQ(plan.steps[0].files[1].name, "Alice0000000.jpg");
+  EXPECT_EQ(PrunedDetail(plan.steps[0], KeepLimits{0, 9}), "frame 0000000; disk budget 9 MB");
+}
+
 TEST(PruneBudget, UnderTheBudgetNothingGoes) {
   const PrunePlan plan =
       PlanPruning({Recording("a", kNow - 300 * kDay, 4, kMb)}, KeepLimits{0, 5}, kNow, kPlentyFree);
