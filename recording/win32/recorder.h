@@ -78,6 +78,8 @@ class Recorder : private RecordingLog {
   // Waits for the running sweep of the save folder, if any, and writes its
   // `pruned` lines: for tests, which look at the folders afterwards.
   void WaitForPruning();
+  // A sweep runs, or has ended and waits for the next tick to be taken.
+  bool Pruning() const { return pruner_.Busy(); }
 
  private:
   std::optional<UserMessage> ClaimFolder(const RecordingMoment& at);

@@ -7,7 +7,12 @@
 // clock is moved to each frame's time before its tick, so every tick takes
 // a frame however long the last one took.
 //
-//   tickbench [ticks]      (default 1000)
+//   tickbench [ticks] [--prune SAVE]   (default 1000 ticks)
+//
+// With --prune, SAVE holds a recording 10 days old (bench-tick.sh makes it,
+// 100,000 frames): ticks of a recording into SAVE with "Keep recordings: 1
+// day" are timed while its sweep deletes that recording on its worker, and
+// then as many again without a sweep.
 #include <windows.h>
 #include <ole2.h>
 
@@ -85,7 +90,32 @@ void RemoveFolder(const std::string& folder) {
   std::filesystem::remove_all(std::filesystem::u8path(folder), ignored);
 }
 
-int Run(int ticks) {
+// Ticks while the recording's sweep deletes an old recording, then as many
+// without one.
+void TimePruning(Form1& form, const std::string& save, const Stopwatch& clock,
+                 const std::function<void()>& frameTick) {
+  SetControlText(form.txtPath, save);
+  RecordingSettings keep;
+  keep.keepDays = 1;
+  form.captureMenu.UseForThisRun(keep);
+  std::vector<double> during;
+  const double sweepMs = clock.Time([&] {
+    ::SendMessageW(form.Start, BM_CLICK, 0, 0);
+    while (form.recorder.Pruning()) during.push_back(clock.Time(frameTick));
+  });
+  form.captureMenu.UseForThisRun(RecordingSettings{});  // no sweep from here on
+  std::vector<double> after;
+  for (std::size_t i = 0; i < std::max<std::size_t>(during.size(), 200); ++i)
+    after.push_back(clock.Time(frameTick));
+  ::SendMessageW(form.btstop, BM_CLICK, 0, 0);
+  std::printf("Pruning (Keep recordings: 1 day) of a recording of 100,000 frames, on a worker:\n");
+  std::printf("  the sweep took %.0f ms, over %zu ticks\n", sweepMs, during.size());
+  if (!during.empty()) PrintLine("tick while the sweep runs", Summarise(during));
+  PrintLine("tick without a sweep", Summarise(after));
+  std::printf("  old recording %s\n", PathExists(save + "\\old") ? "still there (FAILED)" : "gone");
+}
+
+int Run(int ticks, const std::string& pruneSave) {
   int messages = 0;
   SetMessageHandler([&](const std::string& text, MessageIcon) {
     ++messages;
@@ -175,7 +205,6 @@ int Run(int ticks) {
   // As while recording: the timer armed for the next frame.
   const std::vector<double> controlsMs = Repeat(ticks, clock, [&] { ShowRecordingControls(*form); });
   ::SendMessageW(form->btstop, BM_CLICK, 0, 0);
-  SetSteadyClockForTests(nullptr);
   const std::string folder = save + "\\" + form->recorder.State().RecordingFolder();
   const std::size_t written = ListFrameFolder(folder).size();
   WindowDc screen(nullptr);
@@ -274,6 +303,9 @@ int Run(int ticks) {
   PrintLine("free space (only near the reserve, or 10 s on)", Summarise(freeSpaceMs));
   PrintLine("preview painted (with the next paint, off the tick)", Summarise(paintMs));
 
+  if (!pruneSave.empty()) TimePruning(*form, pruneSave, clock, frameTick);
+  SetSteadyClockForTests(nullptr);
+
   form.reset();
   RemoveFolder(floorFolder);
   RemoveFolder(parts);
@@ -286,7 +318,15 @@ int Run(int ticks) {
 }  // namespace lumavex::bench
 
 int main(int argc, char** argv) {
-  const int ticks = argc > 1 ? std::max(10, std::atoi(argv[1])) : 1000;
+  int ticks = 1000;
+  std::string pruneSave;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--prune" && i + 1 < argc) {
+      pruneSave = argv[++i];
+    } else {
+      ticks = std::max(10, std::atoi(argv[i]));
+    }
+  }
   const lumavex::OleScope ole;
-  return lumavex::bench::Run(ticks);
+  return lumavex::bench::Run(ticks, pruneSave);
 }
