@@ -1,6 +1,7 @@
 #include "app/capture_menu.h"
 
 #include <cstdio>
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -12,6 +13,8 @@ namespace lumavex {
 namespace {
 
 constexpr int kIntervalCount = static_cast<int>(kCaptureIntervalsMs.size());
+constexpr int kKeepDaysCount = static_cast<int>(std::size(kKeepDaysChoices));
+constexpr int kBudgetCount = static_cast<int>(std::size(kBudgetChoicesMb));
 
 // "Every 0.1 seconds", "Every second", "Every 30 seconds".
 std::string IntervalLabel(int ms) {
@@ -23,6 +26,39 @@ std::string IntervalLabel(int ms) {
     std::snprintf(text, sizeof text, "Every %d.%d seconds", ms / 1000, ms % 1000 / 100);
   }
   return text;
+}
+
+std::string KeepDaysLabel(int days) {
+  if (days == 0) return "&All";
+  return "&" + std::to_string(days) + (days == 1 ? " day" : " days");
+}
+
+std::string BudgetLabel(int megabytes) {
+  if (megabytes == 0) return "&None";
+  return "&" + std::to_string(megabytes / 1024) + " GB";
+}
+
+// A submenu of radio items, one per choice, with consecutive identifiers.
+template <std::size_t N>
+HMENU ChoiceMenu(const int (&choices)[N], int firstId, std::string (*label)(int)) {
+  HMENU menu = ::CreatePopupMenu();
+  if (!menu) return nullptr;
+  for (std::size_t i = 0; i < N; ++i)
+    ::AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(firstId + static_cast<int>(i)),
+                  Widen(label(choices[i])).c_str());
+  return menu;
+}
+
+template <std::size_t N>
+void ShowChoice(HMENU menu, const int (&choices)[N], int firstId, int value) {
+  for (std::size_t i = 0; i < N; ++i) {
+    MENUITEMINFOW item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_FTYPE | MIIM_STATE;
+    item.fType = MFT_STRING | MFT_RADIOCHECK;
+    item.fState = choices[i] == value ? MFS_CHECKED : MFS_UNCHECKED;
+    ::SetMenuItemInfoW(menu, static_cast<UINT>(firstId + static_cast<int>(i)), FALSE, &item);
+  }
 }
 
 }  // namespace
@@ -43,6 +79,11 @@ HMENU CaptureMenu::Create() {
   }
   ::AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   ::AppendMenuW(popup_, MF_STRING, kIdMenuStamp, L"S&tamp date and time on frames");
+  keepDays_ = ChoiceMenu(kKeepDaysChoices, kIdMenuFirstKeepDays, KeepDaysLabel);
+  budget_ = ChoiceMenu(kBudgetChoicesMb, kIdMenuFirstBudget, BudgetLabel);
+  ::AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
+  if (keepDays_) ::AppendMenuW(popup_, MF_POPUP, reinterpret_cast<UINT_PTR>(keepDays_), L"&Keep recordings");
+  if (budget_) ::AppendMenuW(popup_, MF_POPUP, reinterpret_cast<UINT_PTR>(budget_), L"Disk &budget");
   ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup_), L"&Capture");
   ShowChoices();
   return bar;
@@ -51,6 +92,10 @@ HMENU CaptureMenu::Create() {
 bool CaptureMenu::Command(int id) {
   if (id == kIdMenuStamp) {
     settings_.stampTime = !settings_.stampTime;
+  } else if (id >= kIdMenuFirstKeepDays && id < kIdMenuFirstKeepDays + kKeepDaysCount) {
+    settings_.keepDays = kKeepDaysChoices[id - kIdMenuFirstKeepDays];
+  } else if (id >= kIdMenuFirstBudget && id < kIdMenuFirstBudget + kBudgetCount) {
+    settings_.keepMegabytes = kBudgetChoicesMb[id - kIdMenuFirstBudget];
   } else if (id >= kIdMenuFirstInterval && id < kIdMenuFirstInterval + kIntervalCount) {
     if (locked_) return true;
     settings_.intervalMs = kCaptureIntervalsMs[static_cast<std::size_t>(id - kIdMenuFirstInterval)];
@@ -97,6 +142,8 @@ void CaptureMenu::ShowChoices() {
     ::SetMenuItemInfoW(popup_, static_cast<UINT>(kIdMenuFirstInterval + i), FALSE, &item);
   }
   ::CheckMenuItem(popup_, kIdMenuStamp, MF_BYCOMMAND | (settings_.stampTime ? MF_CHECKED : MF_UNCHECKED));
+  if (keepDays_) ShowChoice(keepDays_, kKeepDaysChoices, kIdMenuFirstKeepDays, settings_.keepDays);
+  if (budget_) ShowChoice(budget_, kBudgetChoicesMb, kIdMenuFirstBudget, settings_.keepMegabytes);
 }
 
 }  // namespace lumavex

@@ -1,7 +1,8 @@
 #pragma once
 // The main window's menu bar with its "Capture" menu: the interval between
 // frames (one radio item per interval) and "Stamp date and time on frames"
-// (a check item). The choices are read from settings.ini when the window
+// (a check item), and what older recordings may lose: "Keep recordings"
+// and "Disk budget" (radio items in submenus). The choices are read from settings.ini when the window
 // opens and written back whenever one changes; a choice that cannot be
 // written is said once per run, and holds for the run.
 #include <windows.h>
@@ -14,7 +15,14 @@ namespace lumavex {
 enum CaptureMenuId : int {
   kIdMenuFirstInterval = 201,  // one per kCaptureIntervalsMs, in that order
   kIdMenuStamp = 220,
+  kIdMenuFirstKeepDays = 230,  // one per kKeepDaysChoices
+  kIdMenuFirstBudget = 240,    // one per kBudgetChoices
 };
+
+// The menu's choices; any other value in range in settings.ini is used as
+// it is, with no item checked.
+inline constexpr int kKeepDaysChoices[] = {0, 1, 7, 30, 90};
+inline constexpr int kBudgetChoicesMb[] = {0, 1024, 10240, 102400};
 
 class CaptureMenu {
  public:
@@ -42,6 +50,8 @@ class CaptureMenu {
   void Keep();
 
   HMENU popup_ = nullptr;
+  HMENU keepDays_ = nullptr;  // submenus, owned by popup_
+  HMENU budget_ = nullptr;
   RecordingSettings settings_;
   bool locked_ = false;
   bool kept_ = true;  // choices go to settings.ini

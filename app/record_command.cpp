@@ -56,6 +56,9 @@ int RunRecord(const RecordCommand& command, const ConsoleOutput& console) {
   SetChecked(form->cbjpg, command.jpg);
   SetChecked(form->cbbmp, command.bmp);
   RecordingSettings settings;
+  // An unattended recording looks after its disk as settings.ini says.
+  settings.keepDays = form->captureMenu.Settings().keepDays;
+  settings.keepMegabytes = form->captureMenu.Settings().keepMegabytes;
   if (command.intervalMs) settings.intervalMs = *command.intervalMs;
   settings.stampTime = command.stamp;
   form->captureMenu.UseForThisRun(settings);

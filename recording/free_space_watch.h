@@ -32,6 +32,11 @@ class FreeSpaceWatch {
   void Written(std::uint64_t bytes);
   // The last answer was below kDiskReserveBytes.
   bool BelowReserve() const { return known_ && free_ < kDiskReserveBytes; }
+  // What is free now by the last answer and the bytes written since.
+  std::optional<std::uint64_t> Estimate() const {
+    if (!known_) return std::nullopt;
+    return free_ > writtenSince_ ? free_ - writtenSince_ : 0;
+  }
 
  private:
   bool asked_ = false;

@@ -12,6 +12,8 @@ namespace {
 constexpr std::string_view kSection = "Recording";
 constexpr std::string_view kIntervalKey = "IntervalMs";
 constexpr std::string_view kStampKey = "StampTime";
+constexpr std::string_view kKeepDaysKey = "KeepDays";
+constexpr std::string_view kKeepMegabytesKey = "KeepMegabytes";
 
 // An ini file's blanks: a CR before its LF is the line end's, any other CR
 // is part of the value.
@@ -76,6 +78,8 @@ struct SettingsPlace {
   std::size_t sectionEnd = 0;  // the next section's line, or the line count
   std::size_t interval = std::string_view::npos;
   std::size_t stamp = std::string_view::npos;
+  std::size_t keepDays = std::string_view::npos;
+  std::size_t keepMegabytes = std::string_view::npos;
 };
 
 SettingsPlace Locate(const std::vector<IniLine>& lines) {
@@ -93,6 +97,11 @@ SettingsPlace Locate(const std::vector<IniLine>& lines) {
         place.interval = i;
       if (place.stamp == std::string_view::npos && EqualsIgnoringAsciiCase(line.name, kStampKey))
         place.stamp = i;
+      if (place.keepDays == std::string_view::npos && EqualsIgnoringAsciiCase(line.name, kKeepDaysKey))
+        place.keepDays = i;
+      if (place.keepMegabytes == std::string_view::npos &&
+          EqualsIgnoringAsciiCase(line.name, kKeepMegabytesKey))
+        place.keepMegabytes = i;
     }
   }
   place.sectionEnd = lines.size();
@@ -127,6 +136,10 @@ RecordingSettings ParseRecordingSettings(std::string_view iniText) {
     settings.intervalMs = *interval;
   const std::optional<int> stamp = ValueAt(lines, place.stamp);
   if (stamp && *stamp <= 1) settings.stampTime = *stamp == 1;
+  const std::optional<int> days = ValueAt(lines, place.keepDays);
+  if (days && *days <= kMaxKeepDays) settings.keepDays = *days;
+  const std::optional<int> megabytes = ValueAt(lines, place.keepMegabytes);
+  if (megabytes && *megabytes <= kMaxKeepMegabytes) settings.keepMegabytes = *megabytes;
   return settings;
 }
 
@@ -138,6 +151,9 @@ std::string UpdateRecordingSettings(std::string_view existing, const RecordingSe
       !lines.empty() && !lines.front().ending.empty() ? lines.front().ending : "\r\n";
   const std::string intervalLine = std::string(kIntervalKey) + "=" + std::to_string(settings.intervalMs);
   const std::string stampLine = std::string(kStampKey) + "=" + (settings.stampTime ? "1" : "0");
+  const std::string keepDaysLine = std::string(kKeepDaysKey) + "=" + std::to_string(settings.keepDays);
+  const std::string keepMegabytesLine =
+      std::string(kKeepMegabytesKey) + "=" + std::to_string(settings.keepMegabytes);
 
   SettingsPlace place = Locate(lines);
   // Missing keys go after the section's last line that is not blank, so the
@@ -166,6 +182,11 @@ std::string UpdateRecordingSettings(std::string_view existing, const RecordingSe
     }
     if (place.interval == std::string_view::npos) addLine(intervalLine);
     if (place.stamp == std::string_view::npos) addLine(stampLine);
+    // The limits are written once chosen: a file that never had them keeps
+    // its two lines.
+    if (place.keepDays == std::string_view::npos && settings.keepDays != 0) addLine(keepDaysLine);
+    if (place.keepMegabytes == std::string_view::npos && settings.keepMegabytes != 0)
+      addLine(keepMegabytesLine);
   };
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (i == insertAt) addMissing();
@@ -173,6 +194,10 @@ std::string UpdateRecordingSettings(std::string_view existing, const RecordingSe
       out += intervalLine;
     } else if (i == place.stamp) {
       out += stampLine;
+    } else if (i == place.keepDays) {
+      out += keepDaysLine;
+    } else if (i == place.keepMegabytes) {
+      out += keepMegabytesLine;
     } else {
       out += lines[i].content;
     }

@@ -3,6 +3,8 @@
 //   [Recording]
 //   IntervalMs=1000
 //   StampTime=0
+//   KeepDays=0
+//   KeepMegabytes=0
 // Read as liberally as Windows reads ini files: names in any case, spaces
 // around names and values, ';' comment lines, CR LF or LF, a UTF-8 byte
 // order mark; a file in UTF-16 (with its byte order mark, either byte
@@ -12,22 +14,28 @@
 #include <string_view>
 
 #include "recording/capture_schedule.h"
+#include "recording/prune_plan.h"
 
 namespace lumavex {
 
 struct RecordingSettings {
   int intervalMs = kDefaultCaptureIntervalMs;
   bool stampTime = false;
+  int keepDays = 0;       // 0 keeps every recording
+  int keepMegabytes = 0;  // 0: no disk budget
+  KeepLimits Keep() const { return KeepLimits{keepDays, keepMegabytes}; }
 };
 
 // Each key on its own: a missing section or key, or a value that is no plain
-// decimal number or is out of range (IntervalMs 100-60000, StampTime 0 or 1),
+// decimal number or is out of range (IntervalMs 100-60000, StampTime 0 or 1,
+// KeepDays 0-3650, KeepMegabytes 0-100000000),
 // gives that key's default, silently. A value inside the range but not one
 // of kCaptureIntervalsMs is kept. Of repeated sections or keys the first
 // counts, as with Windows.
 RecordingSettings ParseRecordingSettings(std::string_view iniText);
 
-// `existing` with the two keys set: each is replaced where the reader finds
+// `existing` with the keys set (KeepDays and KeepMegabytes only when
+// present or not 0): each is replaced where the reader finds
 // it, or added at the end of the [Recording] section, or the section is
 // added at the end of the text. Every other line stays as it was, byte for
 // byte. Added lines end as the text's lines do (CR LF for a new file).

@@ -149,6 +149,7 @@ std::optional<UserMessage> RecordingState::BeforeCapture(
   if (!active_ || !timerOn_) return std::nullopt;
   if (freeSpace_.Due(now.steadyMs)) freeSpace_.Answer(freeSpace ? freeSpace() : std::nullopt, now.steadyMs);
   if (freeSpace_.BelowReserve()) {
+    if (holdAtReserve_) return std::nullopt;  // no frame in this slot
     EndRecording(TimesEvent::Halt, kDiskLowMessage, now);
     HaltButtons();
     return UserMessage{kDiskLowMessage, MessageIcon::Exclamation};

@@ -154,6 +154,14 @@ class RecordingState {
   // reserve needs an answer). A message means the recording has halted.
   std::optional<UserMessage> BeforeCapture(const RecordingMoment& now,
                                            const std::function<std::optional<std::uint64_t>()>& freeSpace);
+  // True when the last BeforeCapture let the frame be taken.
+  bool FrameCleared() const { return framePending_; }
+  // While files may still be deleted to make room (a sweep is running),
+  // BeforeCapture below the reserve skips the frame instead of halting.
+  void HoldAtReserve(bool hold) { holdAtReserve_ = hold; }
+  // Files were deleted: the volume is asked again before the next frame.
+  void DiskChanged() { freeSpace_.Forget(); }
+  std::optional<std::uint64_t> FreeSpaceEstimate() const { return freeSpace_.Estimate(); }
   // Paths of this frame's files: the recording's save folder and folder,
   // the prefix of the title followed now (shortened as at Start), the
   // current counter.
@@ -241,6 +249,7 @@ class RecordingState {
   RecordingEnd lastEnd_ = RecordingEnd::None;
   bool tickInProgress_ = false;
   bool framePending_ = false;
+  bool holdAtReserve_ = false;
 };
 
 // Holds the tick for its lifetime; entered() is false when another tick is

@@ -28,6 +28,9 @@ enum class TimesEvent {
   Reset,  // the frame counter was set back to 0
   Stop,   // stopped by the user
   Halt,   // ended by itself; the reason is the detail
+  // Files of this or an older recording were deleted to keep the user's
+  // limits; the detail says what went and why.
+  Pruned,
 };
 // The word in the file: "start", "frame", ...
 const char* TimesEventName(TimesEvent event);

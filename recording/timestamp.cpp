@@ -72,6 +72,19 @@ std::optional<CalendarTime> ParseUtcTime(std::string_view text) {
   return CalendarTime{*fields[0], *fields[1], *fields[2], *fields[3], *fields[4], *fields[5], *fields[6]};
 }
 
+std::int64_t UtcMilliseconds(const CalendarTime& time) {
+  // Days from the civil date, counting years from March so February's
+  // length only matters at a year's end.
+  const std::int64_t y = time.year - (time.month <= 2 ? 1 : 0);
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const std::int64_t yearOfEra = y - era * 400;
+  const std::int64_t monthFromMarch = (time.month + 9) % 12;
+  const std::int64_t dayOfYear = (153 * monthFromMarch + 2) / 5 + time.day - 1;
+  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  const std::int64_t days = era * 146097 + dayOfEra - 719468;
+  return ((days * 24 + time.hour) * 60 + time.minute) * 60'000 + time.second * 1000LL + time.millisecond;
+}
+
 LocaleNames EnglishLocaleNames() {
   return LocaleNames{{"Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"},
                      "AM",

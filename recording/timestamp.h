@@ -5,6 +5,7 @@
 // taken from the user's locale) and the stamp drawn on a frame. Each field
 // is written by ZeroPad (base/text.h).
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,10 @@ bool operator==(const CalendarTime& a, const CalendarTime& b);
 // always parses back.
 std::string FormatUtcTime(const CalendarTime& time);
 std::optional<CalendarTime> ParseUtcTime(std::string_view text);
+
+// Milliseconds since 1970-01-01T00:00:00Z of a UTC time (proleptic
+// Gregorian calendar), so that ages are a subtraction.
+std::int64_t UtcMilliseconds(const CalendarTime& time);
 
 struct LocaleNames {
   std::array<std::string, 12> abbreviatedMonths;

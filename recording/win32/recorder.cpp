@@ -6,6 +6,7 @@
 #include "imaging/time_stamp.h"
 #include "imaging/win32/capture.h"
 #include "platform/files.h"
+#include "recording/recording_members.h"
 #include "recording/win32/locale_clock.h"
 #include "recording/win32/recorded_window.h"
 
@@ -20,7 +21,7 @@ RecordingMoment Now() { return ReadRecordingClock(); }
 
 }  // namespace
 
-Recorder::Recorder(RecorderView& view) : view_(view) { state_.SetLog(&files_); }
+Recorder::Recorder(RecorderView& view) : view_(view) { state_.SetLog(this); }
 
 std::optional<UserMessage> Recorder::Start(const RecorderOptions& options) {
   StartRequest request;
@@ -39,6 +40,8 @@ std::optional<UserMessage> Recorder::Start(const RecorderOptions& options) {
   if (outcome.kind == StartKind::NewRecording) {
     FollowRow(options.row);
     message = ClaimFolder(request.at);
+    pruneSchedule_.Begin();
+    LookAfterDisk(options, request.at);
   }
   ShowWaiting();
   return message;
@@ -72,14 +75,18 @@ std::optional<UserMessage> Recorder::Tick(const RecorderOptions& options) {
   TickGuard guard(state_);
   if (!guard.entered()) return std::nullopt;
   const RecordingMoment now = Now();
+  LookAfterDisk(options, now);
   const TickPlan plan = state_.BeginTick(options.row.selected, now);
   std::optional<UserMessage> message = plan.message;
   if (plan.due) {
     WindowLook look;
     if (const HWND window = WindowToRecord(options, now, look)) {
       const std::string savePath = state_.SavePath();
+      // Below the reserve the recording halts only when nothing more may go.
+      state_.HoldAtReserve(options.keep.Any() && (pruner_.Busy() || !pruneSchedule_.ReserveExhausted()));
       message = state_.BeforeCapture(now, [&] { return FreeSpaceOfVolume(savePath); });
-      if (!message) message = TakeAndWrite(options, window, look);
+      if (!message && state_.FrameCleared()) message = TakeAndWrite(options, window, look);
+      if (!message && !state_.FrameCleared()) LookAfterDisk(options, now);
     }
   }
   if (!state_.Active()) source_->Release();
@@ -169,6 +176,7 @@ std::optional<UserMessage> Recorder::TakeAndWrite(const RecorderOptions& options
     return failure;
   }
   state_.FrameWritten(taken, bytes);
+  pruneSchedule_.Written(bytes);
   return std::nullopt;
 }
 
@@ -178,6 +186,8 @@ void Recorder::Pause() {
 }
 
 void Recorder::Stop(const std::string& why) {
+  // What a running sweep deleted is written before the stop line.
+  if (const std::optional<SweepOutcome> outcome = pruner_.Finish(true)) TakeSweep(*outcome);
   state_.Stop(Now(), why);
   source_->Release();
   ShowWaiting();
@@ -186,6 +196,41 @@ void Recorder::Stop(const std::string& why) {
 void Recorder::Reset() {
   state_.ResetFrameCounter(Now());
   ShowWaiting();
+}
+
+void Recorder::LookAfterDisk(const RecorderOptions& options, const RecordingMoment& now) {
+  if (const std::optional<SweepOutcome> outcome = pruner_.TakeIfDone()) TakeSweep(*outcome);
+  if (!state_.Active() || pruner_.Busy()) return;
+  if (!pruneSchedule_.Due(now.steadyMs, options.keep, state_.FreeSpaceEstimate())) return;
+  SweepRequest request;
+  request.savePath = state_.SavePath();
+  request.openFolder = state_.RecordingFolder();
+  const std::string jpg = state_.FramePathsFor().jpg;
+  const std::string_view frameName = std::string_view(jpg).substr(jpg.find_last_of('\\') + 1);
+  if (const std::optional<NumberedName> name = SplitNumberedName(frameName))
+    request.openPrefix = std::string(name->prefix);
+  request.limits = options.keep;
+  request.nowMs = UtcMilliseconds(now.utc);
+  if (pruner_.Start(std::move(request))) pruneSchedule_.SweepStarted(now.steadyMs);
+}
+
+void Recorder::TakeSweep(const SweepOutcome& outcome) {
+  pruneSchedule_.SweepDone(outcome.totalAfter, outcome.reserveExhausted);
+  if (outcome.pruned.empty()) return;
+  const CalendarTime at = Now().utc;
+  for (const std::string& detail : outcome.pruned)
+    files_.Record(TimesRecord{at, TimesEvent::Pruned, std::nullopt, OneLine(detail)});
+  state_.DiskChanged();
+}
+
+void Recorder::WaitForPruning() {
+  if (const std::optional<SweepOutcome> outcome = pruner_.Finish(false)) TakeSweep(*outcome);
+}
+
+void Recorder::End() {
+  // A sweep that outlives its recording has its lines in that recording's log.
+  if (const std::optional<SweepOutcome> outcome = pruner_.Finish(true)) TakeSweep(*outcome);
+  files_.End();
 }
 
 void Recorder::ShowWaiting() { view_.ShowWaiting(state_.Waiting() ? state_.RecordedTitle() : std::string()); }

@@ -12,9 +12,12 @@
 
 #include "base/message.h"
 #include "platform/picture.h"
+#include "recording/prune_plan.h"
+#include "recording/prune_schedule.h"
 #include "recording/recording_state.h"
 #include "recording/win32/frame_outputs.h"
 #include "recording/win32/frame_source.h"
+#include "recording/win32/prune_worker.h"
 #include "recording/win32/recorded_window.h"
 #include "recording/win32/recording_files.h"
 
@@ -37,6 +40,7 @@ struct RecorderOptions {
   bool keepOnTop = true;                       // the recorded window made topmost
   int intervalMs = kDefaultCaptureIntervalMs;  // taken at Start only
   std::string saveFolder;                      // taken at Start only
+  KeepLimits keep;                             // what older recordings may lose
 };
 
 class RecorderView {
@@ -49,7 +53,9 @@ class RecorderView {
   virtual void ShowWaiting(const std::string& title) = 0;
 };
 
-class Recorder {
+// The recording's lines go to its times.csv, the `pruned` lines of its
+// sweeps among them (they run on a worker, see prune_worker.h).
+class Recorder : private RecordingLog {
  public:
   explicit Recorder(RecorderView& view);
   Recorder(const Recorder&) = delete;
@@ -69,6 +75,11 @@ class Recorder {
   void Reset();
 
   const RecordingState& State() const { return state_; }
+  // Waits for the running sweep of the save folder, if any, and writes its
+  // `pruned` lines: for tests, which look at the folders afterwards.
+  void WaitForPruning();
+  // A sweep runs, or has ended and waits for the next tick to be taken.
+  bool Pruning() const { return pruner_.Busy(); }
 
  private:
   std::optional<UserMessage> ClaimFolder(const RecordingMoment& at);
@@ -76,6 +87,11 @@ class Recorder {
   std::optional<UserMessage> TakeAndWrite(const RecorderOptions& options, HWND window, WindowLook look);
   void FollowRow(const WebcamRow& row);
   void ShowWaiting();
+  // Writes the lines of a sweep that has ended and starts one when due.
+  void LookAfterDisk(const RecorderOptions& options, const RecordingMoment& now);
+  void TakeSweep(const SweepOutcome& outcome);
+  void Record(const TimesRecord& record) override { files_.Record(record); }
+  void End() override;
 
   RecorderView& view_;
   RecordingState state_;
@@ -100,6 +116,9 @@ class Recorder {
   // The window frames are taken from: the followed row's, or the window
   // found again under the same title after that one went away.
   HWND window_ = nullptr;
+  PruneSchedule pruneSchedule_;
+  // Last, so its thread has ended before anything else goes.
+  PruneWorker pruner_;
 };
 
 }  // namespace lumavex

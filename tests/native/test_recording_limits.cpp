@@ -271,5 +271,43 @@ TEST(DiskReserve, TickHaltsBeforeCapturingAndKeepsTheNumber) {
   EXPECT_TRUE(s.StartedOnce());
 }
 
+// While a sweep may still make room, a frame below the reserve is skipped,
+// not written and not counted, and the recording goes on; the volume is
+// asked again once files went. Without the hold it halts as before.
+TEST(DiskReserve, HeldWhileRoomMayBeMadeThenGoesOnOrHalts) {
+  RecordingState s;
+  ASSERT_EQ(StartWith(s, "Alice - Conversation", "C:\\rec", kReserve + (1 << 19)).kind,
+            StartKind::NewRecording);
+  std::uint64_t free = kReserve - 1;
+  int asked = 0;
+  const auto tick = [&](std::int64_t ms) {
+    const RecordingMoment now{ms, CalendarTime{}};
+    TickGuard guard(s);
+    EXPECT_TRUE(s.BeginTick(true, now).due);
+    const std::optional<UserMessage> message = s.BeforeCapture(now, [&] {
+      ++asked;
+      return std::optional<std::uint64_t>(free);
+    });
+    if (!message && s.FrameCleared()) s.FrameWritten(now, 5000);
+    return message;
+  };
+  s.HoldAtReserve(true);
+  EXPECT_FALSE(tick(1000));
+  EXPECT_FALSE(s.FrameCleared());
+  EXPECT_EQ(s.FrameCounter(), 0);
+  EXPECT_EQ(s.Phase(), RecordingPhase::Running);
+  free = kPlenty;
+  s.DiskChanged();
+  EXPECT_FALSE(tick(2000));
+  EXPECT_EQ(asked, 2);
+  EXPECT_EQ(s.FrameCounter(), 1);
+  free = kReserve - 1;
+  s.DiskChanged();
+  s.HoldAtReserve(false);
+  EXPECT_TRUE(tick(3000));
+  EXPECT_EQ(s.Phase(), RecordingPhase::Idle);
+  EXPECT_EQ(s.FrameCounter(), 1);
+}
+
 }  // namespace
 }  // namespace lumavex

@@ -100,7 +100,10 @@ TEST_F(CaptureSettings, TheMenuBarSitsAboveTheDesignedClientArea) {
                                        "Every 30 seconds",
                                        "Every 60 seconds",
                                        "",
-                                       "S&tamp date and time on frames"};
+                                       "S&tamp date and time on frames",
+                                       "",
+                                       "&Keep recordings",
+                                       "Disk &budget"};
   ASSERT_EQ(::GetMenuItemCount(Capture()), static_cast<int>(items.size()));
   for (std::size_t i = 0; i < items.size(); ++i)
     EXPECT_EQ(MenuText(Capture(), static_cast<UINT>(i)), items[i]);
@@ -108,6 +111,39 @@ TEST_F(CaptureSettings, TheMenuBarSitsAboveTheDesignedClientArea) {
   ::GetClientRect(form_->hwnd(), &client);
   EXPECT_EQ(client.right, Form1::TwipsToPixels(4920));
   EXPECT_EQ(client.bottom, Form1::TwipsToPixels(3255));
+}
+
+// Radio items in two submenus; a value in range that no item offers is
+// used as it stands, with none checked, until an item replaces it.
+TEST_F(CaptureSettings, KeepRecordingsAndDiskBudgetAreKeptInTheFile) {
+  WriteSettings("[Recording]\r\nKeepDays=15\r\nKeepMegabytes=10240\r\n");
+  Open();
+  const auto texts = [](HMENU menu) {
+    std::vector<std::string> names;
+    for (int i = 0; i < ::GetMenuItemCount(menu); ++i) names.push_back(MenuText(menu, static_cast<UINT>(i)));
+    return names;
+  };
+  HMENU days = ::GetSubMenu(Capture(), 12);
+  HMENU budget = ::GetSubMenu(Capture(), 13);
+  EXPECT_EQ(texts(days), (std::vector<std::string>{"&All", "&1 day", "&7 days", "&30 days", "&90 days"}));
+  EXPECT_EQ(texts(budget), (std::vector<std::string>{"&None", "&1 GB", "&10 GB", "&100 GB"}));
+  const auto checked = [](HMENU menu, int first, int count) {
+    std::vector<int> on;
+    for (int i = 0; i < count; ++i)
+      if (::GetMenuState(menu, static_cast<UINT>(first + i), MF_BYCOMMAND) & MF_CHECKED) on.push_back(i);
+    return on;
+  };
+  EXPECT_EQ(form_->captureMenu.Settings().keepDays, 15);
+  EXPECT_TRUE(checked(days, kIdMenuFirstKeepDays, 5).empty());
+  EXPECT_EQ(checked(budget, kIdMenuFirstBudget, 4), std::vector<int>{2});
+
+  Menu(kIdMenuFirstKeepDays + 2);
+  Menu(kIdMenuFirstBudget);
+  EXPECT_EQ(checked(days, kIdMenuFirstKeepDays, 5), std::vector<int>{2});
+  EXPECT_EQ(checked(budget, kIdMenuFirstBudget, 4), std::vector<int>{0});
+  EXPECT_EQ(ReadSettings(),
+            "[Recording]\r\nKeepDays=7\r\nKeepMegabytes=0\r\nIntervalMs=1000\r\nStampTime=0\r\n");
+  EXPECT_TRUE(messages_.messages().empty());
 }
 
 TEST_F(CaptureSettings, WithoutAFileTheDefaultsHoldAndNothingIsWritten) {

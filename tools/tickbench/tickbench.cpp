@@ -7,7 +7,12 @@
 // clock is moved to each frame's time before its tick, so every tick takes
 // a frame however long the last one took.
 //
-//   tickbench [ticks]      (default 1000)
+//   tickbench [ticks] [--prune SAVE]   (default 1000 ticks)
+//
+// With --prune, SAVE holds a recording 10 days old (bench-tick.sh makes it,
+// 100,000 frames): ticks of a recording into SAVE with "Keep recordings: 1
+// day" are timed while its sweep deletes that recording on its worker, and
+// then as many again without a sweep.
 #include <windows.h>
 #include <ole2.h>
 
@@ -85,7 +90,41 @@ void RemoveFolder(const std::string& folder) {
   std::filesystem::remove_all(std::filesystem::u8path(folder), ignored);
 }
 
-int Run(int ticks) {
+// The first `ticks` ticks of a new recording into `save` without a limit,
+// then those of another one while its sweep deletes the old recording: both
+// folders start empty, as Wine's cost of a new name grows with the folder.
+void TimePruning(Form1& form, const std::string& save, int ticks, const Stopwatch& clock,
+                 const std::function<void()>& frameTick) {
+  SetControlText(form.txtPath, save);
+  const auto record = [&](int keepDays) {
+    RecordingSettings settings;
+    settings.keepDays = keepDays;
+    form.captureMenu.UseForThisRun(settings);
+    ::SendMessageW(form.Start, BM_CLICK, 0, 0);
+    return Repeat(ticks, clock, frameTick);
+  };
+  const std::vector<double> without = record(0);
+  ::SendMessageW(form.btstop, BM_CLICK, 0, 0);
+  LARGE_INTEGER begin, end, frequency;
+  ::QueryPerformanceFrequency(&frequency);
+  ::QueryPerformanceCounter(&begin);
+  const std::vector<double> during = record(1);
+  const bool allDuring = form.recorder.Pruning();
+  form.recorder.WaitForPruning();
+  ::QueryPerformanceCounter(&end);
+  ::SendMessageW(form.btstop, BM_CLICK, 0, 0);
+  form.captureMenu.UseForThisRun(RecordingSettings{});
+  std::printf(
+      "Keep recordings: 1 day, with a recording of 100,000 frames 10 days old (deleted on a worker):\n");
+  std::printf("  the sweep took %.1f s from Start%s\n",
+              static_cast<double>(end.QuadPart - begin.QuadPart) / static_cast<double>(frequency.QuadPart),
+              allDuring ? "; every tick below ran while it did" : " (it ended before the last tick below)");
+  PrintLine("tick while the sweep runs", Summarise(during));
+  PrintLine("tick without a sweep", Summarise(without));
+  std::printf("  old recording %s\n", PathExists(save + "\\old") ? "still there (FAILED)" : "gone");
+}
+
+int Run(int ticks, const std::string& pruneSave) {
   int messages = 0;
   SetMessageHandler([&](const std::string& text, MessageIcon) {
     ++messages;
@@ -175,7 +214,6 @@ int Run(int ticks) {
   // As while recording: the timer armed for the next frame.
   const std::vector<double> controlsMs = Repeat(ticks, clock, [&] { ShowRecordingControls(*form); });
   ::SendMessageW(form->btstop, BM_CLICK, 0, 0);
-  SetSteadyClockForTests(nullptr);
   const std::string folder = save + "\\" + form->recorder.State().RecordingFolder();
   const std::size_t written = ListFrameFolder(folder).size();
   WindowDc screen(nullptr);
@@ -274,6 +312,9 @@ int Run(int ticks) {
   PrintLine("free space (only near the reserve, or 10 s on)", Summarise(freeSpaceMs));
   PrintLine("preview painted (with the next paint, off the tick)", Summarise(paintMs));
 
+  if (!pruneSave.empty()) TimePruning(*form, pruneSave, ticks, clock, frameTick);
+  SetSteadyClockForTests(nullptr);
+
   form.reset();
   RemoveFolder(floorFolder);
   RemoveFolder(parts);
@@ -286,7 +327,15 @@ int Run(int ticks) {
 }  // namespace lumavex::bench
 
 int main(int argc, char** argv) {
-  const int ticks = argc > 1 ? std::max(10, std::atoi(argv[1])) : 1000;
+  int ticks = 1000;
+  std::string pruneSave;
+  for (int i = 1; i < argc; ++i) {
+    if (std::string(argv[i]) == "--prune" && i + 1 < argc) {
+      pruneSave = argv[++i];
+    } else {
+      ticks = std::max(10, std::atoi(argv[i]));
+    }
+  }
   const lumavex::OleScope ole;
-  return lumavex::bench::Run(ticks);
+  return lumavex::bench::Run(ticks, pruneSave);
 }

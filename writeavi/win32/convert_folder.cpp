@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/folder_marks.h"
 #include "writeavi/win32/output_types.h"
 #include "writeavi/win32/frame_folder.h"
 
@@ -16,6 +17,9 @@ constexpr const char* kProposedName = "MyAVI.avi";
 ConversionResult ConvertFolderToAvi(const ConversionRequest& request, ConversionView& view,
                                     const AviChoices& choices) {
   ConversionResult result;
+  // From before the frames are listed to the end: recordings that make
+  // room for new frames leave this folder alone meanwhile.
+  const ConvertingFolderMark converting(request.folder);
   // One list for the conversion and the view that shows it.
   const auto frames = std::make_shared<const FrameNames>(ListFrameFolder(request.folder));
   view.Frames(frames);
