@@ -43,6 +43,7 @@ HMENU CaptureMenu::Create() {
   }
   ::AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   ::AppendMenuW(popup_, MF_STRING, kIdMenuStamp, L"S&tamp date and time on frames");
+  ::AppendMenuW(popup_, MF_STRING, kIdMenuVideo, L"Save into a &video");
   ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup_), L"&Capture");
   ShowChoices();
   return bar;
@@ -51,6 +52,8 @@ HMENU CaptureMenu::Create() {
 bool CaptureMenu::Command(int id) {
   if (id == kIdMenuStamp) {
     settings_.stampTime = !settings_.stampTime;
+  } else if (id == kIdMenuVideo) {
+    settings_.video = !settings_.video;
   } else if (id >= kIdMenuFirstInterval && id < kIdMenuFirstInterval + kIntervalCount) {
     if (locked_) return true;
     settings_.intervalMs = kCaptureIntervalsMs[static_cast<std::size_t>(id - kIdMenuFirstInterval)];
@@ -97,6 +100,7 @@ void CaptureMenu::ShowChoices() {
     ::SetMenuItemInfoW(popup_, static_cast<UINT>(kIdMenuFirstInterval + i), FALSE, &item);
   }
   ::CheckMenuItem(popup_, kIdMenuStamp, MF_BYCOMMAND | (settings_.stampTime ? MF_CHECKED : MF_UNCHECKED));
+  ::CheckMenuItem(popup_, kIdMenuVideo, MF_BYCOMMAND | (settings_.video ? MF_CHECKED : MF_UNCHECKED));
 }
 
 }  // namespace lumavex

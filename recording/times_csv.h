@@ -28,6 +28,9 @@ enum class TimesEvent {
   Reset,  // the frame counter was set back to 0
   Stop,   // stopped by the user
   Halt,   // ended by itself; the reason is the detail
+  // A later Start found the recording unended and repaired its video; the
+  // file and its frames are the detail. The recording counts as ended.
+  Repaired,
 };
 // The word in the file: "start", "frame", ...
 const char* TimesEventName(TimesEvent event);
