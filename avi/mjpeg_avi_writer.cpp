@@ -25,9 +25,9 @@ constexpr std::uint32_t HdrlSize(std::uint32_t slots) {
   return 4 + (8 + kMainHeaderSize) + (8 + StrlSize(slots)) + (8 + kOdmlSize);
 }
 // Where the super index's entries begin in the first header.
-constexpr std::uint32_t kSuperIndexEntriesAt =
-    12 + 12 + (8 + kMainHeaderSize) + 12 + (8 + kStreamHeaderSize) + (8 + kBitmapInfoSize) + 8 +
-    kSuperIndexHeaderSize;
+constexpr std::uint32_t kSuperIndexEntriesAt = 12 + 12 + (8 + kMainHeaderSize) + 12 +
+                                               (8 + kStreamHeaderSize) + (8 + kBitmapInfoSize) + 8 +
+                                               kSuperIndexHeaderSize;
 // Past the super index: the odml list and the movi list's header.
 constexpr std::uint32_t kHeaderTailSize = (8 + kOdmlSize) + 12;
 // RIFF header, hdrl list, movi list header up to and with its 'movi' code.
@@ -107,7 +107,8 @@ std::uint32_t MjpegAviWriter::FirstHeaderSize() const {
 
 // The first part's headers, sized as the file stands: `firstEnd` and
 // `firstMoviEnd` are where the first part and its movi list end now.
-std::vector<std::uint8_t> MjpegAviWriter::FirstHeader(std::uint64_t firstEnd, std::uint64_t firstMoviEnd) const {
+std::vector<std::uint8_t> MjpegAviWriter::FirstHeader(std::uint64_t firstEnd,
+                                                      std::uint64_t firstMoviEnd) const {
   const std::uint32_t rate = settings_.framesPerSecond;
   const std::uint32_t scale = settings_.scale;
   const std::uint32_t slotCount = settings_.superIndexSlots;
@@ -120,7 +121,7 @@ std::vector<std::uint8_t> MjpegAviWriter::FirstHeader(std::uint64_t firstEnd, st
 
   out.Code("avih").U32(kMainHeaderSize);
   out.U32(Clamp32((std::uint64_t{1000000} * scale + rate / 2) / rate));  // microseconds per frame
-  out.U32(Clamp32(std::uint64_t{largestChunk} * rate / scale));         // max bytes per second
+  out.U32(Clamp32(std::uint64_t{largestChunk} * rate / scale));          // max bytes per second
   out.U32(0);                                                            // padding granularity
   out.U32(kAvifHasIndex | kAvifIsInterleaved);
   out.U32(firstPartFrames_);  // frames of the first part only
@@ -133,15 +134,15 @@ std::vector<std::uint8_t> MjpegAviWriter::FirstHeader(std::uint64_t firstEnd, st
   out.Code("LIST").U32(StrlSize(slotCount)).Code("strl");
   out.Code("strh").U32(kStreamHeaderSize);
   out.Code("vids").Code("MJPG");
-  out.U32(0);              // flags
-  out.U16(0).U16(0);       // priority, language
-  out.U32(0);              // initial frames
+  out.U32(0);                // flags
+  out.U16(0).U16(0);         // priority, language
+  out.U32(0);                // initial frames
   out.U32(scale).U32(rate);  // one frame lasts scale/rate s
-  out.U32(0);              // start
-  out.U32(slots_);         // length: every slot of every part
-  out.U32(largestChunk);   // suggested buffer size
-  out.U32(0xFFFFFFFF);     // quality: the default
-  out.U32(0);              // sample size: varies
+  out.U32(0);                // start
+  out.U32(slots_);           // length: every slot of every part
+  out.U32(largestChunk);     // suggested buffer size
+  out.U32(0xFFFFFFFF);       // quality: the default
+  out.U32(0);                // sample size: varies
   // rcFrame, in 16-bit fields
   out.U16(0).U16(0).U16(std::min<std::uint32_t>(settings_.width, 0x7FFF));
   out.U16(std::min<std::uint32_t>(settings_.height, 0x7FFF));
@@ -163,7 +164,9 @@ std::vector<std::uint8_t> MjpegAviWriter::FirstHeader(std::uint64_t firstEnd, st
   out.Code("dmlh").U32(kExtendedHeaderSize).U32(slots_).Zeros(kExtendedHeaderSize - 4);
 
   const std::uint64_t moviCode = FirstHeaderSize() - 4;
-  out.Code("LIST").U32(firstMoviEnd > moviCode ? static_cast<std::uint32_t>(firstMoviEnd - moviCode) : 0).Code("movi");
+  out.Code("LIST")
+      .U32(firstMoviEnd > moviCode ? static_cast<std::uint32_t>(firstMoviEnd - moviCode) : 0)
+      .Code("movi");
   return header;
 }
 

@@ -311,7 +311,8 @@ class Parser {
     if (*command_ == Option::WriteAvi)
       FinishWriteAvi();
     else if (*command_ == Option::Record && !record_.jpg && !record_.bmp && !record_.video)
-      Fail(spelled_[static_cast<std::size_t>(Option::NoJpg)] + " without --bmp or --video leaves no frames to save");
+      Fail(spelled_[static_cast<std::size_t>(Option::NoJpg)] +
+           " without --bmp or --video leaves no frames to save");
   }
 
   void FinishWriteAvi() {

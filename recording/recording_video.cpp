@@ -20,8 +20,9 @@ bool RecordingVideo::Open(const VideoFrame& frame, std::string& problem) {
   if (frame.numbersReused) RemoveFileUtf8(frame.videoPath);
   stream_.reset(OpenNewSoleWriterUtf8(frame.videoPath));
   if (!stream_) {
-    problem = FileExistsUtf8(frame.videoPath) ? "Another file is in the way of the video:\r\n" + frame.videoPath
-                                              : "Failed to save into the video:\r\n" + frame.videoPath;
+    problem = FileExistsUtf8(frame.videoPath)
+                  ? "Another file is in the way of the video:\r\n" + frame.videoPath
+                  : "Failed to save into the video:\r\n" + frame.videoPath;
     return false;
   }
   path_ = frame.videoPath;
@@ -60,7 +61,8 @@ bool RecordingVideo::Add(const VideoFrame& frame, std::uint64_t& bytes, std::str
     }
   }
   const std::uint64_t before = out_->Position();
-  const bool ok = (step.held == 0 || writer_->HoldSlots(step.held)) && writer_->AddFrame(frame.jpeg, frame.size);
+  const bool ok =
+      (step.held == 0 || writer_->HoldSlots(step.held)) && writer_->AddFrame(frame.jpeg, frame.size);
   if (!ok) {
     problem = "Failed to save into the video:\r\n" + path_;
     EndFile();

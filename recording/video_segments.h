@@ -19,8 +19,8 @@ inline constexpr std::int64_t kMaxHeldSlots = 10;
 inline constexpr int kVideoRefreshMs = 5000;
 
 struct VideoStep {
-  bool newFile = false;     // end the open file, if any, and begin one with this frame
-  std::uint32_t held = 0;   // slots to hold before this frame in the open file
+  bool newFile = false;    // end the open file, if any, and begin one with this frame
+  std::uint32_t held = 0;  // slots to hold before this frame in the open file
 };
 
 class VideoSegments {

@@ -69,7 +69,8 @@ bool VideoFrameFiles::Write(const FrameToWrite& frame, std::uint64_t& bytes, Use
   picture.numbersReused = frame.numbersReused;
   std::string problem;
   if (frame.jpeg == nullptr || !video_.Add(picture, bytes, problem)) {
-    failure = UserMessage{problem.empty() ? "Failed to save into the video." : problem, MessageIcon::Exclamation};
+    failure =
+        UserMessage{problem.empty() ? "Failed to save into the video." : problem, MessageIcon::Exclamation};
     return false;
   }
   return true;

@@ -36,11 +36,11 @@ struct RecorderOptions {
   WebcamRow row;
   bool jpg = true;
   bool bmp = false;
-  bool stamp = false;                          // the capture time on each frame
-  bool keepOnTop = true;                       // the recorded window made topmost
-  int intervalMs = kDefaultCaptureIntervalMs;  // taken at Start only
-  std::string saveFolder;                      // taken at Start only
-  bool video = false;                          // "Save into a video"
+  bool stamp = false;                           // the capture time on each frame
+  bool keepOnTop = true;                        // the recorded window made topmost
+  int intervalMs = kDefaultCaptureIntervalMs;   // taken at Start only
+  std::string saveFolder;                       // taken at Start only
+  bool video = false;                           // "Save into a video"
   int segmentSeconds = kDefaultSegmentSeconds;  // taken at Start only
 };
 

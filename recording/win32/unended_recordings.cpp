@@ -95,7 +95,8 @@ int RepairUnendedRecordings(const std::string& saveFolder, const CalendarTime& n
     if (lines.empty()) lines.push_back("no video to repair");
     TimesCsvWriter times;
     if (!times.Open(JoinPath(folder, kTimesFileName))) continue;
-    for (const std::string& line : lines) times.Write(TimesRecord{now, TimesEvent::Repaired, std::nullopt, line});
+    for (const std::string& line : lines)
+      times.Write(TimesRecord{now, TimesEvent::Repaired, std::nullopt, line});
   }
   return repaired;
 }

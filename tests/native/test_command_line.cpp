@@ -359,7 +359,8 @@ TEST(ParseCommandLineRecord, VideoCountsAsAnOutput) {
 }
 
 TEST(ParseCommandLineRepair, OneFileAlone) {
-  for (const Args& args : {Args{"--repair", "D:\\rec\\Alice0000000.avi"}, Args{"/repair=D:\\rec\\Alice0000000.avi"}}) {
+  for (const Args& args :
+       {Args{"--repair", "D:\\rec\\Alice0000000.avi"}, Args{"/repair=D:\\rec\\Alice0000000.avi"}}) {
     const CommandLine line = ParseCommandLine(args);
     EXPECT_EQ(line.kind, CommandKind::Repair) << line.error;
     EXPECT_EQ(line.repairFile, "D:\\rec\\Alice0000000.avi");

@@ -315,19 +315,22 @@ bool Feed(MjpegAviWriter& writer, const Timeline& timeline) {
       ++held;
       continue;
     }
-    if ((held > 0 && !writer.HoldSlots(held)) || !writer.AddFrame(VaryingFrames()[slot].data(),
-                                                                  VaryingFrames()[slot].size()))
+    if ((held > 0 && !writer.HoldSlots(held)) ||
+        !writer.AddFrame(VaryingFrames()[slot].data(), VaryingFrames()[slot].size()))
       return false;
     held = 0;
   }
   return true;
 }
 
-bool HaveFfprobe() { return std::system("command -v ffprobe >/dev/null && command -v ffmpeg >/dev/null") == 0; }
+bool HaveFfprobe() {
+  return std::system("command -v ffprobe >/dev/null && command -v ffmpeg >/dev/null") == 0;
+}
 
 // ffprobe's packets of the file: "pts,size" lines.
 std::string FfprobePackets(const std::string& path) {
-  return OutputOf("ffprobe -v error -select_streams v:0 -show_entries packet=pts,size -of csv=p=0 '" + path + "'");
+  return OutputOf("ffprobe -v error -select_streams v:0 -show_entries packet=pts,size -of csv=p=0 '" + path +
+                  "'");
 }
 std::string PacketsOf(const Timeline& timeline, std::size_t slots) {
   std::string lines;
@@ -342,8 +345,7 @@ TEST(MjpegAviTiming, RateAndScaleMakeOneFrameAnInterval) {
   ScratchFolder folder;
   const std::string path = folder.file("rate.avi");
   // 0.1 s, 0.2 s, 2 s, 60 s a frame.
-  for (const auto& [rate, scale, said] :
-       std::vector<std::tuple<std::uint32_t, std::uint32_t, std::string>>{
+  for (const auto& [rate, scale, said] : std::vector<std::tuple<std::uint32_t, std::uint32_t, std::string>>{
            {10, 1, "10/1"}, {5, 1, "5/1"}, {1, 2, "1/2"}, {1, 60, "1/60"}}) {
     MjpegAviSettings settings{163, 123, rate, kMiB};
     settings.scale = scale;
@@ -351,7 +353,8 @@ TEST(MjpegAviTiming, RateAndScaleMakeOneFrameAnInterval) {
     ASSERT_TRUE(writer.Start());
     ASSERT_TRUE(Feed(writer.writer(), {0, 1, kHeld, 2}));
     ASSERT_TRUE(writer.Finish());
-    EXPECT_EQ(OutputOf("ffprobe -v error -show_entries stream=r_frame_rate,time_base -of csv=p=0 '" + path + "'"),
+    EXPECT_EQ(OutputOf("ffprobe -v error -show_entries stream=r_frame_rate,time_base -of csv=p=0 '" + path +
+                       "'"),
               said + "," + std::to_string(scale) + "/" + std::to_string(rate) + "\n");
     EXPECT_EQ(FfprobePackets(path), PacketsOf({0, 1, kHeld, 2}, 4));
   }
@@ -398,7 +401,8 @@ void WriteAndDie(const std::string& path, const Timeline& timeline, std::uint32_
     _exit(ok ? 0 : 1);
   }
   int status = 0;
-  ASSERT_TRUE(child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  ASSERT_TRUE(child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+              WEXITSTATUS(status) == 0);
 }
 
 TEST(MjpegAviRepair, KilledFilePlaysToItsLastRefreshAndRepairsWhole) {
@@ -506,12 +510,12 @@ TEST(MjpegAviRepair, FilesNotOursAreLeftAlone) {
   const Bytes text = {'h', 'e', 'l', 'l', 'o'};
   Bytes headerOnly = readFile(path);
   headerOnly.resize(200);
-  for (const auto& [content, problem] : std::vector<std::pair<Bytes, std::string>>{
-           {otherCodec, "not a Motion JPEG video"},
-           {wave, "not an AVI file"},
-           {text, "not an AVI file"},
-           {{}, "not an AVI file"},
-           {headerOnly, "its header list is cut short"}}) {
+  for (const auto& [content, problem] :
+       std::vector<std::pair<Bytes, std::string>>{{otherCodec, "not a Motion JPEG video"},
+                                                  {wave, "not an AVI file"},
+                                                  {text, "not an AVI file"},
+                                                  {{}, "not an AVI file"},
+                                                  {headerOnly, "its header list is cut short"}}) {
     UniqueStdFile out(std::fopen(path.c_str(), "wb"));
     if (!content.empty()) std::fwrite(content.data(), 1, content.size(), out.get());
     out.reset();

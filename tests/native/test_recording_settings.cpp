@@ -67,14 +67,16 @@ TEST(RecordingSettingsWrite, KeepsEverythingElse) {
   EXPECT_EQ(UpdateRecordingSettings("; mine\n[Window]\nLeft=5\n\n[recording]\nOther = x\n stamptime = 1\n"
                                     "IntervalMs=oops\n\n[Last]\nA=1",
                                     {200, false}),
-            "; mine\n[Window]\nLeft=5\n\n[recording]\nOther = x\nStampTime=0\nIntervalMs=200\nVideo=0\n\n[Last]\nA=1");
+            "; mine\n[Window]\nLeft=5\n\n[recording]\nOther = "
+            "x\nStampTime=0\nIntervalMs=200\nVideo=0\n\n[Last]\nA=1");
   // A missing key goes at the end of its section, before the blank line that
   // parts it from the next one.
   EXPECT_EQ(UpdateRecordingSettings("[Recording]\r\nOther=1\r\n\r\n[Last]\r\nA=1\r\n", {500, true}),
             "[Recording]\r\nOther=1\r\nIntervalMs=500\r\nStampTime=1\r\nVideo=0\r\n\r\n[Last]\r\nA=1\r\n");
   // A missing section is added after the rest, also to a last line without an end.
-  EXPECT_EQ(UpdateRecordingSettings("\xEF\xBB\xBF[Window]\r\nLeft=5", {100, true}),
-            "\xEF\xBB\xBF[Window]\r\nLeft=5\r\n\r\n[Recording]\r\nIntervalMs=100\r\nStampTime=1\r\nVideo=0\r\n");
+  EXPECT_EQ(
+      UpdateRecordingSettings("\xEF\xBB\xBF[Window]\r\nLeft=5", {100, true}),
+      "\xEF\xBB\xBF[Window]\r\nLeft=5\r\n\r\n[Recording]\r\nIntervalMs=100\r\nStampTime=1\r\nVideo=0\r\n");
   EXPECT_EQ(UpdateRecordingSettings("[Recording]\nStampTime=1", {2000, true}),
             "[Recording]\nStampTime=1\nIntervalMs=2000\nVideo=0\n");
 }
@@ -128,8 +130,10 @@ TEST(RecordingSettingsFile, Utf16IsReadAndWrittenBackWholeInItsOwnByteOrder) {
   }
   // Keys missing from a UTF-16 file are added in UTF-16, with its line ends.
   const SettingsText bare = DecodeSettingsFile(Utf16Bytes(u"[Window]\r\nLeft=5\r\n", true));
-  EXPECT_EQ(EncodeSettingsFile(UpdateRecordingSettings(bare.utf8, {100, true}), bare.encoding),
-            Utf16Bytes(u"[Window]\r\nLeft=5\r\n\r\n[Recording]\r\nIntervalMs=100\r\nStampTime=1\r\nVideo=0\r\n", true));
+  EXPECT_EQ(
+      EncodeSettingsFile(UpdateRecordingSettings(bare.utf8, {100, true}), bare.encoding),
+      Utf16Bytes(u"[Window]\r\nLeft=5\r\n\r\n[Recording]\r\nIntervalMs=100\r\nStampTime=1\r\nVideo=0\r\n",
+                 true));
 }
 
 TEST(RecordingSettingsFile, Utf8AndBrokenUtf16) {

@@ -29,8 +29,9 @@ TEST(VideoSegments, OneFrameAnIntervalInRateAndScale) {
     int intervalMs;
     std::uint32_t rate, scale, refresh;
   };
-  for (const Case& c : {Case{100, 10, 1, 50}, Case{200, 5, 1, 25}, Case{500, 2, 1, 10}, Case{1000, 1, 1, 5},
-                        Case{1500, 2, 3, 3}, Case{2000, 1, 2, 2}, Case{10000, 1, 10, 1}, Case{60000, 1, 60, 1}}) {
+  for (const Case& c :
+       {Case{100, 10, 1, 50}, Case{200, 5, 1, 25}, Case{500, 2, 1, 10}, Case{1000, 1, 1, 5},
+        Case{1500, 2, 3, 3}, Case{2000, 1, 2, 2}, Case{10000, 1, 10, 1}, Case{60000, 1, 60, 1}}) {
     const VideoSegments segments(c.intervalMs, 3600);
     EXPECT_EQ(segments.Rate(), c.rate) << c.intervalMs;
     EXPECT_EQ(segments.Scale(), c.scale) << c.intervalMs;
@@ -118,8 +119,7 @@ class VideoFolder {
 TEST(RecordingVideo, FilesNamedByTheirFirstFrameWithHeldSlotsAndGaps) {
   VideoFolder v;
   // Slots 0-24 make the first file (frames 0-21, slots 3-4 and 10-12 missed).
-  for (const std::int64_t slot : {0, 1, 2, 5, 6, 7, 8, 9, 13})
-    ASSERT_TRUE(v.Add(slot));
+  for (const std::int64_t slot : {0, 1, 2, 5, 6, 7, 8, 9, 13}) ASSERT_TRUE(v.Add(slot));
   EXPECT_EQ(v.video().OpenPath(), v.folder().file("Alice0000000.avi"));
   // Written under its final name, readable as it stands.
   EXPECT_EQ(v.Scan("Alice0000000.avi").problem, "");
@@ -161,14 +161,16 @@ TEST(RecordingVideo, NeverWritesOverAFileThatIsNotItsOwn) {
 }
 
 TEST(RecordingEnd, LastWholeLineTells) {
-  const std::string head = "time_utc,event,frame,detail\r\n2026-12-09T10:00:00.000Z,start,,\"interval_ms=200; window=A\"\r\n";
+  const std::string head =
+      "time_utc,event,frame,detail\r\n2026-12-09T10:00:00.000Z,start,,\"interval_ms=200; window=A\"\r\n";
   const std::string frame = "2026-12-09T10:00:00.100Z,frame,0,\r\n";
   EXPECT_FALSE(TimesTailEnded(head + frame, true));
   EXPECT_FALSE(TimesTailEnded(head + frame + "2026-12-09T10:00:00.300Z,fra", true));  // killed mid-line
   EXPECT_TRUE(TimesTailEnded(head + frame + "2026-12-09T10:00:01.000Z,stop,,\r\n", true));
   EXPECT_TRUE(TimesTailEnded(head + "2026-12-09T10:00:01.000Z,halt,,disk full\r\n", true));
-  EXPECT_TRUE(TimesTailEnded(head + frame + "2026-12-09T11:00:00.000Z,repaired,,\"A0000000.avi: 1 frames\"\r\n",
-                             true));
+  EXPECT_TRUE(
+      TimesTailEnded(head + frame + "2026-12-09T11:00:00.000Z,repaired,,\"A0000000.avi: 1 frames\"\r\n",
+                     true));
   EXPECT_FALSE(TimesTailEnded(head + "2026-12-09T10:00:01.000Z,pause,,\r\n", true));
   // The end of a long file: the line cut at its start is passed over.
   EXPECT_TRUE(TimesTailEnded("00Z,frame,7,\r\n2026-12-09T10:00:01.000Z,stop,,\r\n", false));
