@@ -1,5 +1,8 @@
 #include "recording/recording_video.h"
 
+#include "recording/capture_schedule.h"
+#include "recording/recording_settings.h"
+
 namespace lumavex {
 namespace {
 
@@ -49,7 +52,7 @@ bool RecordingVideo::Open(const VideoFrame& frame, std::string& problem) {
 }
 
 bool RecordingVideo::Add(const VideoFrame& frame, std::uint64_t& bytes, std::string& problem) {
-  if (!segments_) segments_.emplace(kVideoRefreshMs, 3600);
+  if (!segments_) segments_.emplace(kDefaultCaptureIntervalMs, kDefaultSegmentSeconds);  // Begin was missed
   VideoStep step = segments_->Next(frame.slot);
   // A picture of another size cannot join the file's stream.
   if (writer_ && (frame.width != width_ || frame.height != height_)) step = VideoStep{true, 0};
