@@ -29,8 +29,8 @@ bool RecordingVideo::Open(const VideoFrame& frame, std::string& problem) {
     return false;
   }
   path_ = frame.videoPath;
-  // A small buffer: each refresh hands everything to the system anyway.
-  out_ = std::make_unique<OutputFile>(stream_.get(), 256 * 1024);
+  // A small buffer: each frame is handed to the system anyway.
+  out_ = std::make_unique<OutputFile>(stream_.get(), 64 * 1024);
   MjpegAviSettings settings;
   settings.width = frame.width;
   settings.height = frame.height;
@@ -64,8 +64,11 @@ bool RecordingVideo::Add(const VideoFrame& frame, std::uint64_t& bytes, std::str
     }
   }
   const std::uint64_t before = out_->Position();
-  const bool ok =
-      (step.held == 0 || writer_->HoldSlots(step.held)) && writer_->AddFrame(frame.jpeg, frame.size);
+  // Each frame is handed to the system at once: a killed program leaves it
+  // whole on the disk, for a repair to find, even before the next refresh
+  // indexes it.
+  const bool ok = (step.held == 0 || writer_->HoldSlots(step.held)) &&
+                  writer_->AddFrame(frame.jpeg, frame.size) && out_->Flush();
   if (!ok) {
     problem = "Failed to save into the video:\r\n" + path_;
     EndFile();

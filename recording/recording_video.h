@@ -3,8 +3,9 @@
 // AVI files in the recording folder, each written under its final name
 // (<prefix><first frame's 7 digits>.avi) from its first frame on, so that a
 // killed program leaves a file players read up to its last refresh
-// (avi/mjpeg_avi_writer.h). Which file a frame goes into is
-// VideoSegments'. Portable.
+// (avi/mjpeg_avi_writer.h), and every frame it was handed whole on the
+// disk, for a repair. Which file a frame goes into is VideoSegments'.
+// Portable.
 #include <cstdint>
 #include <memory>
 #include <optional>

@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -67,7 +70,7 @@ TEST(VideoSegments, FilesEndAtTheirLengthAfterLongGapsAndAtEnd) {
 // each frame's number counts up, and a new file is named by it.
 class VideoFolder {
  public:
-  VideoFolder() { video_.Begin(200, 5); }
+  explicit VideoFolder(int segmentSeconds = 5) { video_.Begin(200, segmentSeconds); }
   bool Add(std::int64_t slot, std::string* problem = nullptr, bool reused = false) {
     VideoFrame frame;
     const Bytes& jpeg = Picture(number_);
@@ -158,6 +161,31 @@ TEST(RecordingVideo, NeverWritesOverAFileThatIsNotItsOwn) {
   EXPECT_TRUE(v.Add(1, &problem, true));
   ASSERT_TRUE(v.video().EndFile());
   EXPECT_EQ(v.Slots("Alice0000000.avi"), v.Sizes({0}));
+}
+
+// A program killed mid-file (here a child that exits without ending its
+// video): the file plays to its last refresh, and a repair finds every
+// frame it was handed.
+TEST(RecordingVideo, AKilledRecordingLeavesEveryFrameForTheRepair) {
+  VideoFolder v(60);
+  VideoFolder::Picture(40);  // made before the fork
+  const pid_t child = fork();
+  if (child == 0) {
+    for (int i = 0; i < 40; ++i)
+      if (!v.Add(i < 30 ? i : i + 2)) _exit(1);
+    _exit(0);  // killed: nothing ends the file
+  }
+  int status = 0;
+  ASSERT_TRUE(child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
+              WEXITSTATUS(status) == 0);
+  const AviChunkScan killed = v.Scan("Alice0000000.avi");
+  EXPECT_FALSE(killed.finished);
+  EXPECT_EQ(killed.headerSlots, 25u);   // refreshed every 25 slots (5 s at 0.2 s)
+  EXPECT_EQ(killed.slots.size(), 42u);  // 40 frames, slots 30 and 31 held
+  const AviRepair repair = RepairMjpegAvi(v.folder().file("Alice0000000.avi"));
+  EXPECT_TRUE(repair.ok) << repair.problem;
+  EXPECT_EQ(repair.frames, 40u);
+  EXPECT_EQ(repair.slots, 42u);
 }
 
 TEST(RecordingEnd, LastWholeLineTells) {
