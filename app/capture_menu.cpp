@@ -79,6 +79,7 @@ HMENU CaptureMenu::Create() {
   }
   ::AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
   ::AppendMenuW(popup_, MF_STRING, kIdMenuStamp, L"S&tamp date and time on frames");
+  ::AppendMenuW(popup_, MF_STRING, kIdMenuVideo, L"Save into a &video");
   keepDays_ = ChoiceMenu(kKeepDaysChoices, kIdMenuFirstKeepDays, KeepDaysLabel);
   budget_ = ChoiceMenu(kBudgetChoicesMb, kIdMenuFirstBudget, BudgetLabel);
   ::AppendMenuW(popup_, MF_SEPARATOR, 0, nullptr);
@@ -92,6 +93,8 @@ HMENU CaptureMenu::Create() {
 bool CaptureMenu::Command(int id) {
   if (id == kIdMenuStamp) {
     settings_.stampTime = !settings_.stampTime;
+  } else if (id == kIdMenuVideo) {
+    settings_.video = !settings_.video;
   } else if (id >= kIdMenuFirstKeepDays && id < kIdMenuFirstKeepDays + kKeepDaysCount) {
     settings_.keepDays = kKeepDaysChoices[id - kIdMenuFirstKeepDays];
   } else if (id >= kIdMenuFirstBudget && id < kIdMenuFirstBudget + kBudgetCount) {
@@ -142,6 +145,7 @@ void CaptureMenu::ShowChoices() {
     ::SetMenuItemInfoW(popup_, static_cast<UINT>(kIdMenuFirstInterval + i), FALSE, &item);
   }
   ::CheckMenuItem(popup_, kIdMenuStamp, MF_BYCOMMAND | (settings_.stampTime ? MF_CHECKED : MF_UNCHECKED));
+  ::CheckMenuItem(popup_, kIdMenuVideo, MF_BYCOMMAND | (settings_.video ? MF_CHECKED : MF_UNCHECKED));
   if (keepDays_) ShowChoice(keepDays_, kKeepDaysChoices, kIdMenuFirstKeepDays, settings_.keepDays);
   if (budget_) ShowChoice(budget_, kBudgetChoicesMb, kIdMenuFirstBudget, settings_.keepMegabytes);
 }

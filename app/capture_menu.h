@@ -1,8 +1,9 @@
 #pragma once
 // The main window's menu bar with its "Capture" menu: the interval between
-// frames (one radio item per interval) and "Stamp date and time on frames"
-// (a check item), and what older recordings may lose: "Keep recordings"
-// and "Disk budget" (radio items in submenus). The choices are read from settings.ini when the window
+// frames (one radio item per interval), "Stamp date and time on frames" and
+// "Save into a video" (check items), and what older recordings may lose:
+// "Keep recordings" and "Disk budget" (radio items in submenus). The choices
+// are read from settings.ini when the window
 // opens and written back whenever one changes; a choice that cannot be
 // written is said once per run, and holds for the run.
 #include <windows.h>
@@ -15,6 +16,7 @@ namespace lumavex {
 enum CaptureMenuId : int {
   kIdMenuFirstInterval = 201,  // one per kCaptureIntervalsMs, in that order
   kIdMenuStamp = 220,
+  kIdMenuVideo = 221,
   kIdMenuFirstKeepDays = 230,  // one per kKeepDaysChoices
   kIdMenuFirstBudget = 240,    // one per kBudgetChoices
 };

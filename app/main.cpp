@@ -15,6 +15,7 @@
 #include "commandline/exit_codes.h"
 #include "commandline/usage.h"
 #include "commandline/win32/console_output.h"
+#include "commandline/win32/repair_command.h"
 #include "commandline/win32/write_avi_command.h"
 #include "platform/com_scope.h"
 #include "platform/message_box.h"
@@ -64,6 +65,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       return lumavex::RunWriteAvi(line.writeAvi, console);
     case lumavex::CommandKind::Record:
       return lumavex::RunRecord(line.record, console);
+    case lumavex::CommandKind::Repair:
+      return lumavex::RunRepair(line.repairFile, console);
     default:
       console.Err(line.error + "\n\n" + lumavex::UsageText());
       return lumavex::kExitBadCommandLine;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/form1.h"
+#include "app/settings_file.h"
 #include "base/message.h"
 #include "commandline/exit_codes.h"
 #include "discovery/win32/discovery.h"
@@ -61,6 +62,9 @@ int RunRecord(const RecordCommand& command, const ConsoleOutput& console) {
   settings.keepMegabytes = form->captureMenu.Settings().keepMegabytes;
   if (command.intervalMs) settings.intervalMs = *command.intervalMs;
   settings.stampTime = command.stamp;
+  settings.video = command.video;
+  // settings.ini's alone, as no menu item sets it.
+  settings.segmentSeconds = LoadRecordingSettings().segmentSeconds;
   form->captureMenu.UseForThisRun(settings);
 
   const Clock::time_point start = Clock::now();

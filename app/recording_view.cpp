@@ -29,6 +29,8 @@ RecorderOptions ReadRecorderOptions(const Form1& form) {
   options.stamp = form.captureMenu.Settings().stampTime;
   options.intervalMs = form.captureMenu.Settings().intervalMs;
   options.keep = form.captureMenu.Settings().Keep();
+  options.video = form.captureMenu.Settings().video;
+  options.segmentSeconds = form.captureMenu.Settings().segmentSeconds;
   // A path pasted with quotes around it ("Copy as path") is taken without.
   options.saveFolder = PathFromBox(ControlText(form.txtPath));
   return options;

@@ -21,6 +21,9 @@ std::FILE* OpenFileUtf8(const std::string& path, const char* mode);
 // is open, another opening for writing fails (on Windows, where sharing
 // modes exist; POSIX has none).
 std::FILE* OpenSoleWriterUtf8(const std::string& path);
+// As OpenSoleWriterUtf8, but only makes a new file: null when anything is
+// at `path` already, so nobody's file is ever emptied.
+std::FILE* OpenNewSoleWriterUtf8(const std::string& path);
 // 0 on success, as std::remove.
 int RemoveFileUtf8(const std::string& path);
 // True when `path` names an existing regular file (not a folder). The one

@@ -25,9 +25,11 @@ enum class Option {
   Interval,
   Bmp,
   NoJpg,
-  Stamp
+  Stamp,
+  Video,
+  Repair
 };
-constexpr std::size_t kOptionCount = 13;
+constexpr std::size_t kOptionCount = 15;
 
 enum class ValueForm {
   None,        // a switch
@@ -60,6 +62,8 @@ constexpr OptionInfo kOptions[] = {
     {"bmp", Option::Bmp, ValueForm::None, Belongs::Record, ""},
     {"no-jpg", Option::NoJpg, ValueForm::None, Belongs::Record, ""},
     {"stamp", Option::Stamp, ValueForm::None, Belongs::Record, ""},
+    {"video", Option::Video, ValueForm::None, Belongs::Record, ""},
+    {"repair", Option::Repair, ValueForm::Next, Belongs::Any, "FILE.avi"},
 };
 
 const OptionInfo* FindOption(std::string_view lowerName) {
@@ -135,9 +139,12 @@ class Parser {
       line.kind = CommandKind::Invalid;
       line.error = error_;
     } else if (command_) {
-      line.kind = *command_ == Option::WriteAvi ? CommandKind::WriteAvi : CommandKind::Record;
+      line.kind = *command_ == Option::WriteAvi ? CommandKind::WriteAvi
+                  : *command_ == Option::Repair ? CommandKind::Repair
+                                                : CommandKind::Record;
       line.writeAvi = std::move(writeAvi_);
       line.record = std::move(record_);
+      line.repairFile = std::move(repairFile_);
     }
     return line;
   }
@@ -201,10 +208,14 @@ class Parser {
     switch (info.option) {
       case Option::WriteAvi:
       case Option::Record:
-        if (command_ && *command_ != info.option) Fail("give either --write-avi or --record, not both");
+      case Option::Repair:
+        if (command_ && *command_ != info.option) Fail("give one of --write-avi, --record and --repair");
         command_ = info.option;
         commandSpelled_ = spelled;
-        if (info.option == Option::Record) {
+        if (info.option == Option::Repair) {
+          TakePath(spelled, *value, "FILE.avi");
+          repairFile_ = *value;
+        } else if (info.option == Option::Record) {
           if (value->empty()) Fail(spelled + " needs a TITLE, and it is empty");
           record_.title = *value;
         } else if (value) {
@@ -261,6 +272,9 @@ class Parser {
       case Option::Stamp:
         record_.stamp = true;
         break;
+      case Option::Video:
+        record_.video = true;
+        break;
     }
   }
 
@@ -274,6 +288,8 @@ class Parser {
   void TakePlain(const std::string& arg) {
     if (command_ == Option::WriteAvi)
       folders_.push_back(arg);
+    else if (command_ == Option::Repair)
+      Fail("unexpected " + Quoted(arg) + " after the FILE.avi (one file at a time)");
     else if (command_ == Option::Record)
       Fail("unexpected " + Quoted(arg) + " after the TITLE (quote a title that has spaces)");
     else
@@ -282,7 +298,7 @@ class Parser {
 
   void Finish() {
     if (!command_) {
-      if (!args_.empty()) Fail("no command: give --write-avi FOLDER... or --record TITLE");
+      if (!args_.empty()) Fail("no command: give --write-avi FOLDER..., --record TITLE or --repair FILE.avi");
       return;
     }
     for (const OptionInfo& info : kOptions) {
@@ -294,8 +310,9 @@ class Parser {
     }
     if (*command_ == Option::WriteAvi)
       FinishWriteAvi();
-    else if (!record_.jpg && !record_.bmp)
-      Fail(spelled_[static_cast<std::size_t>(Option::NoJpg)] + " without --bmp leaves no frames to save");
+    else if (*command_ == Option::Record && !record_.jpg && !record_.bmp && !record_.video)
+      Fail(spelled_[static_cast<std::size_t>(Option::NoJpg)] +
+           " without --bmp or --video leaves no frames to save");
   }
 
   void FinishWriteAvi() {
@@ -341,6 +358,7 @@ class Parser {
   std::optional<std::string> out_;
   WriteAviCommand writeAvi_;
   RecordCommand record_;
+  std::string repairFile_;
 };
 
 }  // namespace

@@ -15,6 +15,7 @@ enum class CommandKind {
   Help,      // --help or /? anywhere: the usage on standard output, kExitDone
   WriteAvi,  // see CommandLine::writeAvi
   Record,    // see CommandLine::record
+  Repair,    // see CommandLine::repairFile
   Invalid,   // see CommandLine::error; the usage on standard error, kExitBadCommandLine
 };
 
@@ -42,15 +43,17 @@ struct RecordCommand {
   std::optional<std::string> saveTo;       // nothing: the main window's save folder
   std::optional<std::int64_t> durationMs;  // nothing: until the window closes
   std::optional<int> intervalMs;           // kMin/kMaxCaptureIntervalMs; nothing: 1 s, not settings.ini
-  bool jpg = true;                         // at least one of jpg and bmp is on
+  bool jpg = true;                         // at least one of jpg, bmp and video is on
   bool bmp = false;
   bool stamp = false;
+  bool video = false;  // --video: "Save into a video" for this run
 };
 
 struct CommandLine {
   CommandKind kind = CommandKind::None;
   WriteAviCommand writeAvi;  // filled when kind is WriteAvi
   RecordCommand record;      // filled when kind is Record
+  std::string repairFile;    // when kind is Repair: the video to rebuild
   std::string error;         // when kind is Invalid: one line naming the argument at fault
 };
 

@@ -8,7 +8,8 @@ const char* UsageText() {
   Lumavex.exe --write-avi FOLDER... [--out TARGET] [--type mjpeg|avi]
               [--fps N] [--overwrite]
   Lumavex.exe --record TITLE [--save-to DIR] [--for DURATION]
-              [--interval SECONDS] [--bmp] [--no-jpg] [--stamp]
+              [--interval SECONDS] [--bmp] [--no-jpg] [--stamp] [--video]
+  Lumavex.exe --repair FILE.avi
   Lumavex.exe --help  (or /?)
 
 --write-avi FOLDER...  turns the JPG frames of each FOLDER into a video,
@@ -30,8 +31,14 @@ const char* UsageText() {
                        when the main window is closed)
   --interval SECONDS   time between frames, 0.1 to 60 (default 1)
   --bmp                saves BMP frames as well
-  --no-jpg             saves no JPG frames (only with --bmp)
+  --no-jpg             saves no JPG frames (only with --bmp or --video)
   --stamp              turns the date/time stamp on
+  --video              saves the frames into videos as well ("Save into a
+                       video"), in files of settings.ini's SegmentSeconds
+
+--repair FILE.avi      rebuilds the index of a recording's video from its
+                       frames (after a crash, say); prints the file and its
+                       frame count
 
 DURATION is a number of seconds, or a number with s, m or h after it:
 90, 90s, 15m, 2h or 1.5h. It is more than 0 and at most 576h (24 days).
@@ -45,8 +52,10 @@ argument is a FOLDER. Do not end a quoted folder with \: "C:\rec\" would
 take the quote into the folder.
 
 Exit codes:
-  0  every video was written; the recording ran its course; --help
-  1  a video could not be written; no window with that TITLE appeared
+  0  every video was written; the recording ran its course; the video was
+     repaired; --help
+  1  a video could not be written; no window with that TITLE appeared; the
+     file is no video of a recording
   2  a wrong command line (this text then goes to standard error)
 )";
 }

@@ -10,10 +10,10 @@ namespace lumavex {
 namespace {
 
 constexpr std::string_view kSection = "Recording";
-constexpr std::string_view kIntervalKey = "IntervalMs";
-constexpr std::string_view kStampKey = "StampTime";
-constexpr std::string_view kKeepDaysKey = "KeepDays";
-constexpr std::string_view kKeepMegabytesKey = "KeepMegabytes";
+// The keys, in the order missing ones are added.
+enum Key : std::size_t { kInterval, kStamp, kVideo, kSegment, kKeepDays, kKeepMegabytes, kKeyCount };
+constexpr std::string_view kKeyNames[kKeyCount] = {"IntervalMs", "StampTime",    "Video",
+                                                   "SegmentSeconds", "KeepDays", "KeepMegabytes"};
 
 // An ini file's blanks: a CR before its LF is the line end's, any other CR
 // is part of the value.
@@ -72,14 +72,12 @@ ParsedLine ParseLine(std::string_view content) {
   return line;
 }
 
-// Where the reader finds the section and its two keys; npos when absent.
+// Where the reader finds the section and its keys; npos when absent.
 struct SettingsPlace {
   std::size_t section = std::string_view::npos;
   std::size_t sectionEnd = 0;  // the next section's line, or the line count
-  std::size_t interval = std::string_view::npos;
-  std::size_t stamp = std::string_view::npos;
-  std::size_t keepDays = std::string_view::npos;
-  std::size_t keepMegabytes = std::string_view::npos;
+  std::size_t keys[kKeyCount] = {std::string_view::npos, std::string_view::npos, std::string_view::npos,
+                                 std::string_view::npos, std::string_view::npos, std::string_view::npos};
 };
 
 SettingsPlace Locate(const std::vector<IniLine>& lines) {
@@ -93,15 +91,9 @@ SettingsPlace Locate(const std::vector<IniLine>& lines) {
       }
       if (EqualsIgnoringAsciiCase(line.name, kSection)) place.section = i;
     } else if (line.kind == LineKind::Key && place.section != std::string_view::npos) {
-      if (place.interval == std::string_view::npos && EqualsIgnoringAsciiCase(line.name, kIntervalKey))
-        place.interval = i;
-      if (place.stamp == std::string_view::npos && EqualsIgnoringAsciiCase(line.name, kStampKey))
-        place.stamp = i;
-      if (place.keepDays == std::string_view::npos && EqualsIgnoringAsciiCase(line.name, kKeepDaysKey))
-        place.keepDays = i;
-      if (place.keepMegabytes == std::string_view::npos &&
-          EqualsIgnoringAsciiCase(line.name, kKeepMegabytesKey))
-        place.keepMegabytes = i;
+      for (std::size_t key = 0; key < kKeyCount; ++key)
+        if (place.keys[key] == std::string_view::npos && EqualsIgnoringAsciiCase(line.name, kKeyNames[key]))
+          place.keys[key] = i;
     }
   }
   place.sectionEnd = lines.size();
@@ -131,14 +123,19 @@ RecordingSettings ParseRecordingSettings(std::string_view iniText) {
   const std::vector<IniLine> lines = SplitLines(iniText);
   const SettingsPlace place = Locate(lines);
   RecordingSettings settings;
-  const std::optional<int> interval = ValueAt(lines, place.interval);
+  const std::optional<int> interval = ValueAt(lines, place.keys[kInterval]);
   if (interval && *interval >= kMinCaptureIntervalMs && *interval <= kMaxCaptureIntervalMs)
     settings.intervalMs = *interval;
-  const std::optional<int> stamp = ValueAt(lines, place.stamp);
+  const std::optional<int> stamp = ValueAt(lines, place.keys[kStamp]);
   if (stamp && *stamp <= 1) settings.stampTime = *stamp == 1;
-  const std::optional<int> days = ValueAt(lines, place.keepDays);
+  const std::optional<int> video = ValueAt(lines, place.keys[kVideo]);
+  if (video && *video <= 1) settings.video = *video == 1;
+  const std::optional<int> segment = ValueAt(lines, place.keys[kSegment]);
+  if (segment && *segment >= kMinSegmentSeconds && *segment <= kMaxSegmentSeconds)
+    settings.segmentSeconds = *segment;
+  const std::optional<int> days = ValueAt(lines, place.keys[kKeepDays]);
   if (days && *days <= kMaxKeepDays) settings.keepDays = *days;
-  const std::optional<int> megabytes = ValueAt(lines, place.keepMegabytes);
+  const std::optional<int> megabytes = ValueAt(lines, place.keys[kKeepMegabytes]);
   if (megabytes && *megabytes <= kMaxKeepMegabytes) settings.keepMegabytes = *megabytes;
   return settings;
 }
@@ -149,11 +146,13 @@ std::string UpdateRecordingSettings(std::string_view existing, const RecordingSe
   const std::vector<IniLine> lines = SplitLines(existing);
   const std::string_view eol =
       !lines.empty() && !lines.front().ending.empty() ? lines.front().ending : "\r\n";
-  const std::string intervalLine = std::string(kIntervalKey) + "=" + std::to_string(settings.intervalMs);
-  const std::string stampLine = std::string(kStampKey) + "=" + (settings.stampTime ? "1" : "0");
-  const std::string keepDaysLine = std::string(kKeepDaysKey) + "=" + std::to_string(settings.keepDays);
-  const std::string keepMegabytesLine =
-      std::string(kKeepMegabytesKey) + "=" + std::to_string(settings.keepMegabytes);
+  // SegmentSeconds is the file's own: never written here.
+  const std::optional<std::string> keyLines[kKeyCount] = {
+      std::string(kKeyNames[kInterval]) + "=" + std::to_string(settings.intervalMs),
+      std::string(kKeyNames[kStamp]) + "=" + (settings.stampTime ? "1" : "0"),
+      std::string(kKeyNames[kVideo]) + "=" + (settings.video ? "1" : "0"), std::nullopt,
+      std::string(kKeyNames[kKeepDays]) + "=" + std::to_string(settings.keepDays),
+      std::string(kKeyNames[kKeepMegabytes]) + "=" + std::to_string(settings.keepMegabytes)};
 
   SettingsPlace place = Locate(lines);
   // Missing keys go after the section's last line that is not blank, so the
@@ -180,27 +179,20 @@ std::string UpdateRecordingSettings(std::string_view existing, const RecordingSe
       if (!lines.empty() && ParseLine(lines.back().content).kind != LineKind::Blank) addLine("");
       addLine("[" + std::string(kSection) + "]");
     }
-    if (place.interval == std::string_view::npos) addLine(intervalLine);
-    if (place.stamp == std::string_view::npos) addLine(stampLine);
-    // The limits are written once chosen: a file that never had them keeps
-    // its two lines.
-    if (place.keepDays == std::string_view::npos && settings.keepDays != 0) addLine(keepDaysLine);
-    if (place.keepMegabytes == std::string_view::npos && settings.keepMegabytes != 0)
-      addLine(keepMegabytesLine);
+    for (std::size_t key = 0; key < kKeyCount; ++key) {
+      // The limits are written once chosen: a file that never had them keeps
+      // its lines.
+      const bool unchosenLimit = (key == kKeepDays && settings.keepDays == 0) ||
+                                 (key == kKeepMegabytes && settings.keepMegabytes == 0);
+      if (place.keys[key] == std::string_view::npos && keyLines[key] && !unchosenLimit) addLine(*keyLines[key]);
+    }
   };
   for (std::size_t i = 0; i < lines.size(); ++i) {
     if (i == insertAt) addMissing();
-    if (i == place.interval) {
-      out += intervalLine;
-    } else if (i == place.stamp) {
-      out += stampLine;
-    } else if (i == place.keepDays) {
-      out += keepDaysLine;
-    } else if (i == place.keepMegabytes) {
-      out += keepMegabytesLine;
-    } else {
-      out += lines[i].content;
-    }
+    std::string_view content = lines[i].content;
+    for (std::size_t key = 0; key < kKeyCount; ++key)
+      if (i == place.keys[key] && keyLines[key]) content = *keyLines[key];
+    out += content;
     out += lines[i].ending;
   }
   if (insertAt == lines.size()) addMissing();

@@ -3,6 +3,8 @@
 //   [Recording]
 //   IntervalMs=1000
 //   StampTime=0
+//   Video=0
+//   SegmentSeconds=3600   (read only: kept as the user wrote it)
 //   KeepDays=0
 //   KeepMegabytes=0
 // Read as liberally as Windows reads ini files: names in any case, spaces
@@ -18,24 +20,32 @@
 
 namespace lumavex {
 
+// The longest time one video of a recording covers.
+inline constexpr int kDefaultSegmentSeconds = 3600;
+inline constexpr int kMinSegmentSeconds = 5;
+inline constexpr int kMaxSegmentSeconds = 86400;
+
 struct RecordingSettings {
   int intervalMs = kDefaultCaptureIntervalMs;
   bool stampTime = false;
+  bool video = false;  // "Save into a video"
+  int segmentSeconds = kDefaultSegmentSeconds;
   int keepDays = 0;       // 0 keeps every recording
   int keepMegabytes = 0;  // 0: no disk budget
   KeepLimits Keep() const { return KeepLimits{keepDays, keepMegabytes}; }
 };
 
 // Each key on its own: a missing section or key, or a value that is no plain
-// decimal number or is out of range (IntervalMs 100-60000, StampTime 0 or 1,
-// KeepDays 0-3650, KeepMegabytes 0-100000000),
+// decimal number or is out of range (IntervalMs 100-60000, StampTime and
+// Video 0 or 1, SegmentSeconds 5-86400, KeepDays 0-3650, KeepMegabytes
+// 0-100000000),
 // gives that key's default, silently. A value inside the range but not one
 // of kCaptureIntervalsMs is kept. Of repeated sections or keys the first
 // counts, as with Windows.
 RecordingSettings ParseRecordingSettings(std::string_view iniText);
 
-// `existing` with the keys set (KeepDays and KeepMegabytes only when
-// present or not 0): each is replaced where the reader finds
+// `existing` with the menu's keys set (not SegmentSeconds, which only the
+// file sets; KeepDays and KeepMegabytes only when present or not 0): each is replaced where the reader finds
 // it, or added at the end of the [Recording] section, or the section is
 // added at the end of the text. Every other line stays as it was, byte for
 // byte. Added lines end as the text's lines do (CR LF for a new file).

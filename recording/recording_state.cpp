@@ -4,6 +4,7 @@
 
 #include "recording/frame_naming.h"
 #include "recording/path_limits.h"
+#include "recording/recording_members.h"
 
 namespace lumavex {
 
@@ -120,6 +121,7 @@ TickPlan RecordingState::BeginTick(bool hasSelectedRow, const RecordingMoment& n
     return plan;
   }
   skippedSlots_ = tick.skippedSlots;
+  frameSlot_ = tick.slot;
   Arm(now);
   plan.due = true;
   return plan;
@@ -166,7 +168,8 @@ FramePaths RecordingState::FramePathsFor() const {
     room = std::min(room, *forFrames);
   const std::string prefix = ShortenPrefix(FramePrefix(title_), room);
   return FramePaths{FrameFilePath(savePath_, recordingFolder_, prefix, frameCounter_, ".bmp"),
-                    FrameFilePath(savePath_, recordingFolder_, prefix, frameCounter_, ".jpg")};
+                    FrameFilePath(savePath_, recordingFolder_, prefix, frameCounter_, ".jpg"),
+                    JoinPath(RecordingFolderPath(), VideoFileName(prefix, frameCounter_))};
 }
 
 // Frame kMaxFrameNumber is counted like any other (Text1 shows it), but the

@@ -104,6 +104,8 @@ struct TickPlan {
 struct FramePaths {
   std::string bmp;
   std::string jpg;
+  // The video a file begun at this frame has (named by its first frame).
+  std::string video;
 };
 
 inline constexpr const char* kChooseWebcamMessage = "choose a webcam from the list first";
@@ -169,6 +171,9 @@ class RecordingState {
   // True once Reset has been pressed during this recording, so a frame file
   // of the next number may exist already.
   bool NumbersReused() const { return numbersReused_; }
+  // The slot of the frame being taken: slot k falls k intervals after the
+  // start, pauses not counted (capture_schedule.h).
+  std::int64_t FrameSlot() const { return frameSlot_; }
   // Outcomes of a frame: its files are in place (`bytes` in all), or it
   // failed (the recording halts with `reason`, which the window shows).
   void FrameWritten(const RecordingMoment& capturedAt, std::uint64_t bytes);
@@ -239,6 +244,7 @@ class RecordingState {
   CaptureSchedule schedule_;
   FreeSpaceWatch freeSpace_;
   std::int64_t skippedSlots_ = 0;
+  std::int64_t frameSlot_ = 0;
   bool timerOn_ = false;
   std::int64_t dueMs_ = 0;
   // The buttons as the last event left them: a recording that ends for

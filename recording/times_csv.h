@@ -31,6 +31,9 @@ enum class TimesEvent {
   // Files of this or an older recording were deleted to keep the user's
   // limits; the detail says what went and why.
   Pruned,
+  // A later Start found the recording unended and repaired its video; the
+  // file and its frames are the detail. The recording counts as ended.
+  Repaired,
 };
 // The word in the file: "start", "frame", ...
 const char* TimesEventName(TimesEvent event);

@@ -1,14 +1,24 @@
 // POSIX side of base/file.h: the plain C calls take UTF-8 paths as they are.
 #include "base/file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace lumavex {
 
 std::FILE* OpenFileUtf8(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 
 std::FILE* OpenSoleWriterUtf8(const std::string& path) { return std::fopen(path.c_str(), "wb"); }
+
+std::FILE* OpenNewSoleWriterUtf8(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (file == nullptr) ::close(fd);
+  return file;
+}
 
 int RemoveFileUtf8(const std::string& path) { return std::remove(path.c_str()); }
 

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <sys/stat.h>
+#include <fcntl.h>
 #include <io.h>
 #include <share.h>
 #include <wchar.h>
@@ -19,6 +20,16 @@ std::FILE* OpenFileUtf8(const std::string& path, const char* mode) {
 std::FILE* OpenSoleWriterUtf8(const std::string& path) {
   // Others may read it, not write it, nor remove it.
   return ::_wfsopen(Widen(path).c_str(), L"wb", _SH_DENYWR);
+}
+
+std::FILE* OpenNewSoleWriterUtf8(const std::string& path) {
+  int fd = -1;
+  if (::_wsopen_s(&fd, Widen(path).c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYWR,
+                  _S_IREAD | _S_IWRITE) != 0)
+    return nullptr;
+  std::FILE* file = ::_fdopen(fd, "wb");
+  if (file == nullptr) ::_close(fd);
+  return file;
 }
 
 int RemoveFileUtf8(const std::string& path) { return ::_wremove(Widen(path).c_str()); }

@@ -35,17 +35,44 @@ bool BmpFrameFiles::Write(const FrameToWrite& frame, std::uint64_t& bytes, UserM
   return true;
 }
 
+bool FrameJpegEncoder::Encode(FrameToWrite& frame, UserMessage& failure) {
+  encoded_.Clear();
+  if (!EncodeBgr24Jpeg(frame.pixels, true, JpegFrameFiles::kQuality, encoded_)) {
+    failure = UserMessage{kJpegWriteFailedMessage, MessageIcon::Exclamation};
+    return false;
+  }
+  frame.jpeg = encoded_.data();
+  frame.jpegSize = encoded_.size();
+  return true;
+}
+
 bool JpegFrameFiles::Write(const FrameToWrite& frame, std::uint64_t& bytes, UserMessage& failure) {
   // Only after a Reset can a frame of this number exist in a folder of its
   // own; it goes first, even if this write fails.
   if (frame.numbersReused) RemoveFileUtf8(frame.paths.jpg);
-  encoded_.Clear();
-  if (!EncodeBgr24Jpeg(frame.pixels, true, kQuality, encoded_) ||
-      !placer_.Place(frame.paths.jpg, {{encoded_.data(), encoded_.size()}})) {
+  if (frame.jpeg == nullptr || !placer_.Place(frame.paths.jpg, {{frame.jpeg, frame.jpegSize}})) {
     failure = UserMessage{kJpegWriteFailedMessage, MessageIcon::Exclamation};
     return false;
   }
-  bytes += encoded_.size();
+  bytes += frame.jpegSize;
+  return true;
+}
+
+bool VideoFrameFiles::Write(const FrameToWrite& frame, std::uint64_t& bytes, UserMessage& failure) {
+  VideoFrame picture;
+  picture.jpeg = frame.jpeg;
+  picture.size = frame.jpegSize;
+  picture.width = static_cast<std::uint32_t>(frame.pixels.width);
+  picture.height = static_cast<std::uint32_t>(frame.pixels.height);
+  picture.slot = frame.slot;
+  picture.videoPath = frame.paths.video;
+  picture.numbersReused = frame.numbersReused;
+  std::string problem;
+  if (frame.jpeg == nullptr || !video_.Add(picture, bytes, problem)) {
+    failure =
+        UserMessage{problem.empty() ? "Failed to save into the video." : problem, MessageIcon::Exclamation};
+    return false;
+  }
   return true;
 }
 

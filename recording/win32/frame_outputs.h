@@ -15,6 +15,7 @@
 #include "imaging/image.h"
 #include "imaging/jpeg/jpeg_output_buffer.h"
 #include "recording/recording_state.h"
+#include "recording/recording_video.h"
 
 namespace lumavex {
 
@@ -35,6 +36,11 @@ struct FrameToWrite {
   FramePaths paths;
   // After a Reset a file of this number may exist from before.
   bool numbersReused = false;
+  // The frame encoded once, at JpegFrameFiles::kQuality, for every output
+  // that wants a JPEG: the JPG file and the video packet are the same bytes.
+  const std::uint8_t* jpeg = nullptr;
+  std::size_t jpegSize = 0;
+  std::int64_t slot = 0;  // RecordingState::FrameSlot()
 };
 
 class FrameOutput {
@@ -82,7 +88,26 @@ class JpegFrameFiles : public FrameOutput {
 
  private:
   const FramePlacer& placer_;
+};
+
+// Encodes a frame's pixels once for the outputs that take JPEG bytes.
+class FrameJpegEncoder {
+ public:
+  // False when the frame could not be encoded; `failure` says so.
+  bool Encode(FrameToWrite& frame, UserMessage& failure);
+
+ private:
   jpeg::JpegOutputBuffer encoded_{32 * 1024};  // kept from frame to frame
+};
+
+// "Save into a video": each frame's JPEG bytes into the recording's video.
+class VideoFrameFiles : public FrameOutput {
+ public:
+  explicit VideoFrameFiles(RecordingVideo& video) : video_(video) {}
+  bool Write(const FrameToWrite& frame, std::uint64_t& bytes, UserMessage& failure) override;
+
+ private:
+  RecordingVideo& video_;
 };
 
 }  // namespace lumavex

@@ -9,6 +9,7 @@
 #include "recording/recording_members.h"
 #include "recording/win32/locale_clock.h"
 #include "recording/win32/recorded_window.h"
+#include "recording/win32/unended_recordings.h"
 
 namespace lumavex {
 namespace {
@@ -38,11 +39,17 @@ std::optional<UserMessage> Recorder::Start(const RecorderOptions& options) {
   const StartOutcome outcome = state_.StartRecording(request);
   std::optional<UserMessage> message = outcome.message;
   if (outcome.kind == StartKind::NewRecording) {
+    // The recording just ended (if any) closed its video first: it is no
+    // unended one.
+    video_.EndFile();
+    RepairUnendedRecordings(state_.SavePath(), request.at.utc);
     FollowRow(options.row);
     message = ClaimFolder(request.at);
     pruneSchedule_.Begin();
     LookAfterDisk(options, request.at);
+    if (state_.Active()) video_.Begin(state_.IntervalMs(), options.segmentSeconds);
   }
+  EndVideoIfEnded();
   ShowWaiting();
   return message;
 }
@@ -90,8 +97,15 @@ std::optional<UserMessage> Recorder::Tick(const RecorderOptions& options) {
     }
   }
   if (!state_.Active()) source_->Release();
+  EndVideoIfEnded();
   ShowWaiting();
   return message;
+}
+
+// A recording that ended (or paused) ends its video file; the next frame
+// begins a new one.
+void Recorder::EndVideoIfEnded() {
+  if (!state_.Active() || state_.Paused()) video_.EndFile();
 }
 
 void Recorder::FollowRow(const WebcamRow& row) {
@@ -156,13 +170,20 @@ std::optional<UserMessage> Recorder::TakeAndWrite(const RecorderOptions& options
   }
 
   const Bgr24Target pixels = source_->Pixels();
-  const FrameToWrite frame{Bgr24Source{pixels.bits, pixels.stride, pixels.width, pixels.height},
-                           state_.FramePathsFor(), state_.NumbersReused()};
+  FrameToWrite frame{Bgr24Source{pixels.bits, pixels.stride, pixels.width, pixels.height},
+                     state_.FramePathsFor(), state_.NumbersReused()};
+  frame.slot = state_.FrameSlot();
   std::uint64_t bytes = 0;
   UserMessage failure;
   bool written = true;
-  for (const OutputChoice& choice : outputs_)
-    if (written && options.*choice.on) written = choice.output->Write(frame, bytes, failure);
+  // A video turned off ends its file; turned on again, the next frame
+  // begins one.
+  if (!options.video) video_.EndFile();
+  for (const OutputChoice& choice : outputs_) {
+    if (!written || !(options.*choice.on)) continue;
+    if (choice.takesJpeg && frame.jpeg == nullptr) written = encoder_.Encode(frame, failure);
+    if (written) written = choice.output->Write(frame, bytes, failure);
+  }
 
   // Painted between ticks, with the window's next paint.
   view_.ShowFrame(source_->TakePicture());
@@ -182,6 +203,7 @@ std::optional<UserMessage> Recorder::TakeAndWrite(const RecorderOptions& options
 
 void Recorder::Pause() {
   state_.Pause(Now());
+  EndVideoIfEnded();
   ShowWaiting();
 }
 
@@ -190,6 +212,7 @@ void Recorder::Stop(const std::string& why) {
   if (const std::optional<SweepOutcome> outcome = pruner_.Finish(true)) TakeSweep(*outcome);
   state_.Stop(Now(), why);
   source_->Release();
+  EndVideoIfEnded();
   ShowWaiting();
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // One recording from Start to its end, below any window: each tick takes
 // the chosen window's pane, stamps it, hands it to the outputs (JPG and BMP
-// files), shows it and logs it in times.csv. The main window and the
+// files, the video), shows it and logs it in times.csv. A new recording
+// first repairs what recordings in its save folder left unended. The main window and the
 // command line drive the same recorder: they hand it what the user chose
 // (RecorderOptions) at every call, show what it reports through a
 // RecorderView, and show the message an operation returns.
@@ -14,7 +15,9 @@
 #include "platform/picture.h"
 #include "recording/prune_plan.h"
 #include "recording/prune_schedule.h"
+#include "recording/recording_settings.h"
 #include "recording/recording_state.h"
+#include "recording/recording_video.h"
 #include "recording/win32/frame_outputs.h"
 #include "recording/win32/frame_source.h"
 #include "recording/win32/prune_worker.h"
@@ -36,11 +39,13 @@ struct RecorderOptions {
   WebcamRow row;
   bool jpg = true;
   bool bmp = false;
-  bool stamp = false;                          // the capture time on each frame
-  bool keepOnTop = true;                       // the recorded window made topmost
-  int intervalMs = kDefaultCaptureIntervalMs;  // taken at Start only
-  std::string saveFolder;                      // taken at Start only
-  KeepLimits keep;                             // what older recordings may lose
+  bool stamp = false;                           // the capture time on each frame
+  bool keepOnTop = true;                        // the recorded window made topmost
+  int intervalMs = kDefaultCaptureIntervalMs;   // taken at Start only
+  std::string saveFolder;                       // taken at Start only
+  bool video = false;                           // "Save into a video"
+  int segmentSeconds = kDefaultSegmentSeconds;  // taken at Start only
+  KeepLimits keep;                              // what older recordings may lose
 };
 
 class RecorderView {
@@ -80,6 +85,8 @@ class Recorder : private RecordingLog {
   void WaitForPruning();
   // A sweep runs, or has ended and waits for the next tick to be taken.
   bool Pruning() const { return pruner_.Busy(); }
+  // The recording's video files, for the tick benchmark's figures.
+  const RecordingVideo& Video() const { return video_; }
 
  private:
   std::optional<UserMessage> ClaimFolder(const RecordingMoment& at);
@@ -92,6 +99,7 @@ class Recorder : private RecordingLog {
   void TakeSweep(const SweepOutcome& outcome);
   void Record(const TimesRecord& record) override { files_.Record(record); }
   void End() override;
+  void EndVideoIfEnded();
 
   RecorderView& view_;
   RecordingState state_;
@@ -102,13 +110,20 @@ class Recorder : private RecordingLog {
   FramePlacer bmpPlacer_{"f.bmp"};
   BmpFrameFiles bmp_{bmpPlacer_};
   JpegFrameFiles jpeg_{jpegPlacer_};
+  RecordingVideo video_;
+  VideoFrameFiles videoFiles_{video_};
+  FrameJpegEncoder encoder_;
   // Every output, in the order a frame goes to them, with the choice that
-  // turns it on: a new output is one more row.
+  // turns it on and whether it takes the frame's JPEG bytes: a new output is
+  // one more row.
   struct OutputChoice {
     FrameOutput* output;
     bool RecorderOptions::*on;
+    bool takesJpeg;
   };
-  const OutputChoice outputs_[2] = {{&bmp_, &RecorderOptions::bmp}, {&jpeg_, &RecorderOptions::jpg}};
+  const OutputChoice outputs_[3] = {{&bmp_, &RecorderOptions::bmp, false},
+                                    {&jpeg_, &RecorderOptions::jpg, true},
+                                    {&videoFiles_, &RecorderOptions::video, true}};
   // The row followed now: another one at a tick means the user chose
   // another window.
   HWND rowWindow_ = nullptr;

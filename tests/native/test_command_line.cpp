@@ -348,6 +348,32 @@ TEST(ParseCommandLineRecord, Refusals) {
   ErrorOf({"--record", "T", "--save-to", R"(D:\rec" --for 2h)"});
 }
 
+TEST(ParseCommandLineRecord, VideoCountsAsAnOutput) {
+  EXPECT_FALSE(RecordOf({"--record", "T"}).video);
+  const RecordCommand onlyVideo = RecordOf({"--record", "T", "--no-jpg", "/VIDEO"});
+  EXPECT_TRUE(onlyVideo.video);
+  EXPECT_FALSE(onlyVideo.jpg);
+  EXPECT_FALSE(onlyVideo.bmp);
+  EXPECT_NE(ErrorOf({"--write-avi", "A", "--video"}).find("--video"), std::string::npos);
+  ErrorOf({"--record", "T", "--video=1"});
+}
+
+TEST(ParseCommandLineRepair, OneFileAlone) {
+  for (const Args& args :
+       {Args{"--repair", "D:\\rec\\Alice0000000.avi"}, Args{"/repair=D:\\rec\\Alice0000000.avi"}}) {
+    const CommandLine line = ParseCommandLine(args);
+    EXPECT_EQ(line.kind, CommandKind::Repair) << line.error;
+    EXPECT_EQ(line.repairFile, "D:\\rec\\Alice0000000.avi");
+  }
+  EXPECT_EQ(ParseCommandLine({"--repair", "-odd-.avi"}).repairFile, "-odd-.avi");
+  EXPECT_NE(ErrorOf({"--repair"}).find("FILE.avi"), std::string::npos);
+  ErrorOf({"--repair", ""});
+  EXPECT_NE(ErrorOf({"--repair", "a.avi", "b.avi"}).find("b.avi"), std::string::npos);
+  ErrorOf({"--repair", "a.avi", "--record", "T"});
+  ErrorOf({"--repair", "a.avi", "--fps", "5"});
+  ErrorOf({"--repair", "a.avi", "--video"});
+}
+
 TEST(ParseCommandLineHelp, EveryFormAndWinsOverTheRest) {
   for (const Args& args : {Args{"--help"}, Args{"/?"}, Args{"/help"}, Args{"/HELP"}, Args{"--HELP"},
                            Args{"--?"}, Args{"--write-avi", "A", "--help"}, Args{"--record", "T", "/?"},
@@ -433,7 +459,7 @@ TEST(UsageText, FitsEightyColumnsAndNamesEveryOptionTheParserTakes) {
   EXPECT_EQ(usage.back(), '\n');
   for (const char* option :
        {"--write-avi", "--out", "--type", "--fps", "--overwrite", "--record", "--save-to", "--for",
-        "--interval", "--bmp", "--no-jpg", "--stamp", "--help", "/?"}) {
+        "--interval", "--bmp", "--no-jpg", "--stamp", "--video", "--repair", "--help", "/?"}) {
     EXPECT_NE(usage.find(option), std::string::npos) << option;
     // Named in the usage, so the parser must know it: never "unknown".
     const CommandLine parsed = ParseCommandLine({option});

@@ -52,7 +52,7 @@ TEST(RecordingSettingsParse, LiberalAsWindows) {
 }
 
 TEST(RecordingSettingsWrite, NewFileAndRoundTrip) {
-  EXPECT_EQ(UpdateRecordingSettings("", {}), "[Recording]\r\nIntervalMs=1000\r\nStampTime=0\r\n");
+  EXPECT_EQ(UpdateRecordingSettings("", {}), "[Recording]\r\nIntervalMs=1000\r\nStampTime=0\r\nVideo=0\r\n");
   for (const int interval : kCaptureIntervalsMs) {
     for (const bool stamp : {false, true}) {
       const RecordingSettings back = ParseRecordingSettings(UpdateRecordingSettings("", {interval, stamp}));
@@ -67,16 +67,39 @@ TEST(RecordingSettingsWrite, KeepsEverythingElse) {
   EXPECT_EQ(UpdateRecordingSettings("; mine\n[Window]\nLeft=5\n\n[recording]\nOther = x\n stamptime = 1\n"
                                     "IntervalMs=oops\n\n[Last]\nA=1",
                                     {200, false}),
-            "; mine\n[Window]\nLeft=5\n\n[recording]\nOther = x\nStampTime=0\nIntervalMs=200\n\n[Last]\nA=1");
+            "; mine\n[Window]\nLeft=5\n\n[recording]\nOther = "
+            "x\nStampTime=0\nIntervalMs=200\nVideo=0\n\n[Last]\nA=1");
   // A missing key goes at the end of its section, before the blank line that
   // parts it from the next one.
   EXPECT_EQ(UpdateRecordingSettings("[Recording]\r\nOther=1\r\n\r\n[Last]\r\nA=1\r\n", {500, true}),
-            "[Recording]\r\nOther=1\r\nIntervalMs=500\r\nStampTime=1\r\n\r\n[Last]\r\nA=1\r\n");
+            "[Recording]\r\nOther=1\r\nIntervalMs=500\r\nStampTime=1\r\nVideo=0\r\n\r\n[Last]\r\nA=1\r\n");
   // A missing section is added after the rest, also to a last line without an end.
-  EXPECT_EQ(UpdateRecordingSettings("\xEF\xBB\xBF[Window]\r\nLeft=5", {100, true}),
-            "\xEF\xBB\xBF[Window]\r\nLeft=5\r\n\r\n[Recording]\r\nIntervalMs=100\r\nStampTime=1\r\n");
+  EXPECT_EQ(
+      UpdateRecordingSettings("\xEF\xBB\xBF[Window]\r\nLeft=5", {100, true}),
+      "\xEF\xBB\xBF[Window]\r\nLeft=5\r\n\r\n[Recording]\r\nIntervalMs=100\r\nStampTime=1\r\nVideo=0\r\n");
   EXPECT_EQ(UpdateRecordingSettings("[Recording]\nStampTime=1", {2000, true}),
-            "[Recording]\nStampTime=1\nIntervalMs=2000\n");
+            "[Recording]\nStampTime=1\nIntervalMs=2000\nVideo=0\n");
+}
+
+// The video's keys: Video is the menu's and written back; SegmentSeconds
+// is the file's alone, read within its range and never written or moved.
+TEST(RecordingSettingsVideo, VideoWrittenSegmentSecondsOnlyRead) {
+  EXPECT_FALSE(Parse("").video);
+  EXPECT_EQ(Parse("").segmentSeconds, kDefaultSegmentSeconds);
+  EXPECT_TRUE(Parse("Video=1").video);
+  for (const char* bad : {"2", "yes", ""}) EXPECT_FALSE(Parse(std::string("Video=") + bad).video) << bad;
+  EXPECT_EQ(Parse("SegmentSeconds=5").segmentSeconds, 5);
+  EXPECT_EQ(Parse("SegmentSeconds=86400").segmentSeconds, 86400);
+  for (const char* bad : {"4", "86401", "0", "1h", "-60"})
+    EXPECT_EQ(Parse(std::string("SegmentSeconds=") + bad).segmentSeconds, kDefaultSegmentSeconds) << bad;
+
+  RecordingSettings chosen{200, false, true, 60};
+  EXPECT_EQ(UpdateRecordingSettings("[Recording]\nSegmentSeconds=10\nVideo=0\n", chosen),
+            "[Recording]\nSegmentSeconds=10\nVideo=1\nIntervalMs=200\nStampTime=0\n");
+  EXPECT_EQ(UpdateRecordingSettings("", chosen).find("SegmentSeconds"), std::string::npos);
+  const RecordingSettings back = ParseRecordingSettings(UpdateRecordingSettings("", chosen));
+  EXPECT_TRUE(back.video);
+  EXPECT_EQ(back.segmentSeconds, kDefaultSegmentSeconds);
 }
 
 // The bytes of `text` (ASCII and BMP characters) in UTF-16 with its byte order mark.
@@ -94,7 +117,7 @@ TEST(RecordingSettingsFile, Utf16IsReadAndWrittenBackWholeInItsOwnByteOrder) {
   const std::u16string before =
       u"; K\u00e4the's\r\n[Recording]\r\nIntervalMs=200\r\nStampTime=1\r\n[\u738b]\r\nA=1\r\n";
   const std::u16string after =
-      u"; K\u00e4the's\r\n[Recording]\r\nIntervalMs=5000\r\nStampTime=0\r\n[\u738b]\r\nA=1\r\n";
+      u"; K\u00e4the's\r\n[Recording]\r\nIntervalMs=5000\r\nStampTime=0\r\nVideo=0\r\n[\u738b]\r\nA=1\r\n";
   for (const bool le : {true, false}) {
     const SettingsText text = DecodeSettingsFile(Utf16Bytes(before, le));
     EXPECT_EQ(text.encoding, le ? SettingsEncoding::Utf16Le : SettingsEncoding::Utf16Be);
@@ -107,8 +130,10 @@ TEST(RecordingSettingsFile, Utf16IsReadAndWrittenBackWholeInItsOwnByteOrder) {
   }
   // Keys missing from a UTF-16 file are added in UTF-16, with its line ends.
   const SettingsText bare = DecodeSettingsFile(Utf16Bytes(u"[Window]\r\nLeft=5\r\n", true));
-  EXPECT_EQ(EncodeSettingsFile(UpdateRecordingSettings(bare.utf8, {100, true}), bare.encoding),
-            Utf16Bytes(u"[Window]\r\nLeft=5\r\n\r\n[Recording]\r\nIntervalMs=100\r\nStampTime=1\r\n", true));
+  EXPECT_EQ(
+      EncodeSettingsFile(UpdateRecordingSettings(bare.utf8, {100, true}), bare.encoding),
+      Utf16Bytes(u"[Window]\r\nLeft=5\r\n\r\n[Recording]\r\nIntervalMs=100\r\nStampTime=1\r\nVideo=0\r\n",
+                 true));
 }
 
 TEST(RecordingSettingsFile, Utf8AndBrokenUtf16) {

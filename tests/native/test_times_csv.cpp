@@ -51,7 +51,8 @@ TEST(TimesCsvFormat, LinesFieldsAndTimes) {
   EXPECT_EQ(QuoteCsvField("cr\r"), "\"cr\r\"");
   for (TimesEvent e :
        {TimesEvent::Start, TimesEvent::Frame, TimesEvent::Pause, TimesEvent::Resume, TimesEvent::Lost,
-        TimesEvent::Back, TimesEvent::Reset, TimesEvent::Stop, TimesEvent::Halt, TimesEvent::Pruned})
+        TimesEvent::Back, TimesEvent::Reset, TimesEvent::Stop, TimesEvent::Halt, TimesEvent::Pruned,
+        TimesEvent::Repaired})
     EXPECT_EQ(ParseTimesEvent(TimesEventName(e)), e);
   EXPECT_FALSE(ParseTimesEvent("Frame"));
 }

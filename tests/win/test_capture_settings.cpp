@@ -13,6 +13,7 @@
 
 #include "app/capture_menu.h"
 #include "app/form1.h"
+#include "app/recording_view.h"
 #include "app/settings_file.h"
 #include "platform/controls.h"
 #include "platform/files.h"
@@ -101,6 +102,7 @@ TEST_F(CaptureSettings, TheMenuBarSitsAboveTheDesignedClientArea) {
                                        "Every 60 seconds",
                                        "",
                                        "S&tamp date and time on frames",
+                                       "Save into a &video",
                                        "",
                                        "&Keep recordings",
                                        "Disk &budget"};
@@ -175,14 +177,14 @@ TEST_F(CaptureSettings, AChangeIsWrittenBackKeepingEveryOtherLine) {
   Open();
   Menu(kIdMenuFirstInterval + 5);  // 5 s
   EXPECT_EQ(CheckedInterval(), 5000);
-  EXPECT_EQ(
-      ReadSettings(),
-      "; written by hand\n[Window]\nLeft=10\n\n[Recording]\nIntervalMs=5000\nColour=blue\nStampTime=0\n");
+  EXPECT_EQ(ReadSettings(),
+            "; written by "
+            "hand\n[Window]\nLeft=10\n\n[Recording]\nIntervalMs=5000\nColour=blue\nStampTime=0\nVideo=0\n");
   Menu(kIdMenuStamp);
   EXPECT_TRUE(StampChecked());
-  EXPECT_EQ(
-      ReadSettings(),
-      "; written by hand\n[Window]\nLeft=10\n\n[Recording]\nIntervalMs=5000\nColour=blue\nStampTime=1\n");
+  EXPECT_EQ(ReadSettings(),
+            "; written by "
+            "hand\n[Window]\nLeft=10\n\n[Recording]\nIntervalMs=5000\nColour=blue\nStampTime=1\nVideo=0\n");
   EXPECT_EQ(test::FilesIn(folder_), (std::vector<std::string>{"settings.ini"}));  // no part left
 
   // The next start finds them.
@@ -195,7 +197,26 @@ TEST_F(CaptureSettings, AChangeIsWrittenBackKeepingEveryOtherLine) {
 TEST_F(CaptureSettings, AFirstChangeMakesTheFolderAndTheFile) {
   Open();
   Menu(kIdMenuFirstInterval);  // 0.1 s
-  EXPECT_EQ(ReadSettings(), "[Recording]\r\nIntervalMs=100\r\nStampTime=0\r\n");
+  EXPECT_EQ(ReadSettings(), "[Recording]\r\nIntervalMs=100\r\nStampTime=0\r\nVideo=0\r\n");
+}
+
+// "Save into a video" is kept as Video; SegmentSeconds is the file's own,
+// read and never written.
+TEST_F(CaptureSettings, SaveIntoAVideoIsKeptAndSegmentSecondsOnlyRead) {
+  WriteSettings("[Recording]\r\nSegmentSeconds=600\r\n");
+  Open();
+  EXPECT_FALSE(State(kIdMenuVideo) & MF_CHECKED);
+  EXPECT_EQ(form_->captureMenu.Settings().segmentSeconds, 600);
+  Menu(kIdMenuVideo);
+  EXPECT_TRUE(State(kIdMenuVideo) & MF_CHECKED);
+  EXPECT_TRUE(form_->captureMenu.Settings().video);
+  EXPECT_EQ(ReadSettings(),
+            "[Recording]\r\nSegmentSeconds=600\r\nIntervalMs=1000\r\nStampTime=0\r\nVideo=1\r\n");
+  form_.reset();
+  Open();
+  EXPECT_TRUE(State(kIdMenuVideo) & MF_CHECKED);
+  EXPECT_TRUE(ReadRecorderOptions(*form_).video);
+  EXPECT_EQ(ReadRecorderOptions(*form_).segmentSeconds, 600);
 }
 
 TEST_F(CaptureSettings, GarbageAndOutOfRangeValuesGiveTheDefaultsSilently) {
@@ -271,7 +292,7 @@ TEST_F(CaptureSettings, AFolderThatCannotBeMadeOrWrittenIsSaidOnce) {
     // Once the other program lets go, the next choice is kept again.
     holder.reset();
     Menu(kIdMenuStamp);
-    EXPECT_EQ(ReadSettings(), "[Recording]\r\nIntervalMs=2000\r\nStampTime=0\r\n");
+    EXPECT_EQ(ReadSettings(), "[Recording]\r\nIntervalMs=2000\r\nStampTime=0\r\nVideo=0\r\n");
     EXPECT_EQ(messages_.messages().size(), 1u);
   }
 }
@@ -320,7 +341,8 @@ TEST_F(CaptureSettings, AUtf16FileIsReadAndStaysUtf16) {
   EXPECT_EQ(CheckedInterval(), 200);
   EXPECT_TRUE(StampChecked());
   Menu(kIdMenuFirstInterval + 7);  // 30 s
-  const std::u16string after = u"\uFEFF; \u738b\r\n[Recording]\r\nIntervalMs=30000\r\nStampTime=1\r\n";
+  const std::u16string after =
+      u"\uFEFF; \u738b\r\n[Recording]\r\nIntervalMs=30000\r\nStampTime=1\r\nVideo=0\r\n";
   EXPECT_EQ(ReadSettings(), std::string(reinterpret_cast<const char*>(after.data()), after.size() * 2));
   EXPECT_TRUE(messages_.messages().empty());
   form_.reset();
@@ -367,7 +389,7 @@ TEST_F(CaptureSettings, TheIntervalIsTheRecordingsUntilItStops) {
   EXPECT_FALSE(State(kIdMenuFirstInterval) & MF_GRAYED);
   Menu(kIdMenuFirstInterval + 6);
   EXPECT_EQ(CheckedInterval(), 10000);
-  EXPECT_EQ(ReadSettings(), "[Recording]\r\nIntervalMs=10000\r\nStampTime=0\r\n");
+  EXPECT_EQ(ReadSettings(), "[Recording]\r\nIntervalMs=10000\r\nStampTime=0\r\nVideo=0\r\n");
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 // copy into the frame's section, preview in Picture1 and Image1, JPEG
 // encode and file write, its line in times.csv. The recording's steady
 // clock is moved to each frame's time before its tick, so every tick takes
-// a frame however long the last one took.
+// a frame however long the last one took. Then the same ticks with "Save
+// into a video" on and both boxes off, and what the video's index refreshes
+// cost.
 //
 //   tickbench [ticks] [--prune SAVE]   (default 1000 ticks)
 //
@@ -17,6 +19,7 @@
 #include <ole2.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -39,7 +42,12 @@
 #include "platform/picture_view.h"
 #include "base/utf8.h"
 #include "imaging/win32/screen_frame.h"
+#include "avi/mjpeg_avi_writer.h"
+#include "avi/output_file.h"
+#include "base/file.h"
+#include "recording/recording_settings.h"
 #include "recording/times_csv.h"
+#include "recording/video_segments.h"
 #include "recording/win32/locale_clock.h"
 #include "tools/democonv/demo_process.h"
 #include "writeavi/win32/frame_folder.h"
@@ -265,13 +273,66 @@ int Run(int ticks, const std::string& pruneSave) {
   int n = 0;
   DWORD error = 0;
   frame.Grab(pane.left, pane.top, pane.width, pane.height, error);
+  FrameJpegEncoder encoder;
   const std::vector<double> jpegMs = Repeat(ticks, clock, [&] {
     std::uint64_t written = 0;
     UserMessage failure;
     FrameToWrite toWrite{frame.ConstPixels(), {}, false};
     toWrite.paths.jpg = parts + "\\j" + FrameNumberText(++n) + ".jpg";
+    encoder.Encode(toWrite, failure);
     jpegFiles.Write(toWrite, written, failure);
   });
+
+  // The same ticks again, into a new recording, with the video on and both
+  // boxes off.
+  SetChecked(form->cbjpg, false);
+  RecordingSettings videoOnly = form->captureMenu.Settings();
+  videoOnly.video = true;
+  videoOnly.intervalMs = 100;
+  form->captureMenu.UseForThisRun(videoOnly);
+  SetSteadyClockForTests([&] { return steadyMs; });
+  ::SendMessageW(form->Start, BM_CLICK, 0, 0);
+  for (int i = 0; i < 50; ++i) frameTick();  // warm-up
+  std::vector<double> videoTickMs;
+  for (int i = 0; i < ticks; ++i) videoTickMs.push_back(clock.Time(frameTick));
+  ::SendMessageW(form->btstop, BM_CLICK, 0, 0);
+  SetSteadyClockForTests(nullptr);
+  const std::string videoFolder = save + "\\" + form->recorder.State().RecordingFolder();
+  const std::uint64_t videoRefreshes = form->recorder.Video().RefreshCount();
+
+  // A frame into a video at 0.1 s, handed to the system: without a
+  // refresh, and with one (a standard index of the frames since, the
+  // headers patched).
+  std::vector<double> plainFrameMs, refreshFrameMs;
+  std::uint64_t refreshBytes = 0, refreshCount = 0, videoBytes = 0;
+  {
+    const VideoSegments at100(100, kDefaultSegmentSeconds);
+    UniqueStdFile stream(OpenNewSoleWriterUtf8(save + "\\refresh.avi"));
+    OutputFile out(stream.get(), 256 * 1024);
+    MjpegAviSettings settings;
+    settings.width = static_cast<std::uint32_t>(pane.width);
+    settings.height = static_cast<std::uint32_t>(pane.height);
+    settings.framesPerSecond = at100.Rate();
+    settings.scale = at100.Scale();
+    settings.refreshSlots = at100.RefreshSlots();
+    settings.superIndexSlots = SuperIndexSlotsFor(36000, settings.refreshSlots, 36000ull * 64 * 1024);
+    MjpegAviWriter writer(out, settings);
+    writer.Start();
+    const int frames = std::max(ticks * 10, 2000);
+    for (int i = 0; i < frames; ++i) {
+      const std::uint32_t before = writer.RefreshCount();
+      // As the recorder does: each frame handed to the system at once.
+      const double ms = clock.Time([&] {
+        writer.AddFrame(bytes.data(), bytes.size());
+        out.Flush();
+      });
+      (writer.RefreshCount() != before ? refreshFrameMs : plainFrameMs).push_back(ms);
+    }
+    refreshBytes = writer.RefreshBytes();
+    refreshCount = writer.RefreshCount();
+    writer.Finish();
+    videoBytes = out.Position();
+  }
 
   const Summary tick = Summarise(tickMs);
   const Summary capture = Summarise(captureMs);
@@ -312,10 +373,47 @@ int Run(int ticks, const std::string& pruneSave) {
   PrintLine("free space (only near the reserve, or 10 s on)", Summarise(freeSpaceMs));
   PrintLine("preview painted (with the next paint, off the tick)", Summarise(paintMs));
 
-  if (!pruneSave.empty()) TimePruning(*form, pruneSave, ticks, clock, frameTick);
-  SetSteadyClockForTests(nullptr);
+  const Summary videoTick = Summarise(videoTickMs);
+  std::printf("Save into a video (0.1 s, both boxes off), %d ticks, %llu refreshes:\n", ticks,
+              static_cast<unsigned long long>(videoRefreshes));
+  PrintLine("whole tick, video only", videoTick);
+  PrintLine("whole tick, JPG files (above)", tick);
+  std::printf("  video tick / JPG tick = %.2f\n", videoTick.median / tick.median);
+  if (!refreshFrameMs.empty() && !plainFrameMs.empty()) {
+    const Summary plainFrame = Summarise(plainFrameMs), refreshFrame = Summarise(refreshFrameMs);
+    PrintLine("frame written into the video, no refresh", plainFrame);
+    PrintLine("frame written with a refresh (index, headers)", refreshFrame);
+    const double perHour = 720.0 * (refreshFrame.median - plainFrame.median);
+    std::printf("  %llu refreshes of %.0f bytes each; one every %d frames (%d ms of frames)\n",
+                static_cast<unsigned long long>(refreshCount),
+                static_cast<double>(refreshBytes) /
+                    static_cast<double>(std::max<std::uint64_t>(refreshCount, 1)),
+                VideoSegments(100, kDefaultSegmentSeconds).RefreshSlots(), kVideoRefreshMs);
+    std::printf("  refreshes in an hour at 0.1 s: 720, about %.1f ms of work in all\n", perHour);
+  }
+  // An hour at 0.1 s: 36000 frames of this size. A file takes whole 4 KB
+  // clusters on the disk (NTFS's default), the video one chunk a frame and
+  // its index entries.
+  const double frameBytes = static_cast<double>(bytes.size());
+  const double jpgDisk = 36000.0 * std::ceil(frameBytes / 4096.0) * 4096.0;
+  const double videoDisk = static_cast<double>(videoBytes) / std::max(ticks * 10, 2000) * 36000.0;
+  std::printf("An hour at 0.1 s (36000 frames of %zu bytes):\n", bytes.size());
+  std::printf("  JPG files: %.1f MB on the disk (4 KB clusters), %.1f s of ticks\n", jpgDisk / 1e6,
+              36000.0 * tick.median / 1000.0);
+  std::printf("  video:     %.1f MB on the disk, %.1f s of ticks\n", videoDisk / 1e6,
+              36000.0 * videoTick.median / 1000.0);
+
+  if (!pruneSave.empty()) {
+    // Back to JPG files, as the video's ticks above left the boxes.
+    SetChecked(form->cbjpg, true);
+    SetSteadyClockForTests([&] { return steadyMs; });
+    TimePruning(*form, pruneSave, ticks, clock, frameTick);
+    SetSteadyClockForTests(nullptr);
+  }
 
   form.reset();
+  RemoveFolder(videoFolder);
+  RemoveFileUtf8(save + "\\refresh.avi");
   RemoveFolder(floorFolder);
   RemoveFolder(parts);
   RemoveFolder(folder);
