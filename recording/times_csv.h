@@ -23,11 +23,13 @@ enum class TimesEvent {
   Frame,
   Pause,
   Resume,
-  Lost,   // the webcam window went away
-  Back,   // a webcam window was found again
-  Reset,  // the frame counter was set back to 0
-  Stop,   // stopped by the user
-  Halt,   // ended by itself; the reason is the detail
+  Lost,       // the webcam window went away
+  Back,       // a webcam window was found again
+  Reset,      // the frame counter was set back to 0
+  Stop,       // stopped by the user
+  Halt,       // ended by itself; the reason is the detail
+  Hung,       // the recorded window's program stopped answering
+  Answering,  // it answers again
 };
 // The word in the file: "start", "frame", ...
 const char* TimesEventName(TimesEvent event);

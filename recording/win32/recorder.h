@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/message.h"
+#include "platform/answer_probe.h"
 #include "platform/picture.h"
 #include "recording/recording_state.h"
 #include "recording/win32/frame_outputs.h"
@@ -73,6 +74,7 @@ class Recorder {
  private:
   std::optional<UserMessage> ClaimFolder(const RecordingMoment& at);
   HWND WindowToRecord(const RecorderOptions& options, const RecordingMoment& now, WindowLook& look);
+  bool ListenToWindow(HWND window, const RecordingMoment& now);
   std::optional<UserMessage> TakeAndWrite(const RecorderOptions& options, HWND window, WindowLook look);
   void FollowRow(const WebcamRow& row);
   void ShowWaiting();
@@ -100,6 +102,8 @@ class Recorder {
   // The window frames are taken from: the followed row's, or the window
   // found again under the same title after that one went away.
   HWND window_ = nullptr;
+  // Asks the recorded window, tick by tick, whether its program answers.
+  AnswerProbe probe_;
 };
 
 }  // namespace lumavex

@@ -49,10 +49,13 @@ TEST(TimesCsvFormat, LinesFieldsAndTimes) {
   EXPECT_EQ(QuoteCsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
   EXPECT_EQ(QuoteCsvField("line\r\nnext"), "\"line\r\nnext\"");
   EXPECT_EQ(QuoteCsvField("cr\r"), "\"cr\r\"");
-  for (TimesEvent e :
-       {TimesEvent::Start, TimesEvent::Frame, TimesEvent::Pause, TimesEvent::Resume, TimesEvent::Lost,
-        TimesEvent::Back, TimesEvent::Reset, TimesEvent::Stop, TimesEvent::Halt})
+  for (TimesEvent e : {TimesEvent::Start, TimesEvent::Frame, TimesEvent::Pause, TimesEvent::Resume,
+                       TimesEvent::Lost, TimesEvent::Back, TimesEvent::Reset, TimesEvent::Stop,
+                       TimesEvent::Halt, TimesEvent::Hung, TimesEvent::Answering})
     EXPECT_EQ(ParseTimesEvent(TimesEventName(e)), e);
+  EXPECT_EQ(FormatTimesLine(Record(TimesEvent::Hung, std::nullopt, "Bob - Conversation")),
+            "2026-03-04T05:06:07.008Z,hung,,Bob - Conversation\r\n");
+  EXPECT_STREQ(TimesEventName(TimesEvent::Answering), "answering");
   EXPECT_FALSE(ParseTimesEvent("Frame"));
 }
 
