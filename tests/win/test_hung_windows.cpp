@@ -18,7 +18,6 @@
 #include "app/form1.h"
 #include "command_line_support.h"
 #include "discovery/win32/discovery.h"
-#include "platform/answer_probe.h"
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/foreign_window.h"
@@ -95,35 +94,6 @@ class HungWindows : public ::testing::Test {
   test::MessageRecorder messages_;
   std::unique_ptr<Form1> form_;
 };
-
-// The calls themselves, on a stopped program: none waits, and what was
-// handed over is done once it runs again.
-TEST_F(HungWindows, CallsOnAStoppedProgramReturnAndAreTakenUpWhenItRuns) {
-  test::DemoWindow demo("Abe --still --pos 420 40", "Abe - Conversation");
-  ASSERT_TRUE(demo.ok());
-  ASSERT_FALSE(Topmost(demo.hwnd()));
-  AnswerProbe probe;
-  {
-    Stopped stopped(demo);
-    ASSERT_TRUE(stopped.ok());
-    bool took = true;
-    EXPECT_LT(Timed("title, topmost and a probe of a stopped window",
-                    [&] {
-                      EXPECT_EQ(WindowTitle(demo.hwnd()), "Abe - Conversation");
-                      MakeTopmostWithoutWaiting(demo.hwnd());
-                      probe.Ask(demo.hwnd());
-                      took = TakesMessagesWithin(demo.hwnd(), 100);
-                    }),
-              kKeepsItsTime);
-    EXPECT_FALSE(took);
-    EXPECT_FALSE(Topmost(demo.hwnd()));
-    test::PumpFor(300);
-    EXPECT_TRUE(probe.UnansweredMs(demo.hwnd()));
-    EXPECT_FALSE(probe.Silent(demo.hwnd())) << "not before 5 s";
-  }
-  EXPECT_TRUE(test::PumpUntil([&] { return !probe.UnansweredMs(demo.hwnd()); }, 5000));
-  EXPECT_TRUE(Topmost(demo.hwnd()));
-}
 
 // Refresh List restores and raises every conversation window: a stopped one
 // and a sleeping one cost it a short fence each, and the window that
