@@ -118,7 +118,7 @@ void RefreshWebcamList(const DiscoveryView& view) {
     candidates.push_back({window, std::move(title), minimised || !topmost});
   }
   // All requests went out at once; each window is then given a little time
-  // to take its up, within one budget for the whole refresh.
+  // to take them up, within one budget for the whole refresh.
   const ULONGLONG fenceEnd = ::GetTickCount64() + kRefreshFenceBudgetMs;
   for (const Candidate& c : candidates) {
     const ULONGLONG now = ::GetTickCount64();
