@@ -72,7 +72,7 @@ int RunRecord(const RecordCommand& command, const ConsoleOutput& console) {
       start + std::chrono::milliseconds(command.durationMs ? *command.durationMs : kFindWindowMs);
   // The window may not be there yet: it is looked for twice a second.
   HWND window = nullptr;
-  while (!(window = FindWebcamWindowByTitle(command.title, IsChecked(form->windowtop)))) {
+  while (!(window = FindWebcamWindowByTitle(command.title))) {
     if (Clock::now() >= end || !Pump(std::min(end, Clock::now() + std::chrono::milliseconds(500)))) {
       console.Err("No window titled \"" + command.title + "\" showing a webcam picture appeared.\n");
       CloseWindow(*form);

@@ -76,6 +76,7 @@ void RecordingState::FolderClaimed(int attempt, const RecordingMoment& at) {
   active_ = true;
   paused_ = false;
   waiting_ = false;
+  hung_ = false;
   numbersReused_ = false;
   skippedSlots_ = 0;
   schedule_.Start(at.steadyMs, intervalMs_);
@@ -129,6 +130,7 @@ TickPlan RecordingState::BeginTick(bool hasSelectedRow, const RecordingMoment& n
 
 void RecordingState::WindowLost(const RecordingMoment& now) {
   framePending_ = false;
+  hung_ = false;
   if (!active_ || waiting_) return;
   waiting_ = true;
   Log(TimesEvent::Lost, now, title_);
@@ -139,6 +141,12 @@ void RecordingState::WindowBack(const RecordingMoment& now) {
   waiting_ = false;
   freeSpace_.Forget();  // as after a pause
   Log(TimesEvent::Back, now, title_);
+}
+
+void RecordingState::WindowAnswers(bool answers, const RecordingMoment& now) {
+  if (!active_ || hung_ == !answers) return;
+  hung_ = !answers;
+  Log(hung_ ? TimesEvent::Hung : TimesEvent::Answering, now, title_);
 }
 
 // The free space is checked before every frame, asked of the volume only

@@ -148,10 +148,19 @@ class RecordingState {
   TickPlan BeginTick(bool hasSelectedRow, const RecordingMoment& now);
   // The title of the window the frames come from; the window follows the
   // selected row, so a newly selected row brings its own title.
-  void FollowTitle(const std::string& title) { title_ = title; }
+  void FollowTitle(const std::string& title) {
+    title_ = title;
+    hung_ = false;  // another window: nothing said of it yet
+  }
   // The window is gone: no frames until WindowBack.
   void WindowLost(const RecordingMoment& now);
   void WindowBack(const RecordingMoment& now);
+  // Whether the recorded window's program answers, as seen at this tick; the
+  // log says `hung` (with the title) when it stops and `answering` when it
+  // answers again. A window that goes away, or another one followed, starts
+  // answering.
+  void WindowAnswers(bool answers, const RecordingMoment& now);
+  bool WindowHung() const { return active_ && hung_; }
   // Last checks before a frame is taken: `freeSpace` (asked only when the
   // reserve needs an answer). A message means the recording has halted.
   std::optional<UserMessage> BeforeCapture(const RecordingMoment& now,
@@ -240,6 +249,7 @@ class RecordingState {
   bool active_ = false;
   bool paused_ = false;
   bool waiting_ = false;
+  bool hung_ = false;
   bool numbersReused_ = false;
   CaptureSchedule schedule_;
   FreeSpaceWatch freeSpace_;

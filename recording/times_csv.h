@@ -34,6 +34,8 @@ enum class TimesEvent {
   // A later Start found the recording unended and repaired its video; the
   // file and its frames are the detail. The recording counts as ended.
   Repaired,
+  Hung,       // the recorded window's program stopped answering
+  Answering,  // it answers again
 };
 // The word in the file: "start", "frame", ...
 const char* TimesEventName(TimesEvent event);

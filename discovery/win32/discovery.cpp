@@ -1,5 +1,6 @@
 #include "discovery/win32/discovery.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "discovery/fingerprints.h"
@@ -9,6 +10,7 @@
 #include "imaging/win32/picture_bmp.h"
 #include "platform/controls.h"
 #include "platform/files.h"
+#include "platform/foreign_window.h"
 #include "platform/gdi.h"
 #include "platform/picture.h"
 #include "platform/picture_view.h"
@@ -51,10 +53,6 @@ short GetColorDepth() {
   return static_cast<short>(planes * bits);
 }
 
-void SetWindowTopmost(HWND window, bool topmost) {
-  ::SetWindowPos(window, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-}
-
 bool ShowsWebcamPane(HWND window, const DiscoveryView* view) {
   const ScreenRect r = WindowRectOf(window);
   // Only conversation windows need the pair; other windows cost a title read.
@@ -67,57 +65,72 @@ bool ShowsWebcamPane(HWND window, const DiscoveryView* view) {
   return TakeSample(shown, SecondSamplePoint(r, SystemFrameMetrics()), view != nullptr) == stored.second;
 }
 
-BOOL CALLBACK FindWebcamWindowsProc(HWND window, LPARAM context) {
-  const auto& view = *reinterpret_cast<const DiscoveryView*>(context);
-  // The title in whatever script it is written, as UTF-8.
-  const std::string text = ControlText(window);
-  if (text.find("Conversation") == std::string::npos) return TRUE;
+namespace {
 
-  ::ShowWindow(window, SW_RESTORE);
-  SetWindowTopmost(window, true);
-  if (!ShowsWebcamPane(window, &view)) return TRUE;
-
-  const int row = ListAdd(view.list, text);
-  if (row >= 0) ListSetData(view.list, row, reinterpret_cast<LPARAM>(window));
+BOOL CALLBACK CollectProc(HWND window, LPARAM context) {
+  reinterpret_cast<std::vector<HWND>*>(context)->push_back(window);
   return TRUE;
 }
 
-namespace {
-
-struct TitleSearch {
-  const std::string* title;
-  bool topmost;
-  HWND found;
-};
-
-BOOL CALLBACK FindByTitleProc(HWND window, LPARAM context) {
-  auto& search = *reinterpret_cast<TitleSearch*>(context);
-  if (!::IsWindowVisible(window) || ControlText(window) != *search.title) return TRUE;
-  if (::IsIconic(window)) ::ShowWindow(window, SW_RESTORE);
-  if (search.topmost) SetWindowTopmost(window, true);
-  if (!ShowsWebcamPane(window)) return TRUE;
-  search.found = window;
-  return FALSE;
+// The top-level windows, front to back, as they stand now.
+std::vector<HWND> TopLevelWindows() {
+  std::vector<HWND> windows;
+  ::EnumWindows(CollectProc, reinterpret_cast<LPARAM>(&windows));
+  return windows;
 }
+
+// The most a refresh waits in all for windows to take up their restore and
+// z-order: a few stopped programs cost it no more than this.
+constexpr ULONGLONG kRefreshFenceBudgetMs = 1000;
 
 }  // namespace
 
-HWND FindWebcamWindowByTitle(const std::string& title, bool topmost) {
-  TitleSearch search{&title, topmost, nullptr};
-  ::EnumWindows(FindByTitleProc, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+HWND FindWebcamWindowByTitle(const std::string& title) {
+  for (HWND window : TopLevelWindows()) {
+    if (!::IsWindowVisible(window) || ::IsIconic(window) || WindowTitle(window) != title) continue;
+    if (ShowsWebcamPane(window)) return window;
+  }
+  return nullptr;
 }
 
 void RefreshWebcamList(const DiscoveryView& view) {
-  // Examining another process's window lets messages sent to this thread in;
-  // a "Refresh List" click arriving then would empty the list under this
-  // enumeration, which would go on to list windows a second time. The
-  // running refresh gives the full list anyway.
+  // Examining a window of this thread (its z-order) runs its window
+  // procedure; a "Refresh List" click arriving from there would empty the
+  // list under this refresh, which would go on to list windows a second
+  // time. The running refresh gives the full list anyway.
   static bool running = false;
   if (running) return;
   running = true;
   ListClear(view.list);
-  ::EnumWindows(FindWebcamWindowsProc, reinterpret_cast<LPARAM>(&view));
+  struct Candidate {
+    HWND window;
+    std::string title;
+    bool asked;  // a restore or a z-order change was handed to it
+  };
+  std::vector<Candidate> candidates;
+  for (HWND window : TopLevelWindows()) {
+    std::string title = WindowTitle(window);
+    if (title.find("Conversation") == std::string::npos) continue;
+    const bool minimised = ::IsIconic(window) != 0;
+    const bool topmost = (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    if (minimised) RestoreWithoutWaiting(window);
+    if (!topmost) MakeTopmostWithoutWaiting(window);
+    candidates.push_back({window, std::move(title), minimised || !topmost});
+  }
+  // All requests went out at once; each window is then given a little time
+  // to take them up, within one budget for the whole refresh.
+  const ULONGLONG fenceEnd = ::GetTickCount64() + kRefreshFenceBudgetMs;
+  for (const Candidate& c : candidates) {
+    const ULONGLONG now = ::GetTickCount64();
+    if (!c.asked || now >= fenceEnd || SystemCallsHung(c.window)) continue;
+    TakesMessagesWithin(c.window,
+                        static_cast<UINT>(std::min<ULONGLONG>(kForeignWindowFenceMs, fenceEnd - now)));
+  }
+  for (const Candidate& c : candidates) {
+    if (!ShowsWebcamPane(c.window, &view)) continue;
+    const int row = ListAdd(view.list, c.title);
+    if (row >= 0) ListSetData(view.list, row, reinterpret_cast<LPARAM>(c.window));
+  }
   running = false;
 }
 

@@ -18,11 +18,12 @@ struct DiscoveryView {
 
 inline constexpr const char* kSampleFilePath = "c:\\lumavex_pixel.bmp";
 
-// Empties the list, then tests every top-level window.
+// Empties the list, then tests every top-level window whose title holds
+// "Conversation": each is restored when minimised and made topmost, then its
+// pixels are tested. Nothing waits for a window's program: the restore and
+// the z-order are handed to its thread, which is given a short time to take
+// them up, and a window that does not is tested as the screen shows it.
 void RefreshWebcamList(const DiscoveryView& view);
-
-// Tests one window; the enumeration's context is the view. Always goes on.
-BOOL CALLBACK FindWebcamWindowsProc(HWND window, LPARAM context);
 
 // The webcam test alone: the window's two sample pixels against the stored
 // fingerprints of the screen's depth. With a view, each sample is shown in
@@ -30,18 +31,15 @@ BOOL CALLBACK FindWebcamWindowsProc(HWND window, LPARAM context);
 // refresh does; without one, nothing is shown or written.
 bool ShowsWebcamPane(HWND window, const DiscoveryView* view = nullptr);
 
-// The first visible top-level window whose title is exactly `title` and
-// that passes the webcam test; null when there is none. Each candidate is
-// restored first when minimised (its pixels cannot be sampled otherwise)
-// and, with `topmost`, made topmost so nothing covers the samples. Hidden
-// windows are passed over and left hidden.
-HWND FindWebcamWindowByTitle(const std::string& title, bool topmost);
+// The first visible, non-minimised top-level window whose title is exactly
+// `title` and that passes the webcam test as the screen shows it now; null
+// when there is none. No window is touched: one that fails keeps its place,
+// its minimised state and its z-order (the caller makes the one found
+// topmost, if it wants).
+HWND FindWebcamWindowByTitle(const std::string& title);
 
 // The screen's bits per pixel (planes x bits per plane).
 short GetColorDepth();
-
-// Makes a window topmost (or not) without moving or sizing it.
-void SetWindowTopmost(HWND window, bool topmost);
 
 // Where each sample is also written as a file. Tests point it elsewhere (for
 // instance at a folder that does not exist) to show that the result does not

@@ -6,6 +6,7 @@
 #include "imaging/time_stamp.h"
 #include "imaging/win32/capture.h"
 #include "platform/files.h"
+#include "platform/foreign_window.h"
 #include "recording/recording_members.h"
 #include "recording/win32/locale_clock.h"
 #include "recording/win32/recorded_window.h"
@@ -109,6 +110,7 @@ void Recorder::EndVideoIfEnded() {
 }
 
 void Recorder::FollowRow(const WebcamRow& row) {
+  probe_.Forget();
   rowWindow_ = row.window;
   rowTitle_ = row.title;
   window_ = row.window;
@@ -116,8 +118,9 @@ void Recorder::FollowRow(const WebcamRow& row) {
 
 // The window to take this frame from: the selected row's, unless it is the
 // row of the last tick and its window was found again under a new handle.
-// While it is gone the recording waits, looking for a visible window with
-// exactly its title that passes the webcam test. Null while waiting.
+// While it is gone the recording waits, looking for a visible, non-minimised
+// window with exactly its title that passes the webcam test, and touching
+// none that fails. Null while waiting.
 HWND Recorder::WindowToRecord(const RecorderOptions& options, const RecordingMoment& now, WindowLook& look) {
   if (options.row.window != rowWindow_ || options.row.title != rowTitle_) {
     FollowRow(options.row);
@@ -127,14 +130,28 @@ HWND Recorder::WindowToRecord(const RecorderOptions& options, const RecordingMom
   if (!look.recordable) {
     state_.WindowLost(now);
     ShowWaiting();
-    const HWND found = FindWebcamWindowByTitle(state_.RecordedTitle(), options.keepOnTop);
+    const HWND found = FindWebcamWindowByTitle(state_.RecordedTitle());
     if (!found) return nullptr;
     window_ = found;
     look = LookAtWindow(found);
     if (!look.recordable) return nullptr;
+    // The time it was found, not the tick's: the search took its time.
+    state_.WindowBack(Now());
+    return window_;
   }
   state_.WindowBack(now);
   return window_;
+}
+
+// Whether the recorded window's program answers, asked afresh at every tick
+// without waiting for it; times.csv says when that changes. True when it
+// answered every question asked so far, so a request handed to it now is
+// taken up at once.
+bool Recorder::ListenToWindow(HWND window, const RecordingMoment& now) {
+  const bool allAnswered = !probe_.UnansweredMs(window);
+  state_.WindowAnswers(!SystemCallsHung(window) && !probe_.Silent(window), now);
+  probe_.Ask(window);
+  return allAnswered && !state_.WindowHung();
 }
 
 // Takes the frame, stamps it, writes its files and shows it; reports
@@ -142,12 +159,18 @@ HWND Recorder::WindowToRecord(const RecorderOptions& options, const RecordingMom
 // show, if any.
 std::optional<UserMessage> Recorder::TakeAndWrite(const RecorderOptions& options, HWND window,
                                                   WindowLook look) {
-  if (look.minimised) {
-    ::ShowWindow(window, SW_RESTORE);
-    look = LookAtWindow(window);
-  }
-  // Asked of the system only when it is not topmost already.
-  if (options.keepOnTop && !look.topmost) SetWindowTopmost(window, true);
+  // Handed to the window's thread, and only while it takes what it is handed:
+  // a program that does not answer is recorded from the screen as it stands,
+  // and is not sent a request at every tick.
+  const bool takesRequests = ListenToWindow(window, Now());
+  const bool restore = look.minimised && takesRequests;
+  const bool raise = options.keepOnTop && !look.topmost && takesRequests;  // asked only when needed
+  if (restore) RestoreWithoutWaiting(window);
+  if (raise) MakeTopmostWithoutWaiting(window);
+  if (restore || raise) TakesMessagesWithin(window);
+  if (restore) look = LookAtWindow(window);
+  // Nothing of a minimised window is on the screen: no frame of it.
+  if (look.minimised) return std::nullopt;
 
   const RecordingMoment taken = Now();  // the frame's time is its copy's
   DWORD error = 0;

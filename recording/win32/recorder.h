@@ -12,6 +12,7 @@
 #include <string>
 
 #include "base/message.h"
+#include "platform/answer_probe.h"
 #include "platform/picture.h"
 #include "recording/prune_plan.h"
 #include "recording/prune_schedule.h"
@@ -91,6 +92,7 @@ class Recorder : private RecordingLog {
  private:
   std::optional<UserMessage> ClaimFolder(const RecordingMoment& at);
   HWND WindowToRecord(const RecorderOptions& options, const RecordingMoment& now, WindowLook& look);
+  bool ListenToWindow(HWND window, const RecordingMoment& now);
   std::optional<UserMessage> TakeAndWrite(const RecorderOptions& options, HWND window, WindowLook look);
   void FollowRow(const WebcamRow& row);
   void ShowWaiting();
@@ -131,6 +133,8 @@ class Recorder : private RecordingLog {
   // The window frames are taken from: the followed row's, or the window
   // found again under the same title after that one went away.
   HWND window_ = nullptr;
+  // Asks the recorded window, tick by tick, whether its program answers.
+  AnswerProbe probe_;
   PruneSchedule pruneSchedule_;
   // Last, so its thread has ended before anything else goes.
   PruneWorker pruner_;

@@ -328,6 +328,40 @@ TEST(RecordingWaiting, ALostWindowIsWaitedForAndItsReturnGoesOnInTheSameFolder) 
   EXPECT_EQ(log.records[3].time, At(4000).utc);
 }
 
+// A program that stops answering is said once, however many ticks it
+// lasts, and once again when it answers; a window that goes away while hung
+// is lost, not answering, and the one found later starts afresh.
+TEST(RecordingWaiting, AWindowThatStopsAnsweringIsSaidOnceEachWay) {
+  RecordingState s;
+  LogLines log;
+  s.SetLog(&log);
+  s.WindowAnswers(false, At(0));  // nothing open: nothing said
+  Start(s);
+  WriteFrame(s, 0);
+  for (std::int64_t ms : {1000, 2000}) s.WindowAnswers(true, At(ms));
+  for (std::int64_t ms : {6000, 7000, 8000}) s.WindowAnswers(false, At(ms));
+  EXPECT_TRUE(s.WindowHung());
+  EXPECT_FALSE(s.Waiting());  // still recorded
+  s.WindowAnswers(true, At(9000));
+  s.WindowAnswers(true, At(10'000));
+  EXPECT_FALSE(s.WindowHung());
+  s.WindowAnswers(false, At(16'000));
+  s.WindowLost(At(17'000));
+  EXPECT_FALSE(s.WindowHung());
+  s.WindowBack(At(18'000));
+  s.WindowAnswers(true, At(18'000));
+  s.WindowAnswers(false, At(24'000));
+  s.FollowTitle("Bob - Conversation");  // another row chosen
+  s.WindowAnswers(true, At(25'000));
+  EXPECT_EQ(log.Events(),
+            (std::vector<std::string>{"start interval_ms=1000; window=Alice - Conversation", "frame 0",
+                                      "hung Alice - Conversation", "answering Alice - Conversation",
+                                      "hung Alice - Conversation", "lost Alice - Conversation",
+                                      "back Alice - Conversation", "hung Alice - Conversation"}));
+  EXPECT_EQ(log.records[2].time, At(6000).utc);
+  EXPECT_EQ(log.records[3].time, At(9000).utc);
+}
+
 TEST(RecordingWaiting, PauseResetAndStopWorkWhileWaiting) {
   RecordingState s;
   LogLines log;

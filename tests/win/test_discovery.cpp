@@ -136,8 +136,8 @@ TEST_F(Discovery, SampleFileIsWrittenWhereItCanBeAndIsNotNeeded) {
 
 // A "Refresh List" click that arrives while a refresh is examining windows (a
 // message sent to this thread meanwhile) must not make the running refresh
-// list a window twice. Here a window of this thread whose title is read
-// during the refresh presses the button from inside that read.
+// list a window twice. Here a window of this thread that the refresh makes
+// topmost presses the button from inside that change.
 TEST_F(Discovery, RefreshArrivingDuringARefreshListsEachWindowOnce) {
   test::DemoWindow demo("Hal --pos 420 40", "Hal - Conversation");
   ASSERT_TRUE(demo.ok());
@@ -145,7 +145,7 @@ TEST_F(Discovery, RefreshArrivingDuringARefreshListsEachWindowOnce) {
   static bool armed = false;
   WNDCLASSW wc{};
   wc.lpfnWndProc = [](HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) -> LRESULT {
-    if (message == WM_GETTEXT && armed) {
+    if (message == WM_WINDOWPOSCHANGING && armed) {
       armed = false;
       ::SendMessageW(refreshButton, BM_CLICK, 0, 0);
     }

@@ -204,6 +204,60 @@ TEST_F(RecordingWaits, AHiddenWindowIsWaitedForUntilItShowsAgain) {
   EXPECT_TRUE(messages_.messages().empty());
 }
 
+// While the recording waits, only visible, non-minimised windows of its
+// title are tested, and a window is raised only once it has passed: a
+// look-alike that fails keeps its place and its z-order (under the window
+// covering it), and a minimised one stays minimised, for as long as the
+// recording waits. Refresh List alone restores and raises them.
+TEST_F(RecordingWaits, LookAlikesThatAreNotTheWebcamWindowAreLeftAsTheyAre) {
+  test::ManualClock clock;
+  auto ida = std::make_unique<test::DemoWindow>("Ida --still --pos 60 60", "Ida - Conversation");
+  ASSERT_TRUE(ida->ok());
+  OpenForm(ida->hwnd());
+  Press(form_->Start);
+  test::TickOnSchedule(*form_, clock);
+  ida->Close();
+  test::TickOnSchedule(*form_, clock);
+  ASSERT_TRUE(form_->recorder.State().Waiting());
+
+  test::DemoWindow lookAlike("Ida --still --bad-second --pos 420 40", "Ida - Conversation");
+  test::DemoWindow cover("--still --pos 600 200 --size 200 120 --title Cover", "Cover");
+  // Would pass the test, but only once restored.
+  test::DemoWindow minimised("Ida --still --minimized --pos 60 380", "Ida - Conversation", false);
+  ASSERT_TRUE(lookAlike.ok() && cover.ok() && minimised.ok());
+  ASSERT_TRUE(test::PumpUntil([&] { return ::IsIconic(minimised.hwnd()) != 0; }));
+  const auto zOrder = [&] {
+    // The look-alike's place below the cover, counted in windows.
+    int between = 0;
+    for (HWND w = ::GetWindow(cover.hwnd(), GW_HWNDNEXT); w && w != lookAlike.hwnd();
+         w = ::GetWindow(w, GW_HWNDNEXT))
+      ++between;
+    return between;
+  };
+  RECT placed{};
+  ::GetWindowRect(lookAlike.hwnd(), &placed);
+  const int below = zOrder();
+  for (int i = 0; i < 5; ++i) {
+    test::TickOnSchedule(*form_, clock);
+    test::PumpFor(100);  // what the windows were handed, they do
+  }
+  EXPECT_TRUE(form_->recorder.State().Waiting());
+  EXPECT_FALSE(::GetWindowLongA(lookAlike.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_FALSE(::GetWindowLongA(minimised.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_TRUE(::IsIconic(minimised.hwnd()));
+  EXPECT_EQ(zOrder(), below);
+  RECT now{};
+  ::GetWindowRect(lookAlike.hwnd(), &now);
+  EXPECT_TRUE(::EqualRect(&now, &placed));
+
+  // Refresh List keeps its rules: the minimised one is restored and raised.
+  Press(form_->Command1);
+  EXPECT_FALSE(::IsIconic(minimised.hwnd()));
+  EXPECT_TRUE(::GetWindowLongA(minimised.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+  Press(form_->btstop);
+  EXPECT_EQ(test::FramesIn(Folder()).size(), 1u);
+}
+
 // Closing Lumavex ends the recording, and its log says so.
 TEST_F(RecordingWaits, ClosingTheWindowWhileWaitingEndsTheLog) {
   test::ManualClock clock;

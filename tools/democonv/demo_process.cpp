@@ -6,7 +6,7 @@
 #include "discovery/fingerprints.h"
 #include "discovery/pane_geometry.h"
 #include "discovery/win32/system_frame_metrics.h"
-#include "platform/controls.h"
+#include "platform/foreign_window.h"
 #include "platform/files.h"
 #include "platform/gdi.h"
 #include "base/utf8.h"
@@ -24,7 +24,8 @@ BOOL CALLBACK FindProc(HWND hwnd, LPARAM lparam) {
   auto* f = reinterpret_cast<FindByTitle*>(lparam);
   DWORD pid = 0;
   ::GetWindowThreadProcessId(hwnd, &pid);
-  if (pid == f->pid && ::IsWindowVisible(hwnd) && *f->title == ControlText(hwnd)) {
+  // Read without a message: another demo window may be stopped.
+  if (pid == f->pid && ::IsWindowVisible(hwnd) && *f->title == WindowTitle(hwnd)) {
     f->found = hwnd;
     return FALSE;
   }
@@ -72,7 +73,7 @@ DemoWindow::DemoWindow(const std::string& args, const std::string& title, bool w
   if (!::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &started))
     return;
   process_.reset(started.hProcess);
-  UniqueHandle<ProcessHandleTraits> thread(started.hThread);  // not needed
+  thread_.reset(started.hThread);
   ::WaitForInputIdle(process_.get(), 10000);
   FindByTitle f{started.dwProcessId, &title, nullptr};
   PumpUntil([&] {
@@ -83,7 +84,16 @@ DemoWindow::DemoWindow(const std::string& args, const std::string& title, bool w
   if (hwnd_ && waitForPaint) PumpUntil([&] { return SamplesPainted(hwnd_); });
 }
 
+bool DemoWindow::Suspend() { return thread_ && ::SuspendThread(thread_.get()) != static_cast<DWORD>(-1); }
+
+bool DemoWindow::Resume() { return thread_ && ::ResumeThread(thread_.get()) != static_cast<DWORD>(-1); }
+
+void DemoWindow::HangFor(DWORD ms) const {
+  if (hwnd_) ::PostMessageW(hwnd_, kDemoHangMessage, ms, 0);
+}
+
 void DemoWindow::Close() {
+  thread_.reset();
   if (process_) {
     ::TerminateProcess(process_.get(), 0);
     ::WaitForSingleObject(process_.get(), 10000);

@@ -10,6 +10,11 @@
 
 namespace lumavex {
 
+// Posted to the demo window, it makes the window's thread sleep in its window
+// procedure for wParam milliseconds: a program that stops answering, as the
+// system sees one (after 5 s it is "hung").
+inline constexpr UINT kDemoHangMessage = WM_APP + 7;
+
 // Runs the calling thread's message loop until `done` is true or the time is
 // up; returns the last value of `done`.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
@@ -37,9 +42,18 @@ class DemoWindow {
   bool ok() const { return hwnd_ != nullptr; }
   // Ends the process and waits for it.
   void Close();
+  // Stops the window's thread, as a debugger or a stopped process does (it
+  // was waiting for messages, so the system does not call it hung), and
+  // lets it run again. True when the system did it.
+  bool Suspend();
+  bool Resume();
+  // Makes the window's thread sleep in its window procedure for `ms`, from
+  // when it reads this request.
+  void HangFor(DWORD ms) const;
 
  private:
   UniqueHandle<ProcessHandleTraits> process_;
+  UniqueHandle<ProcessHandleTraits> thread_;
   HWND hwnd_ = nullptr;
 };
 

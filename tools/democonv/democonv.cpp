@@ -21,6 +21,7 @@
 #include "discovery/pane_geometry.h"
 #include "discovery/win32/system_frame_metrics.h"
 #include "platform/gdi.h"
+#include "tools/democonv/demo_process.h"
 #include "base/utf8.h"
 
 namespace {
@@ -132,6 +133,9 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpara
     case WM_SIZE:
       ::InvalidateRect(hwnd, nullptr, FALSE);
       break;
+    case kDemoHangMessage:
+      ::Sleep(static_cast<DWORD>(wparam));
+      return 0;
     case WM_DESTROY:
       ::PostQuitMessage(0);
       return 0;
