@@ -12,7 +12,6 @@
 
 namespace lumavex {
 
-
 // Which file or folder it is, whatever its name now: its volume and its
 // number there. A volume of 0 is one the system could not tell (Wine, for a
 // file whose folder was renamed since it was opened); the number then

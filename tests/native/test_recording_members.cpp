@@ -20,8 +20,8 @@ TEST(RecordingMembers, OnlyTheRecordingsOwnNamesBelongToIt) {
   // The user's own files, however close to ours, are never the recording's.
   EXPECT_EQ(KindOf("Bob0000000.jpg"), RecordingMemberKind::None);
   EXPECT_EQ(KindOf("xAlice0000000.jpg"), RecordingMemberKind::None);
-  EXPECT_EQ(KindOf("Alice000000.jpg"), RecordingMemberKind::None);     // 6 digits
-  EXPECT_EQ(KindOf("Alice00000001.jpg"), RecordingMemberKind::None);   // 8 digits: prefix "Alice0"
+  EXPECT_EQ(KindOf("Alice000000.jpg"), RecordingMemberKind::None);    // 6 digits
+  EXPECT_EQ(KindOf("Alice00000001.jpg"), RecordingMemberKind::None);  // 8 digits: prefix "Alice0"
   EXPECT_EQ(KindOf("Alice00000a0.jpg"), RecordingMemberKind::None);
   EXPECT_EQ(KindOf("Alice0000000.jpeg"), RecordingMemberKind::None);
   EXPECT_EQ(KindOf("Alice0000000.jpg.txt"), RecordingMemberKind::None);
