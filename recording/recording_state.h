@@ -150,6 +150,12 @@ class RecordingState {
   // The window is gone: no frames until WindowBack.
   void WindowLost(const RecordingMoment& now);
   void WindowBack(const RecordingMoment& now);
+  // A line that changes neither the phase nor the frames (a slot without a
+  // frame while the window is there: recording/capture_gaps.h); written
+  // while a recording is open.
+  void Note(TimesEvent event, const RecordingMoment& at, const std::string& detail = {}) {
+    Log(event, at, detail);
+  }
   // Last checks before a frame is taken: `freeSpace` (asked only when the
   // reserve needs an answer). A message means the recording has halted.
   std::optional<UserMessage> BeforeCapture(const RecordingMoment& now,

@@ -28,6 +28,11 @@ enum class TimesEvent {
   Reset,  // the frame counter was set back to 0
   Stop,   // stopped by the user
   Halt,   // ended by itself; the reason is the detail
+  // Slots without a frame while the window is there (recording/capture_gaps.h).
+  Hidden,    // neither the screen nor the window gives the pane; why is the detail
+  Shown,     // frames come again
+  Locked,    // the session is locked, or the screen cannot be copied (the detail)
+  Unlocked,  // frames come again
 };
 // The word in the file: "start", "frame", ...
 const char* TimesEventName(TimesEvent event);

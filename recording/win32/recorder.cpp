@@ -38,8 +38,10 @@ std::optional<UserMessage> Recorder::Start(const RecorderOptions& options) {
   std::optional<UserMessage> message = outcome.message;
   if (outcome.kind == StartKind::NewRecording) {
     FollowRow(options.row);
+    gaps_.Clear();
     message = ClaimFolder(request.at);
   }
+  KeepAwakeWhileOpen();
   ShowWaiting();
   return message;
 }
@@ -74,7 +76,8 @@ std::optional<UserMessage> Recorder::Tick(const RecorderOptions& options) {
   const RecordingMoment now = Now();
   const TickPlan plan = state_.BeginTick(options.row.selected, now);
   std::optional<UserMessage> message = plan.message;
-  if (plan.due) {
+  // A locked session is never a lost window: the window is not looked at.
+  if (plan.due && SessionAllowsFrames(now)) {
     WindowLook look;
     if (const HWND window = WindowToRecord(options, now, look)) {
       const std::string savePath = state_.SavePath();
@@ -83,8 +86,24 @@ std::optional<UserMessage> Recorder::Tick(const RecorderOptions& options) {
     }
   }
   if (!state_.Active()) source_->Release();
+  KeepAwakeWhileOpen();
   ShowWaiting();
   return message;
+}
+
+bool Recorder::SessionAllowsFrames(const RecordingMoment& now) {
+  const bool locked = session_.Locked();
+  Note(gaps_.Session(locked), now);
+  return !locked;
+}
+
+void Recorder::Note(const std::optional<GapLine>& line, const RecordingMoment& at) {
+  if (line) state_.Note(line->event, at, line->detail);
+}
+
+void Recorder::KeepAwakeWhileOpen() {
+  if (state_.Active() && !awake_) awake_.emplace();
+  if (!state_.Active()) awake_.reset();
 }
 
 void Recorder::FollowRow(const WebcamRow& row) {
@@ -129,9 +148,9 @@ std::optional<UserMessage> Recorder::TakeAndWrite(const RecorderOptions& options
   if (options.keepOnTop && !look.topmost) SetWindowTopmost(window, true);
 
   const RecordingMoment taken = Now();  // the frame's time is its copy's
-  DWORD error = 0;
-  if (!source_->Take(window, look.pane, error)) {
-    const UserMessage reason{CaptureErrorMessage("CaptureWindow", static_cast<long>(error)),
+  const Shot shot = source_->Take(window, look);
+  if (shot.kind == ShotKind::Failed) {
+    const UserMessage reason{CaptureErrorMessage("CaptureWindow", static_cast<long>(shot.error)),
                              MessageIcon::None};
     state_.FrameFailed(reason, Now());
     return reason;
@@ -140,6 +159,15 @@ std::optional<UserMessage> Recorder::TakeAndWrite(const RecorderOptions& options
   // the screen there: no frame of that, the recording waits instead.
   if (!::IsWindowVisible(window)) {
     state_.WindowLost(taken);
+    return std::nullopt;
+  }
+  // No frame for this slot, and never a black one; said once per gap.
+  if (shot.kind == ShotKind::ScreenRefused) {
+    Note(gaps_.ScreenUncopyable(), taken);
+    return std::nullopt;
+  }
+  if (shot.kind == ShotKind::NoPicture) {
+    Note(gaps_.NoPicture(shot.why), taken);
     return std::nullopt;
   }
   if (options.stamp) {
@@ -168,6 +196,7 @@ std::optional<UserMessage> Recorder::TakeAndWrite(const RecorderOptions& options
     state_.FrameFailed(failure, Now());
     return failure;
   }
+  for (const GapLine& line : gaps_.FrameTaken()) state_.Note(line.event, taken, line.detail);
   state_.FrameWritten(taken, bytes);
   return std::nullopt;
 }
@@ -180,6 +209,7 @@ void Recorder::Pause() {
 void Recorder::Stop(const std::string& why) {
   state_.Stop(Now(), why);
   source_->Release();
+  KeepAwakeWhileOpen();
   ShowWaiting();
 }
 

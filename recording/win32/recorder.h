@@ -12,11 +12,15 @@
 
 #include "base/message.h"
 #include "platform/picture.h"
+#include "recording/capture_gaps.h"
 #include "recording/recording_state.h"
 #include "recording/win32/frame_outputs.h"
 #include "recording/win32/frame_source.h"
+#include "recording/win32/keep_awake.h"
+#include "recording/win32/pane_capture.h"
 #include "recording/win32/recorded_window.h"
 #include "recording/win32/recording_files.h"
+#include "recording/win32/session_lock.h"
 
 namespace lumavex {
 
@@ -76,12 +80,20 @@ class Recorder {
   std::optional<UserMessage> TakeAndWrite(const RecorderOptions& options, HWND window, WindowLook look);
   void FollowRow(const WebcamRow& row);
   void ShowWaiting();
+  bool SessionAllowsFrames(const RecordingMoment& now);
+  void Note(const std::optional<GapLine>& line, const RecordingMoment& at);
+  void KeepAwakeWhileOpen();
 
   RecorderView& view_;
   RecordingState state_;
   RecordingFiles files_;
-  ScreenCopySource screen_;
-  FrameSource* source_ = &screen_;
+  PaneCapture capture_;
+  FrameSource* source_ = &capture_;
+  // Slots without a frame while the window is there: locked, hidden.
+  CaptureGaps gaps_;
+  SessionLockWatch session_;
+  // Held while a recording is open.
+  std::optional<SleepBlock> awake_;
   FramePlacer jpegPlacer_{"f.jpg"};
   FramePlacer bmpPlacer_{"f.bmp"};
   BmpFrameFiles bmp_{bmpPlacer_};

@@ -51,8 +51,11 @@ TEST(TimesCsvFormat, LinesFieldsAndTimes) {
   EXPECT_EQ(QuoteCsvField("cr\r"), "\"cr\r\"");
   for (TimesEvent e :
        {TimesEvent::Start, TimesEvent::Frame, TimesEvent::Pause, TimesEvent::Resume, TimesEvent::Lost,
-        TimesEvent::Back, TimesEvent::Reset, TimesEvent::Stop, TimesEvent::Halt})
+        TimesEvent::Back, TimesEvent::Reset, TimesEvent::Stop, TimesEvent::Halt, TimesEvent::Hidden,
+        TimesEvent::Shown, TimesEvent::Locked, TimesEvent::Unlocked})
     EXPECT_EQ(ParseTimesEvent(TimesEventName(e)), e);
+  EXPECT_STREQ(TimesEventName(TimesEvent::Unlocked), "unlocked");
+  EXPECT_STREQ(TimesEventName(TimesEvent::Hidden), "hidden");
   EXPECT_FALSE(ParseTimesEvent("Frame"));
 }
 

@@ -1,0 +1,275 @@
+// Frames of a pane that is covered or off the screen come from the window
+// itself; a window that gives no picture gives no frame and one `hidden`
+// line; a locked session gives `locked` and `unlocked`, never `lost`; the
+// machine is kept awake while a recording is open. Wine draws a window
+// into a capture only within its own process, so the recorded window here
+// is the test's own, painting the demo pane where the geometry puts it.
+#include <windows.h>
+#include <wtsapi32.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+#include "discovery/win32/window_geometry.h"
+#include "platform/gdi.h"
+#include "platform/kernel.h"
+#include "recording/win32/pane_capture.h"
+#include "recording/win32/recorder.h"
+#include "recording/win32/session_lock.h"
+#include "recording_test_support.h"
+#include "support/win_test_support.h"
+
+namespace lumavex {
+namespace {
+
+// A conversation window of this process: the demo pane's four bands and its
+// ball at the pane's place, on the screen and in the picture of itself it
+// is asked for (WM_PRINT, which is how Wine's PrintWindow asks); or,
+// `blank`, one flat colour everywhere.
+class OwnConversation {
+ public:
+  OwnConversation(int x, int y) {
+    static const ATOM atom = [] {
+      WNDCLASSW wc{};
+      wc.lpfnWndProc = Proc;
+      wc.hInstance = ::GetModuleHandleW(nullptr);
+      wc.lpszClassName = L"LumavexTestConversation";
+      return ::RegisterClassW(&wc);
+    }();
+    (void)atom;
+    window_.reset(::CreateWindowExW(0, L"LumavexTestConversation", L"Own - Conversation", WS_OVERLAPPEDWINDOW,
+                                    x, y, 420, 330, nullptr, nullptr, ::GetModuleHandleW(nullptr), this));
+    ::SetWindowLongPtrW(window_.get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::ShowWindow(window_.get(), SW_SHOWNOACTIVATE);
+    ::UpdateWindow(window_.get());
+    test::PumpFor(100);
+  }
+  HWND hwnd() const { return window_.get(); }
+  void SetBlank(bool blank) {
+    blank_ = blank;
+    ::InvalidateRect(hwnd(), nullptr, FALSE);
+    ::UpdateWindow(hwnd());
+  }
+
+ private:
+  void Paint(HDC dc) const {
+    RECT client{};
+    ::GetClientRect(hwnd(), &client);
+    Fill(dc, client, RGB(236, 233, 216));
+    if (blank_) return;
+    RECT r{};
+    ::GetWindowRect(hwnd(), &r);
+    const PaneRect pane = GeometryOfWindow(hwnd(), r).pane;
+    POINT at{pane.left, pane.top};
+    ::ScreenToClient(hwnd(), &at);
+    const COLORREF bands[4] = {RGB(30, 150, 90), RGB(40, 120, 170), RGB(170, 120, 40), RGB(120, 40, 150)};
+    for (int band = 0; band < 4; ++band)
+      Fill(dc, RECT{at.x, at.y + band * 123 / 4, at.x + 163, at.y + (band + 1) * 123 / 4}, bands[band]);
+    Fill(dc, RECT{at.x + 2, at.y + 51, at.x + 22, at.y + 71}, RGB(250, 250, 250));  // round (12, 61)
+  }
+  static void Fill(HDC dc, const RECT& r, COLORREF colour) {
+    UniqueBrush brush(::CreateSolidBrush(colour));
+    ::FillRect(dc, &r, brush.get());
+  }
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
+    const auto* self = reinterpret_cast<const OwnConversation*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (self && message == WM_PAINT) {
+      PaintScope paint(window);
+      self->Paint(paint.dc());
+      return 0;
+    }
+    if (self && message == WM_PRINT) {
+      // The whole window's picture: the client area at its place in the
+      // window, as the system composes it.
+      RECT outer{};
+      ::GetWindowRect(window, &outer);
+      POINT client{0, 0};
+      ::ClientToScreen(window, &client);
+      const HDC dc = reinterpret_cast<HDC>(wparam);
+      POINT old{};
+      ::SetViewportOrgEx(dc, client.x - outer.left, client.y - outer.top, &old);
+      self->Paint(dc);
+      ::SetViewportOrgEx(dc, old.x, old.y, nullptr);
+      return 0;
+    }
+    if (message == WM_ERASEBKGND) return 1;
+    return ::DefWindowProcW(window, message, wparam, lparam);
+  }
+
+  UniqueWindow window_;
+  bool blank_ = false;
+};
+
+// A plain window of another colour, in front of everything.
+UniqueWindow CoverAt(int x, int y, int width, int height) {
+  UniqueWindow cover(::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"",
+                                       WS_POPUP | SS_BLACKRECT, x, y, width, height, nullptr, nullptr,
+                                       ::GetModuleHandleW(nullptr), nullptr));
+  ::ShowWindow(cover.get(), SW_SHOWNOACTIVATE);
+  ::UpdateWindow(cover.get());
+  test::PumpFor(100);
+  return cover;
+}
+
+class ViewCount : public RecorderView {
+ public:
+  void ShowFrame(const Picture& picture) override { frames += picture ? 1 : 0; }
+  void ShowWaiting(const std::string&) override {}
+  int frames = 0;
+};
+
+class PaneCaptureTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ::OleInitialize(nullptr); }
+  void TearDown() override { ::OleUninitialize(); }
+
+  RecorderOptions Options(HWND window) const {
+    RecorderOptions options;
+    options.row = WebcamRow{true, "Own - Conversation", window};
+    options.jpg = false;
+    options.bmp = true;  // lossless: the pane's colours exactly
+    options.keepOnTop = false;
+    options.saveFolder = save_.path();
+    return options;
+  }
+  void Tick(const RecorderOptions& options) {
+    if (const std::optional<std::int64_t> due = recorder_.State().NextDueMs())
+      clock_.Set(std::max(clock_.now(), *due));
+    EXPECT_FALSE(recorder_.Tick(options));
+    test::PumpFor(20);
+  }
+  std::string Folder() const { return save_.path() + "\\" + recorder_.State().RecordingFolder(); }
+  // times.csv's lines but frames: event and detail.
+  std::vector<std::string> Events() const {
+    std::vector<std::uint8_t> bytes;
+    std::vector<std::string> events;
+    if (!ReadWholeFile(Folder() + "\\times.csv", bytes)) return events;
+    for (const TimesRecord& r : ParseTimesCsv(std::string(bytes.begin(), bytes.end())).records) {
+      std::string line = TimesEventName(r.event);
+      if (r.event == TimesEvent::Frame) line += " " + std::to_string(*r.frame);
+      if (r.event != TimesEvent::Start && r.event != TimesEvent::Frame && !r.detail.empty())
+        line += ": " + r.detail;
+      events.push_back(line);
+    }
+    return events;
+  }
+  COLORREF ScreenAtPane(HWND window, int x, int y) const {
+    return test::ScreenPixel(CurrentPaneRect(window).left + x, CurrentPaneRect(window).top + y);
+  }
+
+  test::TempFolder save_;
+  test::ManualClock clock_;
+  ViewCount view_;
+  Recorder recorder_{view_};
+};
+
+TEST_F(PaneCaptureTest, ACoveredPaneIsRecordedFromTheWindow) {
+  OwnConversation own(60, 60);
+  const PaneRect pane = CurrentPaneRect(own.hwnd());
+  const UniqueWindow cover = CoverAt(pane.left + 40, pane.top + 10, 200, 60);
+  ASSERT_NE(ScreenAtPane(own.hwnd(), 130, 15), RGB(30, 150, 90))
+      << "the cover lies over the pane on the screen";
+
+  const RecorderOptions options = Options(own.hwnd());
+  ASSERT_FALSE(recorder_.Start(options));
+  Tick(options);
+  recorder_.Stop();
+  ASSERT_EQ(test::FramesIn(Folder()), (std::vector<std::string>{"Own0000000.bmp"}));
+  EXPECT_TRUE(test::ShowsDemoPane(Folder() + "\\Own0000000.bmp", 0));
+}
+
+TEST_F(PaneCaptureTest, APanePartlyOffTheScreenIsRecordedWhole) {
+  // The window's right edge at x = 120: the pane begins 70 pixels left of
+  // the screen, where the ball is.
+  OwnConversation own(-300, 60);
+  ASSERT_LT(CurrentPaneRect(own.hwnd()).left, -50);
+  const RecorderOptions options = Options(own.hwnd());
+  ASSERT_FALSE(recorder_.Start(options));
+  Tick(options);
+  recorder_.Stop();
+  ASSERT_EQ(test::FramesIn(Folder()).size(), 1u);
+  EXPECT_TRUE(test::ShowsDemoPane(Folder() + "\\Own0000000.bmp", 0));
+}
+
+TEST_F(PaneCaptureTest, AWindowWithNoPictureGivesHiddenOnceAndNoFrameUntilShown) {
+  OwnConversation own(60, 60);
+  const PaneRect pane = CurrentPaneRect(own.hwnd());
+  const UniqueWindow cover = CoverAt(pane.left, pane.top, 30, 30);
+  own.SetBlank(true);
+  const RecorderOptions options = Options(own.hwnd());
+  ASSERT_FALSE(recorder_.Start(options));
+  for (int i = 0; i < 3; ++i) Tick(options);
+  EXPECT_TRUE(test::FramesIn(Folder()).empty()) << "never a frame of one colour";
+  EXPECT_EQ(view_.frames, 0);
+  own.SetBlank(false);
+  Tick(options);
+  recorder_.Stop();
+  EXPECT_EQ(Events(),
+            (std::vector<std::string>{
+                "start",
+                "hidden: the pane is covered by another window; the window gives no picture of itself",
+                "shown", "frame 0", "stop"}));
+  EXPECT_TRUE(test::ShowsDemoPane(Folder() + "\\Own0000000.bmp", 0));
+}
+
+TEST_F(PaneCaptureTest, AMinimisedWindowGivesNoFrame) {
+  OwnConversation own(60, 60);
+  ::ShowWindow(own.hwnd(), SW_SHOWMINNOACTIVE);
+  test::PumpFor(100);
+  PaneCapture capture;
+  const Shot shot = capture.Take(own.hwnd(), LookAtWindow(own.hwnd()));
+  EXPECT_EQ(shot.kind, ShotKind::NoPicture);
+  EXPECT_EQ(shot.why, kWindowMinimisedWhy);
+  EXPECT_FALSE(capture.TakePicture());
+}
+
+// The system's session notifications, played by sending them to the
+// recorder's watch window as the system would.
+void TellSession(WPARAM change) {
+  const HWND watch = ::FindWindowExW(HWND_MESSAGE, nullptr, kSessionWatchClass, nullptr);
+  ASSERT_TRUE(watch);
+  ::SendMessageW(watch, WM_WTSSESSION_CHANGE, change, ::WTSGetActiveConsoleSessionId());
+}
+
+TEST_F(PaneCaptureTest, ALockedSessionWritesNoFramesAndIsNeverALostWindow) {
+  OwnConversation own(60, 60);
+  const RecorderOptions options = Options(own.hwnd());
+  ASSERT_FALSE(recorder_.Start(options));
+  Tick(options);
+  TellSession(WTS_SESSION_LOCK);
+  Tick(options);
+  // Locked, the window may look gone (the secure desktop is in front): it
+  // is not looked at.
+  ::ShowWindow(own.hwnd(), SW_HIDE);
+  Tick(options);
+  Tick(options);
+  ::ShowWindow(own.hwnd(), SW_SHOWNOACTIVATE);
+  test::PumpFor(50);
+  TellSession(WTS_SESSION_UNLOCK);
+  Tick(options);
+  recorder_.Stop();
+  EXPECT_EQ(Events(), (std::vector<std::string>{"start", "frame 0", "locked: the session is locked",
+                                                "unlocked", "frame 1", "stop"}));
+}
+
+// While a recording is open (paused too) the system may not sleep; the
+// display may. The request ends with the recording.
+TEST_F(PaneCaptureTest, TheMachineIsKeptAwakeWhileARecordingIsOpen) {
+  // A request without ES_CONTINUOUS changes nothing lasting and returns the
+  // state in force.
+  auto state = [] { return ::SetThreadExecutionState(ES_SYSTEM_REQUIRED); };
+  OwnConversation own(60, 60);
+  const RecorderOptions options = Options(own.hwnd());
+  ASSERT_FALSE(recorder_.Start(options));
+  EXPECT_EQ(state(), static_cast<EXECUTION_STATE>(ES_CONTINUOUS | ES_SYSTEM_REQUIRED));
+  recorder_.Pause();
+  EXPECT_EQ(state() & ES_SYSTEM_REQUIRED, static_cast<EXECUTION_STATE>(ES_SYSTEM_REQUIRED));
+  recorder_.Stop();
+  EXPECT_EQ(state() & ES_SYSTEM_REQUIRED, 0u);
+}
+
+}  // namespace
+}  // namespace lumavex
