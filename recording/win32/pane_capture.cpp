@@ -19,8 +19,12 @@ std::string NoPictureBecause(const char* route, const char* window) {
 Shot PaneCapture::Take(HWND window, const WindowLook& look) {
   if (look.minimised) return Shot{ShotKind::NoPicture, kWindowMinimisedWhy};
   const RouteChoice choice = ChooseCaptureRoute(look.pane, SurroundingsOf(window));
-  route_ = choice.route;
-  return choice.route == CaptureRoute::Screen ? FromScreen(look.pane) : FromWindow(window, look, choice.why);
+  return TakeBy(choice.route, window, look, choice.why);
+}
+
+Shot PaneCapture::TakeBy(CaptureRoute route, HWND window, const WindowLook& look, const char* why) {
+  route_ = route;
+  return route == CaptureRoute::Screen ? FromScreen(look.pane) : FromWindow(window, look, why);
 }
 
 Shot PaneCapture::FromScreen(const PaneRect& pane) {

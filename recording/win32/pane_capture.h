@@ -20,6 +20,8 @@ inline constexpr const char* kNoWindowPictureWhy = "the window gives no picture 
 class PaneCapture : public FrameSource {
  public:
   Shot Take(HWND window, const WindowLook& look) override;
+  // The pane by the route given, whatever covers it (for the benchmark).
+  Shot TakeBy(CaptureRoute route, HWND window, const WindowLook& look, const char* why = "");
   Bgr24Target Pixels() const override { return frame_.Pixels(); }
   Picture TakePicture() override { return frame_.TakePicture(); }
   void Release() override { frame_.Release(); }

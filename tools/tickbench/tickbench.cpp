@@ -25,7 +25,11 @@
 #include "discovery/win32/discovery.h"
 #include "imaging/win32/capture.h"
 #include "imaging/jpeg/jpeg_encoder.h"
+#include "recording/capture_route.h"
 #include "recording/win32/frame_outputs.h"
+#include "recording/win32/pane_capture.h"
+#include "recording/win32/pane_surroundings.h"
+#include "recording/win32/session_lock.h"
 #include "platform/com_scope.h"
 #include "platform/controls.h"
 #include "platform/files.h"
@@ -210,6 +214,20 @@ int Run(int ticks) {
     SetViewPicture(form->Picture1, shown, Repaint::WithNextPaint);
     SetViewPicture(form->Image1, shown, Repaint::WithNextPaint);
   });
+  // The two routes of a frame, each with the pane into the frame's section,
+  // and the choice between them.
+  PaneCapture routes;
+  const WindowLook look = LookAtWindow(demo.hwnd());
+  const std::vector<double> chooseMs =
+      Repeat(ticks, clock, [&] { (void)ChooseCaptureRoute(look.pane, SurroundingsOf(demo.hwnd())); });
+  const std::vector<double> screenRouteMs =
+      Repeat(ticks, clock, [&] { (void)routes.TakeBy(CaptureRoute::Screen, demo.hwnd(), look); });
+  const SessionLockWatch session;
+  const std::vector<double> lockMs = Repeat(ticks, clock, [&] { (void)session.Locked(); });
+  bool windowGavePicture = false;
+  const std::vector<double> windowRouteMs = Repeat(ticks, clock, [&] {
+    windowGavePicture = routes.TakeBy(CaptureRoute::Window, demo.hwnd(), look).kind == ShotKind::Taken;
+  });
   TimesCsvWriter times;
   times.Open(save + "\\times.csv");
   const std::vector<double> timesMs = Repeat(ticks, clock, [&] {
@@ -266,6 +284,15 @@ int Run(int ticks) {
   PrintLine("window, minimised, topmost, pane (one query)", Summarise(windowMs));
   PrintLine("screen copy into the frame's section", Summarise(grabMs));
   PrintLine("  and the frame handed to both previews", Summarise(previewMs));
+  PrintLine("session lock asked (input desktop)", Summarise(lockMs));
+  PrintLine("route chosen (monitors, windows above the pane)", Summarise(chooseMs));
+  PrintLine("screen copy route (pane into the frame)", Summarise(screenRouteMs));
+  PrintLine("window capture route (PrintWindow, pane cropped)", Summarise(windowRouteMs));
+  const double routeRatio = Summarise(windowRouteMs).median / Summarise(screenRouteMs).median;
+  std::printf("  window capture / screen copy = %.2f%s\n", routeRatio,
+              windowGavePicture ? ""
+                                : "   (the demo window drew no picture of itself: Wine draws another"
+                                  " process's window into no capture)");
   PrintLine("JPEG encode and write (scratch file, moved)", Summarise(jpegMs));
   PrintLine("times.csv line, written and flushed", Summarise(timesMs));
   PrintLine("Timer1 armed, buttons, Text1", Summarise(controlsMs));
