@@ -14,6 +14,7 @@
 
 #include "platform/files.h"
 #include "discovery/win32/window_geometry.h"
+#include "imaging/win32/screen_frame.h"
 #include "platform/gdi.h"
 #include "platform/kernel.h"
 #include "recording/win32/pane_capture.h"
@@ -224,6 +225,40 @@ TEST_F(PaneCaptureTest, AMinimisedWindowGivesNoFrame) {
   EXPECT_EQ(shot.kind, ShotKind::NoPicture);
   EXPECT_EQ(shot.why, kWindowMinimisedWhy);
   EXPECT_FALSE(capture.TakePicture());
+}
+
+// A pane the system draws stretched (a program unaware of DPI at 200%) is
+// taken at its size on the screen and brought back to the frame's size.
+TEST(StretchedPane, IsBroughtBackTo163By123) {
+  WindowDc screen(nullptr);
+  UniqueMemoryDc dc(::CreateCompatibleDC(screen.get()));
+  UniqueBitmap twice(::CreateCompatibleBitmap(screen.get(), 326, 246));
+  ASSERT_TRUE(dc && twice);
+  {
+    SelectedObject selected(dc.get(), twice.get());
+    auto fill = [&](const RECT& r, COLORREF colour) {
+      UniqueBrush brush(::CreateSolidBrush(colour));
+      ::FillRect(dc.get(), &r, brush.get());
+    };
+    const COLORREF bands[4] = {RGB(30, 150, 90), RGB(40, 120, 170), RGB(170, 120, 40), RGB(120, 40, 150)};
+    for (int band = 0; band < 4; ++band)
+      fill(RECT{0, band * 246 / 4, 326, (band + 1) * 246 / 4}, bands[band]);
+    fill(RECT{4, 102, 44, 142}, RGB(250, 250, 250));
+  }
+  ScreenFrame frame;
+  DWORD error = 0;
+  SelectedObject selected(dc.get(), twice.get());
+  ASSERT_EQ(frame.GrabFrom(dc.get(), 0, 0, 326, 246, kPaneWidth, kPaneHeight, error),
+            ScreenFrame::Copy::Done);
+  const Bgr24Source pixels = frame.ConstPixels();
+  ASSERT_EQ(pixels.width, 163);
+  ASSERT_EQ(pixels.height, 123);
+  for (const test::PaneProbe& p : test::kPaneProbes) {
+    const std::uint8_t* px = pixels.bits + (pixels.height - 1 - p.y) * pixels.stride + 3 * p.x;
+    EXPECT_NEAR(px[2], GetRValue(p.colour), 8) << p.x << "," << p.y;
+    EXPECT_NEAR(px[1], GetGValue(p.colour), 8) << p.x << "," << p.y;
+    EXPECT_NEAR(px[0], GetBValue(p.colour), 8) << p.x << "," << p.y;
+  }
 }
 
 // The system's session notifications, played by sending them to the
