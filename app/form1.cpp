@@ -29,11 +29,6 @@ namespace {
 constexpr int kClientWidthTwips = 4920;
 constexpr int kClientHeightTwips = 3255;
 
-RECT Twips(int left, int top, int width, int height) {
-  return {Form1::TwipsToPixels(left), Form1::TwipsToPixels(top), Form1::TwipsToPixels(left + width),
-          Form1::TwipsToPixels(top + height)};
-}
-
 // A menu bar that wraps onto a second line (large fonts) takes more than
 // AdjustWindowRectEx allowed for; the window grows by what is missing.
 void KeepClientSize(HWND hwnd, int width, int height) {
@@ -110,6 +105,8 @@ bool Form1::CreateWindowAndControls(bool show) {
   KeepClientSize(hwnd, TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
   SetMessageBoxOwner(hwnd);
   CreateControls();
+  // At the DPI of the monitor the window opened on, with captions that fit.
+  LayOutAt(FormLayout::DpiOfWindow(hwnd));
   Load();
   if (show) {
     ::ShowWindow(hwnd, SW_SHOWNORMAL);
@@ -121,66 +118,70 @@ bool Form1::CreateWindowAndControls(bool show) {
 void Form1::CreateControls() {
   HWND f = hwnd();
   List1 = CreateControl(f, "LISTBOX", "", LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP,
-                        Twips(75, 75, 1575, 1200), kIdList1, WS_EX_CLIENTEDGE);
-  Image1 = CreatePictureView(f, kIdImage1, Twips(1800, 75, 1680, 1230), PictureFit::Stretch);
-  cbjpg = CreateControl(f, "BUTTON", "Save as JPG", BS_AUTOCHECKBOX | WS_TABSTOP, Twips(3600, 150, 1275, 195),
-                        kIdCbJpg);
-  cbbmp = CreateControl(f, "BUTTON", "Save as BMP", BS_AUTOCHECKBOX | WS_TABSTOP, Twips(3600, 375, 1275, 195),
-                        kIdCbBmp);
-  Label2 =
-      CreateControl(f, "STATIC", "Frame Rate:", SS_LEFTNOWORDWRAP, Twips(3600, 600, 900, 180), kIdLabel2);
-  txtFPS = CreateControl(f, "EDIT", "3", ES_AUTOHSCROLL | WS_TABSTOP, Twips(4500, 600, 300, 225), kIdTxtFps,
-                         WS_EX_CLIENTEDGE);
-  Label1 =
-      CreateControl(f, "STATIC", "Frame Count:", SS_LEFTNOWORDWRAP, Twips(3600, 825, 1245, 180), kIdLabel1);
-  Text1 = CreateControl(f, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, Twips(3600, 1050, 1260, 255), kIdText1,
-                        WS_EX_CLIENTEDGE);
+                        layout_.Design(kIdList1, 75, 75, 1575, 1200), kIdList1, WS_EX_CLIENTEDGE);
+  Image1 =
+      CreatePictureView(f, kIdImage1, layout_.Design(kIdImage1, 1800, 75, 1680, 1230), PictureFit::Stretch);
+  cbjpg = CreateControl(f, "BUTTON", "Save as JPG", BS_AUTOCHECKBOX | WS_TABSTOP,
+                        layout_.Design(kIdCbJpg, 3600, 150, 1275, 195), kIdCbJpg);
+  cbbmp = CreateControl(f, "BUTTON", "Save as BMP", BS_AUTOCHECKBOX | WS_TABSTOP,
+                        layout_.Design(kIdCbBmp, 3600, 375, 1275, 195), kIdCbBmp);
+  Label2 = CreateControl(f, "STATIC", "Frame Rate:", SS_LEFTNOWORDWRAP,
+                         layout_.Design(kIdLabel2, 3600, 600, 900, 180), kIdLabel2);
+  txtFPS = CreateControl(f, "EDIT", "3", ES_AUTOHSCROLL | WS_TABSTOP,
+                         layout_.Design(kIdTxtFps, 4500, 600, 300, 225), kIdTxtFps, WS_EX_CLIENTEDGE);
+  Label1 = CreateControl(f, "STATIC", "Frame Count:", SS_LEFTNOWORDWRAP,
+                         layout_.Design(kIdLabel1, 3600, 825, 1245, 180), kIdLabel1);
+  Text1 = CreateControl(f, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP,
+                        layout_.Design(kIdText1, 3600, 1050, 1260, 255), kIdText1, WS_EX_CLIENTEDGE);
   Command1 = CreateControl(f, "BUTTON", "Refresh List", BS_PUSHBUTTON | WS_TABSTOP,
-                           Twips(45, 1350, 1590, 300), kIdCommand1);
-  Start =
-      CreateControl(f, "BUTTON", "Start", BS_PUSHBUTTON | WS_TABSTOP, Twips(1800, 1350, 765, 300), kIdStart);
-  btstop =
-      CreateControl(f, "BUTTON", "Stop", BS_PUSHBUTTON | WS_TABSTOP, Twips(2550, 1350, 765, 300), kIdBtStop);
-  Picture1 =
-      CreatePictureView(f, kIdPicture1, Twips(3825, 1350, 255, 255), PictureFit::ActualSize, WS_BORDER);
-  opendir = CreateControl(f, "BUTTON", "", BS_PUSHBUTTON | BS_BITMAP | WS_TABSTOP, Twips(75, 1725, 375, 300),
-                          kIdOpenDir);
+                           layout_.Design(kIdCommand1, 45, 1350, 1590, 300), kIdCommand1);
+  Start = CreateControl(f, "BUTTON", "Start", BS_PUSHBUTTON | WS_TABSTOP,
+                        layout_.Design(kIdStart, 1800, 1350, 765, 300), kIdStart);
+  btstop = CreateControl(f, "BUTTON", "Stop", BS_PUSHBUTTON | WS_TABSTOP,
+                         layout_.Design(kIdBtStop, 2550, 1350, 765, 300), kIdBtStop);
+  Picture1 = CreatePictureView(f, kIdPicture1, layout_.Design(kIdPicture1, 3825, 1350, 255, 255),
+                               PictureFit::ActualSize, WS_BORDER);
+  opendir = CreateControl(f, "BUTTON", "", BS_PUSHBUTTON | BS_BITMAP | WS_TABSTOP,
+                          layout_.Design(kIdOpenDir, 75, 1725, 375, 300), kIdOpenDir);
   floppy_ = MakeFloppyBitmap();
   if (floppy_) ::SendMessageW(opendir, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(floppy_.get()));
-  txtPath = CreateControl(f, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP, Twips(450, 1725, 1860, 285), kIdTxtPath,
-                          WS_EX_CLIENTEDGE);
+  txtPath = CreateControl(f, "EDIT", "", ES_AUTOHSCROLL | WS_TABSTOP,
+                          layout_.Design(kIdTxtPath, 450, 1725, 1860, 285), kIdTxtPath, WS_EX_CLIENTEDGE);
   windowtop = CreateControl(f, "BUTTON", "Keep webcam window on top", BS_AUTOCHECKBOX | WS_TABSTOP,
-                            Twips(2475, 1725, 2415, 195), kIdWindowTop);
-  pause =
-      CreateControl(f, "BUTTON", "Pause", BS_PUSHBUTTON | WS_TABSTOP, Twips(3525, 1950, 615, 300), kIdPause);
-  reset =
-      CreateControl(f, "BUTTON", "Reset", BS_PUSHBUTTON | WS_TABSTOP, Twips(4125, 1950, 615, 300), kIdReset);
+                            layout_.Design(kIdWindowTop, 2475, 1725, 2415, 195), kIdWindowTop);
+  pause = CreateControl(f, "BUTTON", "Pause", BS_PUSHBUTTON | WS_TABSTOP,
+                        layout_.Design(kIdPause, 3525, 1950, 615, 300), kIdPause);
+  reset = CreateControl(f, "BUTTON", "Reset", BS_PUSHBUTTON | WS_TABSTOP,
+                        layout_.Design(kIdReset, 4125, 1950, 615, 300), kIdReset);
   // The drop-down list needs room below the box for its two items.
-  RECT combo = Twips(1725, 2100, 1740, 315);
-  combo.bottom += TwipsToPixels(600);
+  const RECT combo = layout_.Design(kIdCombo1, 1725, 2100, 1740, 315 + 600);
   Combo1 = CreateControl(f, "COMBOBOX", "", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, combo, kIdCombo1);
   ComboAdd(Combo1, "English");
   ComboAdd(Combo1, "German");
-  Label6 = CreateControl(f, "STATIC", "Messenger Language:", SS_LEFTNOWORDWRAP, Twips(75, 2175, 1590, 240),
-                         kIdLabel6);
-  Label3 = CreateControl(f, "STATIC", "Save to:", SS_LEFTNOWORDWRAP, Twips(3525, 2250, 615, 255), kIdLabel3);
-  Line1 = CreateControl(f, "STATIC", "", SS_ETCHEDHORZ, Twips(0, 2550, 5040, 15), kIdLine1);
-  aviwrite = CreateControl(f, "BUTTON", "Write Avi", BS_PUSHBUTTON | WS_TABSTOP, Twips(3975, 2625, 930, 255),
-                           kIdAviWrite);
-  Label4 = CreateControl(f, "STATIC", "Currently encoding:", SS_LEFTNOWORDWRAP, Twips(45, 2685, 1380, 255),
-                         kIdLabel4);
+  Label6 = CreateControl(f, "STATIC", "Messenger Language:", SS_LEFTNOWORDWRAP,
+                         layout_.Design(kIdLabel6, 75, 2175, 1590, 240), kIdLabel6);
+  Label3 = CreateControl(f, "STATIC", "Save to:", SS_LEFTNOWORDWRAP,
+                         layout_.Design(kIdLabel3, 3525, 2250, 615, 255), kIdLabel3);
+  Line1 =
+      CreateControl(f, "STATIC", "", SS_ETCHEDHORZ, layout_.Design(kIdLine1, 0, 2550, 5040, 15), kIdLine1);
+  aviwrite = CreateControl(f, "BUTTON", "Write Avi", BS_PUSHBUTTON | WS_TABSTOP,
+                           layout_.Design(kIdAviWrite, 3975, 2625, 930, 255), kIdAviWrite);
+  Label4 = CreateControl(f, "STATIC", "Currently encoding:", SS_LEFTNOWORDWRAP,
+                         layout_.Design(kIdLabel4, 45, 2685, 1380, 255), kIdLabel4);
   // A million frames cost the list nothing: it draws the names the
   // conversion's view holds (WM_DRAWITEM).
-  File1 = CreateRowlessList(f, Twips(1485, 2685, 2415, 225), kIdFile1);
+  File1 = CreateRowlessList(f, layout_.Design(kIdFile1, 1485, 2685, 2415, 225), kIdFile1);
   // Below the encoding row, shown only while a conversion runs.
   static const bool progressClass = [] {
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_PROGRESS_CLASS};
     return ::InitCommonControlsEx(&classes) != FALSE;
   }();
   if (progressClass)
-    aviProgress = CreateControl(f, "msctls_progress32", "", 0, Twips(45, 2970, 2760, 210), kIdAviProgress);
-  aviProgressText = CreateControl(f, "STATIC", "", SS_RIGHT | SS_LEFTNOWORDWRAP, Twips(2850, 2970, 2025, 210),
-                                  kIdAviProgressText);
+    aviProgress = CreateControl(f, "msctls_progress32", "", 0,
+                                layout_.Design(kIdAviProgress, 45, 2970, 2760, 210), kIdAviProgress);
+  aviProgressText =
+      CreateControl(f, "STATIC", "", SS_RIGHT | SS_LEFTNOWORDWRAP,
+                    layout_.Design(kIdAviProgressText, 2850, 2970, 2025, 210), kIdAviProgressText);
   ::ShowWindow(aviProgress, SW_HIDE);
   ::ShowWindow(aviProgressText, SW_HIDE);
   progress_ = std::make_unique<ConversionProgress>(f, aviProgress, aviProgressText);
@@ -337,9 +338,10 @@ LRESULT Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       return 0;
     case WM_DPICHANGED:
       // Moved to a monitor of another DPI: the system draws the frame and
-      // the menu bar at the new DPI, the controls stay as they were laid out
-      // at start; the client area keeps its size, so nothing is cut off.
-      KeepClientSize(hwnd(), TwipsToPixels(kClientWidthTwips), TwipsToPixels(kClientHeightTwips));
+      // the menu bar at the new DPI; the controls and their font follow, and
+      // the client area gets the designed size at that DPI, whatever size
+      // the system suggested.
+      LayOutAt(HIWORD(wparam));
       return 0;
     case WM_CLOSE:
       // A conversion is cancelled first; the window closes when it has ended.
@@ -354,6 +356,11 @@ LRESULT Form1::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       break;
   }
   return ::DefWindowProcW(hwnd(), message, wparam, lparam);
+}
+
+void Form1::LayOutAt(int dpi) {
+  layout_.Apply(hwnd(), dpi);
+  KeepClientSize(hwnd(), layout_.ToPixels(kClientWidthTwips), layout_.ToPixels(kClientHeightTwips));
 }
 
 void Form1::Close() {

@@ -13,6 +13,7 @@
 #include "recording/win32/recorder.h"
 #include "app/control_view.h"
 #include "app/conversion_progress.h"
+#include "app/form_layout.h"
 #include "writeavi/win32/conversion_runner.h"
 #include "writeavi/win32/convert_folder.h"
 #include "platform/avi_handles.h"
@@ -132,8 +133,11 @@ class Form1 {
 
   void ConversionEnded(const std::vector<UserMessage>& messages);
   void Close();
+  // The controls, their font and the client area at `dpi`.
+  void LayOutAt(int dpi);
 
   UniqueBitmap floppy_;  // outlives the button that shows it
+  FormLayout layout_;    // and its font the controls that use it
   UniqueWindow window_;
   std::optional<AviFileServices> aviServices_;  // from Load to Unload
   std::unique_ptr<ConversionProgress> progress_;

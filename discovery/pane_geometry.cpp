@@ -20,21 +20,58 @@ std::int64_t VerticalChrome(const FrameMetrics& m) {
 
 std::int64_t HorizontalFrame(const FrameMetrics& m) { return std::int64_t{m.cxBorder} + m.cxDlgFrame; }
 
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  const std::int64_t q = a / b;
+  return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+// A stretch that cannot be one (zero or negative) counts as none.
+WindowStretch Valid(WindowStretch s) { return s.num > 0 && s.den > 0 ? s : WindowStretch{}; }
+
+// A length of the program's pixels in screen pixels, to the nearest.
+std::int64_t Scaled(std::int64_t length, WindowStretch s) {
+  return FloorDiv(2 * length * s.num + s.den, 2 * std::int64_t{s.den});
+}
+
+// The screen pixel under the middle of the program's pixel `offset` pixels
+// right of (or below) the edge at `edge`.
+std::int64_t MiddleOfPixel(std::int64_t edge, std::int64_t offset, WindowStretch s) {
+  return edge + FloorDiv((2 * offset + 1) * s.num, 2 * std::int64_t{s.den});
+}
+
 }  // namespace
 
 PaneRect WebcamPaneRect(const ScreenRect& window, const FrameMetrics& metrics) {
-  return PaneRect{Saturate(window.right - std::int64_t{186} - HorizontalFrame(metrics)),
-                  Saturate(window.top + std::int64_t{68} + VerticalChrome(metrics)), kPaneWidth, kPaneHeight};
+  return StretchedPaneRect(window, metrics, WindowStretch{});
 }
 
 ScreenPoint FirstSamplePoint(const ScreenRect& window, const FrameMetrics& metrics) {
-  return ScreenPoint{Saturate(window.right - std::int64_t{24}),
-                     Saturate(window.top + std::int64_t{87} + VerticalChrome(metrics))};
+  return StretchedFirstSamplePoint(window, metrics, WindowStretch{});
 }
 
 ScreenPoint SecondSamplePoint(const ScreenRect& window, const FrameMetrics& metrics) {
-  return ScreenPoint{Saturate(window.right - std::int64_t{35} - HorizontalFrame(metrics)),
-                     Saturate(window.top + std::int64_t{201} + VerticalChrome(metrics))};
+  return StretchedSecondSamplePoint(window, metrics, WindowStretch{});
+}
+
+PaneRect StretchedPaneRect(const ScreenRect& window, const FrameMetrics& metrics, WindowStretch stretch) {
+  const WindowStretch s = Valid(stretch);
+  return PaneRect{Saturate(window.right - Scaled(186 + HorizontalFrame(metrics), s)),
+                  Saturate(window.top + Scaled(68 + VerticalChrome(metrics), s)),
+                  Saturate(Scaled(kPaneWidth, s)), Saturate(Scaled(kPaneHeight, s))};
+}
+
+ScreenPoint StretchedFirstSamplePoint(const ScreenRect& window, const FrameMetrics& metrics,
+                                      WindowStretch stretch) {
+  const WindowStretch s = Valid(stretch);
+  return ScreenPoint{Saturate(MiddleOfPixel(window.right, -24, s)),
+                     Saturate(MiddleOfPixel(window.top, 87 + VerticalChrome(metrics), s))};
+}
+
+ScreenPoint StretchedSecondSamplePoint(const ScreenRect& window, const FrameMetrics& metrics,
+                                       WindowStretch stretch) {
+  const WindowStretch s = Valid(stretch);
+  return ScreenPoint{Saturate(MiddleOfPixel(window.right, -35 - HorizontalFrame(metrics), s)),
+                     Saturate(MiddleOfPixel(window.top, 201 + VerticalChrome(metrics), s))};
 }
 
 }  // namespace lumavex

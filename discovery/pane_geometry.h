@@ -54,4 +54,23 @@ PaneRect WebcamPaneRect(const ScreenRect& window, const FrameMetrics& metrics);
 ScreenPoint FirstSamplePoint(const ScreenRect& window, const FrameMetrics& metrics);
 ScreenPoint SecondSamplePoint(const ScreenRect& window, const FrameMetrics& metrics);
 
+// How much larger the system draws a window on the screen than its program
+// laid it out: screen pixels per pixel of the program, num / den. A program
+// unaware of DPI on a monitor at 150% is drawn stretched by 144 / 96.
+struct WindowStretch {
+  int num = 1;
+  int den = 1;
+};
+
+// The pane and the sample points of a window the system stretches. `window`
+// is in screen pixels; `metrics` are the frame metrics as the window's own
+// program reads them (at its DPI). Offsets and the pane's size are scaled;
+// a sample point is the screen pixel under the middle of the program's
+// pixel. A stretch of 1 gives exactly the functions above.
+PaneRect StretchedPaneRect(const ScreenRect& window, const FrameMetrics& metrics, WindowStretch stretch);
+ScreenPoint StretchedFirstSamplePoint(const ScreenRect& window, const FrameMetrics& metrics,
+                                      WindowStretch stretch);
+ScreenPoint StretchedSecondSamplePoint(const ScreenRect& window, const FrameMetrics& metrics,
+                                       WindowStretch stretch);
+
 }  // namespace lumavex

@@ -52,4 +52,19 @@ struct WindowTraits {
 };
 using UniqueWindow = UniqueHandle<WindowTraits>;
 
+struct ModuleTraits {
+  using type = HMODULE;
+  static HMODULE invalid() { return nullptr; }
+  static void close(HMODULE h) { ::FreeLibrary(h); }
+};
+// A library loaded by LoadLibraryEx.
+using UniqueModule = UniqueHandle<ModuleTraits>;
+
+struct DesktopTraits {
+  using type = HDESK;
+  static HDESK invalid() { return nullptr; }
+  static void close(HDESK h) { ::CloseDesktop(h); }
+};
+using UniqueDesktop = UniqueHandle<DesktopTraits>;
+
 }  // namespace lumavex

@@ -161,6 +161,12 @@ class RecordingState {
   // answering.
   void WindowAnswers(bool answers, const RecordingMoment& now);
   bool WindowHung() const { return active_ && hung_; }
+  // A line that changes neither the phase nor the frames (a slot without a
+  // frame while the window is there: recording/capture_gaps.h); written
+  // while a recording is open.
+  void Note(TimesEvent event, const RecordingMoment& at, const std::string& detail = {}) {
+    Log(event, at, detail);
+  }
   // Last checks before a frame is taken: `freeSpace` (asked only when the
   // reserve needs an answer). A message means the recording has halted.
   std::optional<UserMessage> BeforeCapture(const RecordingMoment& now,

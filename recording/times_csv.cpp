@@ -8,9 +8,9 @@
 namespace lumavex {
 namespace {
 
-constexpr std::array<const char*, 13> kEventNames{
-    "start", "frame", "pause", "resume", "lost", "back", "reset", "stop", "halt", "pruned", "repaired", "hung",
-    "answering"};
+constexpr std::array<const char*, 17> kEventNames{
+    "start",  "frame",    "pause", "resume",    "lost",   "back",  "reset",  "stop",    "halt",
+    "pruned", "repaired", "hung",  "answering", "hidden", "shown", "locked", "unlocked"};
 
 std::optional<std::int64_t> ParseFrameNumber(std::string_view text) {
   if (text.empty() || text.size() > 18) return std::nullopt;  // 18 digits cannot overflow

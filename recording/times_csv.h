@@ -36,6 +36,11 @@ enum class TimesEvent {
   Repaired,
   Hung,       // the recorded window's program stopped answering
   Answering,  // it answers again
+  // Slots without a frame while the window is there (recording/capture_gaps.h).
+  Hidden,    // neither the screen nor the window gives the pane; why is the detail
+  Shown,     // frames come again
+  Locked,    // the session is locked, or the screen cannot be copied (the detail)
+  Unlocked,  // frames come again
 };
 // The word in the file: "start", "frame", ...
 const char* TimesEventName(TimesEvent event);

@@ -5,7 +5,7 @@
 
 #include "discovery/fingerprints.h"
 #include "discovery/pane_geometry.h"
-#include "discovery/win32/system_frame_metrics.h"
+#include "discovery/win32/window_geometry.h"
 #include "imaging/win32/capture.h"
 #include "imaging/win32/picture_bmp.h"
 #include "platform/controls.h"
@@ -36,12 +36,6 @@ std::string TakeSample(const DiscoveryView& view, ScreenPoint at, bool writeFile
   return file.empty() ? std::string() : FingerprintOfFile(file);
 }
 
-ScreenRect WindowRectOf(HWND window) {
-  RECT r{};
-  ::GetWindowRect(window, &r);
-  return {r.left, r.top, r.right, r.bottom};
-}
-
 }  // namespace
 
 void SetSampleFilePath(const std::string& path) { SampleFilePath() = path; }
@@ -54,15 +48,17 @@ short GetColorDepth() {
 }
 
 bool ShowsWebcamPane(HWND window, const DiscoveryView* view) {
-  const ScreenRect r = WindowRectOf(window);
+  RECT rect{};
+  ::GetWindowRect(window, &rect);
+  // At the window's own scale: a stretched window's samples lie further in.
+  const WindowGeometry geometry = GeometryOfWindow(window, rect);
   // Only conversation windows need the pair; other windows cost a title read.
   const FingerprintPair stored = FingerprintsForDepth(GetColorDepth());
   const DiscoveryView none;
   const DiscoveryView& shown = view ? *view : none;
-  if (TakeSample(shown, FirstSamplePoint(r, SystemFrameMetrics()), view != nullptr) != stored.first ||
-      stored.first.empty())
+  if (TakeSample(shown, geometry.first, view != nullptr) != stored.first || stored.first.empty())
     return false;
-  return TakeSample(shown, SecondSamplePoint(r, SystemFrameMetrics()), view != nullptr) == stored.second;
+  return TakeSample(shown, geometry.second, view != nullptr) == stored.second;
 }
 
 namespace {

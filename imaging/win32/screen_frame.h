@@ -26,6 +26,18 @@ class ScreenFrame {
   // `error`, when the section or a device context cannot be made.
   bool Grab(int left, int top, int width, int height, DWORD& error);
 
+  enum class Copy {
+    Done,
+    SourceRefused,  // the section is there, but the source gave nothing (BitBlt failed)
+    NoSection,      // the section or a device context could not be made
+  };
+  // The rectangle of `source` (the screen's DC when null) into a new section
+  // of outWidth x outHeight: copied when the sizes agree, otherwise
+  // stretched with the halftone filter. The system's error code goes to
+  // `error` unless Done.
+  Copy GrabFrom(HDC source, int left, int top, int width, int height, int outWidth, int outHeight,
+                DWORD& error);
+
   // The pixels, bottom row first, blue-green-red, rows padded to 4 bytes
   // (the pad bytes are zero). Empty before a Grab and after TakePicture.
   Bgr24Target Pixels() const { return {bits_, stride_, width_, height_}; }

@@ -1,20 +1,14 @@
 #include "recording/win32/recorded_window.h"
 
-#include "discovery/win32/system_frame_metrics.h"
+#include "discovery/win32/window_geometry.h"
 
 namespace lumavex {
-namespace {
 
-PaneRect PaneOf(const RECT& r) {
-  return WebcamPaneRect(ScreenRect{r.left, r.top, r.right, r.bottom}, SystemFrameMetrics());
-}
-
-}  // namespace
-
+// At the window's own scale, so a stretched window's pane is taken whole.
 PaneRect CurrentPaneRect(HWND window) {
   RECT r{};
   if (!::GetWindowRect(window, &r)) r = RECT{};
-  return PaneOf(r);
+  return GeometryOfWindow(window, r).pane;
 }
 
 // Three questions to another process's window, each a round trip to the
@@ -28,7 +22,8 @@ WindowLook LookAtWindow(HWND window) {
   look.recordable = true;
   look.minimised = (style & WS_MINIMIZE) != 0;
   look.topmost = (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-  look.pane = PaneOf(r);
+  look.pane = GeometryOfWindow(window, r).pane;
+  look.window = r;
   return look;
 }
 

@@ -18,7 +18,8 @@ struct WindowLook {
   bool recordable = false;
   bool minimised = false;
   bool topmost = false;
-  PaneRect pane{};
+  PaneRect pane{};  // on the screen, at its size there
+  RECT window{};    // the window's rectangle the pane was worked out from
 };
 WindowLook LookAtWindow(HWND window);
 

@@ -45,12 +45,14 @@ std::optional<UserMessage> Recorder::Start(const RecorderOptions& options) {
     video_.EndFile();
     RepairUnendedRecordings(state_.SavePath(), request.at.utc);
     FollowRow(options.row);
+    gaps_.Clear();
     message = ClaimFolder(request.at);
     pruneSchedule_.Begin();
     LookAfterDisk(options, request.at);
     if (state_.Active()) video_.Begin(state_.IntervalMs(), options.segmentSeconds);
   }
   EndVideoIfEnded();
+  KeepAwakeWhileOpen();
   ShowWaiting();
   return message;
 }
@@ -86,7 +88,8 @@ std::optional<UserMessage> Recorder::Tick(const RecorderOptions& options) {
   LookAfterDisk(options, now);
   const TickPlan plan = state_.BeginTick(options.row.selected, now);
   std::optional<UserMessage> message = plan.message;
-  if (plan.due) {
+  // A locked session is never a lost window: the window is not looked at.
+  if (plan.due && SessionAllowsFrames(now)) {
     WindowLook look;
     if (const HWND window = WindowToRecord(options, now, look)) {
       const std::string savePath = state_.SavePath();
@@ -99,6 +102,7 @@ std::optional<UserMessage> Recorder::Tick(const RecorderOptions& options) {
   }
   if (!state_.Active()) source_->Release();
   EndVideoIfEnded();
+  KeepAwakeWhileOpen();
   ShowWaiting();
   return message;
 }
@@ -107,6 +111,21 @@ std::optional<UserMessage> Recorder::Tick(const RecorderOptions& options) {
 // begins a new one.
 void Recorder::EndVideoIfEnded() {
   if (!state_.Active() || state_.Paused()) video_.EndFile();
+}
+
+bool Recorder::SessionAllowsFrames(const RecordingMoment& now) {
+  const bool locked = session_.Locked();
+  Note(gaps_.Session(locked), now);
+  return !locked;
+}
+
+void Recorder::Note(const std::optional<GapLine>& line, const RecordingMoment& at) {
+  if (line) state_.Note(line->event, at, line->detail);
+}
+
+void Recorder::KeepAwakeWhileOpen() {
+  if (state_.Active() && !awake_) awake_.emplace();
+  if (!state_.Active()) awake_.reset();
 }
 
 void Recorder::FollowRow(const WebcamRow& row) {
@@ -168,14 +187,14 @@ std::optional<UserMessage> Recorder::TakeAndWrite(const RecorderOptions& options
   if (restore) RestoreWithoutWaiting(window);
   if (raise) MakeTopmostWithoutWaiting(window);
   if (restore || raise) TakesMessagesWithin(window);
+  // A window still minimised gives no picture: the source says so, and the
+  // gap is logged as hidden.
   if (restore) look = LookAtWindow(window);
-  // Nothing of a minimised window is on the screen: no frame of it.
-  if (look.minimised) return std::nullopt;
 
   const RecordingMoment taken = Now();  // the frame's time is its copy's
-  DWORD error = 0;
-  if (!source_->Take(window, look.pane, error)) {
-    const UserMessage reason{CaptureErrorMessage("CaptureWindow", static_cast<long>(error)),
+  const Shot shot = source_->Take(window, look);
+  if (shot.kind == ShotKind::Failed) {
+    const UserMessage reason{CaptureErrorMessage("CaptureWindow", static_cast<long>(shot.error)),
                              MessageIcon::None};
     state_.FrameFailed(reason, Now());
     return reason;
@@ -184,6 +203,15 @@ std::optional<UserMessage> Recorder::TakeAndWrite(const RecorderOptions& options
   // the screen there: no frame of that, the recording waits instead.
   if (!::IsWindowVisible(window)) {
     state_.WindowLost(taken);
+    return std::nullopt;
+  }
+  // No frame for this slot, and never a black one; said once per gap.
+  if (shot.kind == ShotKind::ScreenRefused) {
+    Note(gaps_.ScreenUncopyable(), taken);
+    return std::nullopt;
+  }
+  if (shot.kind == ShotKind::NoPicture) {
+    Note(gaps_.NoPicture(shot.why), taken);
     return std::nullopt;
   }
   if (options.stamp) {
@@ -219,6 +247,7 @@ std::optional<UserMessage> Recorder::TakeAndWrite(const RecorderOptions& options
     state_.FrameFailed(failure, Now());
     return failure;
   }
+  for (const GapLine& line : gaps_.FrameTaken()) state_.Note(line.event, taken, line.detail);
   state_.FrameWritten(taken, bytes);
   pruneSchedule_.Written(bytes);
   return std::nullopt;
@@ -236,6 +265,7 @@ void Recorder::Stop(const std::string& why) {
   state_.Stop(Now(), why);
   source_->Release();
   EndVideoIfEnded();
+  KeepAwakeWhileOpen();
   ShowWaiting();
 }
 

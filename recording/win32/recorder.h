@@ -17,13 +17,17 @@
 #include "recording/prune_plan.h"
 #include "recording/prune_schedule.h"
 #include "recording/recording_settings.h"
+#include "recording/capture_gaps.h"
 #include "recording/recording_state.h"
 #include "recording/recording_video.h"
 #include "recording/win32/frame_outputs.h"
 #include "recording/win32/frame_source.h"
 #include "recording/win32/prune_worker.h"
+#include "recording/win32/keep_awake.h"
+#include "recording/win32/pane_capture.h"
 #include "recording/win32/recorded_window.h"
 #include "recording/win32/recording_files.h"
+#include "recording/win32/session_lock.h"
 
 namespace lumavex {
 
@@ -102,12 +106,20 @@ class Recorder : private RecordingLog {
   void Record(const TimesRecord& record) override { files_.Record(record); }
   void End() override;
   void EndVideoIfEnded();
+  bool SessionAllowsFrames(const RecordingMoment& now);
+  void Note(const std::optional<GapLine>& line, const RecordingMoment& at);
+  void KeepAwakeWhileOpen();
 
   RecorderView& view_;
   RecordingState state_;
   RecordingFiles files_;
-  ScreenCopySource screen_;
-  FrameSource* source_ = &screen_;
+  PaneCapture capture_;
+  FrameSource* source_ = &capture_;
+  // Slots without a frame while the window is there: locked, hidden.
+  CaptureGaps gaps_;
+  SessionLockWatch session_;
+  // Held while a recording is open.
+  std::optional<SleepBlock> awake_;
   FramePlacer jpegPlacer_{"f.jpg"};
   FramePlacer bmpPlacer_{"f.bmp"};
   BmpFrameFiles bmp_{bmpPlacer_};

@@ -4,6 +4,7 @@
 #include <ole2.h>
 
 #include "app/form1.h"
+#include "base/utf8.h"
 #include "platform/controls.h"
 #include "platform/files.h"
 #include "platform/picture_view.h"
@@ -154,9 +155,10 @@ TEST_F(Form1StartUp, FolderButtonShowsASixteenPixelPicture) {
 }
 
 // On a monitor of another DPI the system resizes the frame and menu bar; the
-// window then gives the client area its designed size back, whatever size
-// the system suggested.
-TEST_F(Form1StartUp, ADpiChangeKeepsTheDesignedClientArea) {
+// window then lays its controls out at that DPI and gives the client area
+// the designed size there, whatever size the system suggested.
+TEST_F(Form1StartUp, ADpiChangeLaysTheWindowOutAtTheNewDpi) {
+  const RECT listAtStart = ClientRectOf(form_->List1);
   RECT outer;
   ::GetWindowRect(form_->hwnd(), &outer);
   for (const int grow : {-40, 60}) {
@@ -166,8 +168,54 @@ TEST_F(Form1StartUp, ADpiChangeKeepsTheDesignedClientArea) {
     ::SendMessageW(form_->hwnd(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     RECT client;
     ::GetClientRect(form_->hwnd(), &client);
-    EXPECT_EQ(client.right, Form1::TwipsToPixels(4920)) << grow;
-    EXPECT_EQ(client.bottom, Form1::TwipsToPixels(3255)) << grow;
+    EXPECT_EQ(client.right, ::MulDiv(4920, 144, 1440)) << grow;
+    EXPECT_EQ(client.bottom, ::MulDiv(3255, 144, 1440)) << grow;
+  }
+  // The design's twips at 144 DPI: Start at 1800, 1350, 765 x 300.
+  const RECT start = ClientRectOf(form_->Start);
+  EXPECT_EQ(start.left, 180);
+  EXPECT_EQ(start.top, 135);
+  EXPECT_EQ(start.right, ::MulDiv(2565, 144, 1440));
+  EXPECT_EQ(start.bottom, 165);
+  // Back on the first monitor, every control is where it was.
+  RECT suggested = outer;
+  const int dpi = Form1::TwipsToPixels(1440);
+  ::SendMessageW(form_->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+  const RECT list = ClientRectOf(form_->List1);
+  EXPECT_TRUE(::EqualRect(&list, &listAtStart));
+}
+
+// Every caption fits its control, with the font the control draws it in:
+// at start, and at 144 and 192 DPI.
+::testing::AssertionResult CaptionsFit(const Form1& f) {
+  for (HWND control : {f.cbjpg, f.cbbmp, f.Label2, f.Label1, f.Command1, f.Start, f.btstop, f.windowtop,
+                       f.pause, f.reset, f.Label6, f.Label3, f.aviwrite, f.Label4}) {
+    const std::wstring text = Widen(ControlText(control));
+    HDC dc = ::GetDC(control);
+    const HGDIOBJ old =
+        ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageW(control, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    RECT r;
+    ::GetClientRect(control, &r);
+    const bool box = ClassOf(control) == "Button" &&
+                     (::GetWindowLongPtrW(control, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+    if (extent.cx + (box ? ::GetSystemMetrics(SM_CXMENUCHECK) : 0) > r.right)
+      return ::testing::AssertionFailure()
+             << ControlText(control) << " needs " << extent.cx << " of " << r.right;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+TEST_F(Form1StartUp, NoCaptionIsClipped) {
+  EXPECT_TRUE(CaptionsFit(*form_));
+  RECT suggested{};
+  ::GetWindowRect(form_->hwnd(), &suggested);
+  for (const int dpi : {144, 192}) {
+    ::SendMessageW(form_->hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_TRUE(CaptionsFit(*form_)) << dpi;
   }
 }
 

@@ -33,7 +33,11 @@
 #include "discovery/win32/discovery.h"
 #include "imaging/win32/capture.h"
 #include "imaging/jpeg/jpeg_encoder.h"
+#include "recording/capture_route.h"
 #include "recording/win32/frame_outputs.h"
+#include "recording/win32/pane_capture.h"
+#include "recording/win32/pane_surroundings.h"
+#include "recording/win32/session_lock.h"
 #include "platform/com_scope.h"
 #include "platform/controls.h"
 #include "platform/files.h"
@@ -51,6 +55,7 @@
 #include "recording/video_segments.h"
 #include "recording/win32/locale_clock.h"
 #include "tools/democonv/demo_process.h"
+#include "tools/democonv/own_conversation.h"
 #include "writeavi/win32/frame_folder.h"
 
 namespace lumavex::bench {
@@ -91,6 +96,20 @@ std::vector<double> Repeat(int n, const Stopwatch& clock, const std::function<vo
   std::vector<double> ms;
   ms.reserve(static_cast<std::size_t>(n));
   for (int i = 0; i < n; ++i) ms.push_back(clock.Time(work));
+  return ms;
+}
+
+// As Repeat, with the thread's messages handled between the runs, as a
+// recording's ticks have them: a window of this thread that went 5 s without
+// them would count as not answering.
+std::vector<double> RepeatAnswering(int n, const Stopwatch& clock, const std::function<void()>& work) {
+  std::vector<double> ms;
+  ms.reserve(static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    MSG message;
+    while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+    ms.push_back(clock.Time(work));
+  }
   return ms;
 }
 
@@ -257,6 +276,29 @@ int Run(int ticks, const std::string& pruneSave) {
     SetViewPicture(form->Picture1, shown, Repaint::WithNextPaint);
     SetViewPicture(form->Image1, shown, Repaint::WithNextPaint);
   });
+  // The two routes of a frame, each with the pane into the frame's section,
+  // and the choice between them.
+  PaneCapture routes;
+  const WindowLook look = LookAtWindow(demo.hwnd());
+  const std::vector<double> chooseMs =
+      Repeat(ticks, clock, [&] { (void)ChooseCaptureRoute(look.pane, SurroundingsOf(demo.hwnd())); });
+  const std::vector<double> screenRouteMs =
+      Repeat(ticks, clock, [&] { (void)routes.TakeBy(CaptureRoute::Screen, demo.hwnd(), look); });
+  const SessionLockWatch session;
+  const std::vector<double> lockMs = Repeat(ticks, clock, [&] { (void)session.Locked(); });
+  bool windowGavePicture = false;
+  const std::vector<double> windowRouteMs = Repeat(ticks, clock, [&] {
+    windowGavePicture = routes.TakeBy(CaptureRoute::Window, demo.hwnd(), look).kind == ShotKind::Taken;
+  });
+  // A window of this process, which Wine does draw into a capture.
+  const OwnConversation own(520, 60);
+  const WindowLook ownLook = LookAtWindow(own.hwnd());
+  const std::vector<double> ownScreenMs =
+      RepeatAnswering(ticks, clock, [&] { (void)routes.TakeBy(CaptureRoute::Screen, own.hwnd(), ownLook); });
+  bool ownGavePicture = true;
+  const std::vector<double> ownWindowMs = RepeatAnswering(ticks, clock, [&] {
+    ownGavePicture &= routes.TakeBy(CaptureRoute::Window, own.hwnd(), ownLook).kind == ShotKind::Taken;
+  });
   TimesCsvWriter times;
   times.Open(save + "\\times.csv");
   const std::vector<double> timesMs = Repeat(ticks, clock, [&] {
@@ -366,6 +408,20 @@ int Run(int ticks, const std::string& pruneSave) {
   PrintLine("window, minimised, topmost, pane (one query)", Summarise(windowMs));
   PrintLine("screen copy into the frame's section", Summarise(grabMs));
   PrintLine("  and the frame handed to both previews", Summarise(previewMs));
+  PrintLine("session lock asked (input desktop)", Summarise(lockMs));
+  PrintLine("route chosen (monitors, windows above the pane)", Summarise(chooseMs));
+  PrintLine("screen copy route (pane into the frame)", Summarise(screenRouteMs));
+  PrintLine("window capture route (PrintWindow, pane cropped)", Summarise(windowRouteMs));
+  const double routeRatio = Summarise(windowRouteMs).median / Summarise(screenRouteMs).median;
+  std::printf("  window capture / screen copy = %.2f%s\n", routeRatio,
+              windowGavePicture ? ""
+                                : "   (the demo window drew no picture of itself: Wine draws another"
+                                  " process's window into no capture)");
+  PrintLine("screen copy route, a window of this process", Summarise(ownScreenMs));
+  PrintLine("window capture route, a window of this process", Summarise(ownWindowMs));
+  std::printf("  window capture / screen copy = %.2f%s\n",
+              Summarise(ownWindowMs).median / Summarise(ownScreenMs).median,
+              ownGavePicture ? "   (every capture gave the pane)" : "   (some captures gave no picture)");
   PrintLine("JPEG encode and write (scratch file, moved)", Summarise(jpegMs));
   PrintLine("times.csv line, written and flushed", Summarise(timesMs));
   PrintLine("Timer1 armed, buttons, Text1", Summarise(controlsMs));
