@@ -12,8 +12,8 @@ namespace {
 constexpr std::string_view kSection = "Recording";
 // The keys, in the order missing ones are added.
 enum Key : std::size_t { kInterval, kStamp, kVideo, kSegment, kKeepDays, kKeepMegabytes, kKeyCount };
-constexpr std::string_view kKeyNames[kKeyCount] = {"IntervalMs", "StampTime",    "Video",
-                                                   "SegmentSeconds", "KeepDays", "KeepMegabytes"};
+constexpr std::string_view kKeyNames[kKeyCount] = {"IntervalMs",     "StampTime", "Video",
+                                                   "SegmentSeconds", "KeepDays",  "KeepMegabytes"};
 
 // An ini file's blanks: a CR before its LF is the line end's, any other CR
 // is part of the value.
@@ -150,7 +150,8 @@ std::string UpdateRecordingSettings(std::string_view existing, const RecordingSe
   const std::optional<std::string> keyLines[kKeyCount] = {
       std::string(kKeyNames[kInterval]) + "=" + std::to_string(settings.intervalMs),
       std::string(kKeyNames[kStamp]) + "=" + (settings.stampTime ? "1" : "0"),
-      std::string(kKeyNames[kVideo]) + "=" + (settings.video ? "1" : "0"), std::nullopt,
+      std::string(kKeyNames[kVideo]) + "=" + (settings.video ? "1" : "0"),
+      std::nullopt,
       std::string(kKeyNames[kKeepDays]) + "=" + std::to_string(settings.keepDays),
       std::string(kKeyNames[kKeepMegabytes]) + "=" + std::to_string(settings.keepMegabytes)};
 
@@ -184,7 +185,8 @@ std::string UpdateRecordingSettings(std::string_view existing, const RecordingSe
       // its lines.
       const bool unchosenLimit = (key == kKeepDays && settings.keepDays == 0) ||
                                  (key == kKeepMegabytes && settings.keepMegabytes == 0);
-      if (place.keys[key] == std::string_view::npos && keyLines[key] && !unchosenLimit) addLine(*keyLines[key]);
+      if (place.keys[key] == std::string_view::npos && keyLines[key] && !unchosenLimit)
+        addLine(*keyLines[key]);
     }
   };
   for (std::size_t i = 0; i < lines.size(); ++i) {
