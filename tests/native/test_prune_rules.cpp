@@ -252,10 +252,10 @@ TEST(KeepSettings, InRangeValuesAreUsedAsTheyStandAndWrittenOnceChosen) {
   RecordingSettings chosen;
   chosen.keepDays = 7;
   EXPECT_EQ(UpdateRecordingSettings("", chosen),
-            "[Recording]\r\nIntervalMs=1000\r\nStampTime=0\r\nKeepDays=7\r\n");
+            "[Recording]\r\nIntervalMs=1000\r\nStampTime=0\r\nVideo=0\r\nKeepDays=7\r\n");
   chosen.keepDays = 0;
   EXPECT_EQ(UpdateRecordingSettings("[Recording]\r\nKeepDays=7\r\n", chosen),
-            "[Recording]\r\nKeepDays=0\r\nIntervalMs=1000\r\nStampTime=0\r\n");
+            "[Recording]\r\nKeepDays=0\r\nIntervalMs=1000\r\nStampTime=0\r\nVideo=0\r\n");
 }
 
 TEST(UtcMilliseconds, CountsFrom1970AcrossLeapDays) {
