@@ -28,7 +28,8 @@ std::optional<NumberedName> SplitNumberedName(std::string_view name) {
 
 RecordingMember ClassifyRecordingEntry(std::string_view name, bool isFolder, std::string_view prefix) {
   if (isFolder) {
-    return AsciiLower(name) == kScratchFolderName ? RecordingMember{RecordingMemberKind::Scratch, -1} : RecordingMember{};
+    return AsciiLower(name) == kScratchFolderName ? RecordingMember{RecordingMemberKind::Scratch, -1}
+                                                  : RecordingMember{};
   }
   if (AsciiLower(name) == kTimesFileName) return RecordingMember{RecordingMemberKind::TimesCsv, -1};
   const std::optional<NumberedName> split = SplitNumberedName(name);
