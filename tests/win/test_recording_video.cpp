@@ -18,6 +18,7 @@
 #include "platform/files.h"
 #include "recording/times_csv.h"
 #include "recording/win32/recorder.h"
+#include "writeavi/win32/frame_folder.h"
 #include "recording_test_support.h"
 #include "support/win_test_support.h"
 
@@ -123,6 +124,8 @@ TEST_F(RecordingVideo, FilesByFirstFrameHeldSlotsGapsAndPacketsEqualToTheJpgFile
     if (name.size() > 4 && name.substr(name.size() - 4) == ".avi") videos.push_back(name);
   EXPECT_EQ(videos, (std::vector<std::string>{"Alice0000000.avi", "Alice0000022.avi", "Alice0000026.avi"}));
   EXPECT_EQ(files.size(), 28u + 3u);
+  // Write Avi lists the JPG frames only: the videos never feed a conversion.
+  EXPECT_EQ(ListFrameFolder(folder).size(), 28u);
   EXPECT_EQ(SlotsAsFrames(folder + "\\Alice0000000.avi", folder, 0),
             "0 1 2 3 4 5 6 7 8 9 - - - 10 11 12 13 14 15 16 17 18 19 20 21 ");
   EXPECT_EQ(SlotsAsFrames(folder + "\\Alice0000022.avi", folder, 22), "22 23 24 25 ");
