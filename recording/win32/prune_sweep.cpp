@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <optional>
 #include <string_view>
 
@@ -137,6 +138,16 @@ std::optional<RecordingOnDisk> DescribeFolder(const SweepRequest& request, const
   }
   recording.inUse = recording.inUse || FolderBeingConverted(folder);
   recording.members = MembersOf(folder, entries, prefix);
+  if (!log && request.openVideosFrom >= 0) {
+    // An open file deleted under its writer would lose every frame after.
+    std::vector<MemberFile>& members = recording.members;
+    members.erase(std::remove_if(members.begin(), members.end(),
+                                 [&](const MemberFile& file) {
+                                   return file.kind == RecordingMemberKind::Video &&
+                                          file.number >= request.openVideosFrom;
+                                 }),
+                  members.end());
+  }
   return recording;
 }
 

@@ -17,6 +17,9 @@ struct SweepRequest {
   std::string savePath;
   std::string openFolder;  // the open recording's folder name in savePath
   std::string openPrefix;  // the prefix of its frames now
+  // The open recording's videos numbered from this on are still being
+  // written (or about to be): never deleted. -1 when it writes no video.
+  std::int32_t openVideosFrom = -1;
   KeepLimits limits;
   std::int64_t nowMs = 0;  // UTC ms since 1970
 };

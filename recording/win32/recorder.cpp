@@ -283,8 +283,16 @@ void Recorder::LookAfterDisk(const RecorderOptions& options, const RecordingMome
   request.openFolder = state_.RecordingFolder();
   const std::string jpg = state_.FramePathsFor().jpg;
   const std::string_view frameName = std::string_view(jpg).substr(jpg.find_last_of('\\') + 1);
-  if (const std::optional<NumberedName> name = SplitNumberedName(frameName))
+  if (const std::optional<NumberedName> name = SplitNumberedName(frameName)) {
     request.openPrefix = std::string(name->prefix);
+    if (options.video) request.openVideosFrom = name->number;
+  }
+  const std::string& videoPath = video_.OpenPath();
+  if (!videoPath.empty()) {
+    const std::string_view videoName = std::string_view(videoPath).substr(videoPath.find_last_of('\\') + 1);
+    if (const std::optional<NumberedName> name = SplitNumberedName(videoName))
+      request.openVideosFrom = name->number;
+  }
   request.limits = options.keep;
   request.nowMs = UtcMilliseconds(now.utc);
   if (pruner_.Start(std::move(request))) pruneSchedule_.SweepStarted(now.steadyMs);

@@ -125,8 +125,8 @@ TEST_F(CaptureSettings, KeepRecordingsAndDiskBudgetAreKeptInTheFile) {
     for (int i = 0; i < ::GetMenuItemCount(menu); ++i) names.push_back(MenuText(menu, static_cast<UINT>(i)));
     return names;
   };
-  HMENU days = ::GetSubMenu(Capture(), 12);
-  HMENU budget = ::GetSubMenu(Capture(), 13);
+  HMENU days = ::GetSubMenu(Capture(), 13);
+  HMENU budget = ::GetSubMenu(Capture(), 14);
   EXPECT_EQ(texts(days), (std::vector<std::string>{"&All", "&1 day", "&7 days", "&30 days", "&90 days"}));
   EXPECT_EQ(texts(budget), (std::vector<std::string>{"&None", "&1 GB", "&10 GB", "&100 GB"}));
   const auto checked = [](HMENU menu, int first, int count) {

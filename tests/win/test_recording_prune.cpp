@@ -210,6 +210,30 @@ TEST_F(RecordingPrune, TheBudgetTakesOlderRecordingsThenTheOpenOnesOldestFrames)
   EXPECT_LE(bytes, 1u << 20);
 }
 
+// The video being written holds the recording's first frame, so it is the
+// oldest file of the open recording; deleted under its writer it would take
+// every later frame with it.
+TEST_F(RecordingPrune, TheBudgetNeverTakesTheVideoBeingWritten) {
+  test::ManualClock clock;
+  OpenForm("[Recording]\r\nIntervalMs=200\r\nKeepMegabytes=1\r\nVideo=1\r\n");
+  SetChecked(form_->cbbmp, true);
+  Press(form_->Start);
+  constexpr int kFrames = 40;
+  for (int i = 0; i < kFrames; ++i) {
+    test::TickOnSchedule(*form_, clock);
+    form_->recorder.WaitForPruning();
+  }
+  const std::string open = Open();
+  Press(form_->btstop);
+  EXPECT_TRUE(messages_.messages().empty());
+  const std::string prefix = FramePrefix(kTitle);
+  EXPECT_FALSE(PathExists(open + "\\" + prefix + FrameNumberText(0) + ".bmp"));  // the budget did act
+  std::vector<std::uint8_t> video;
+  ASSERT_TRUE(ReadWholeFile(open + "\\" + VideoFileName(prefix, 0), video));
+  // Every frame's JPEG is in it: far more than the headers.
+  EXPECT_GT(video.size(), kFrames * 1000u);
+}
+
 TEST_F(RecordingPrune, WithNeitherSettingNothingIsDeleted) {
   MakeRecording(Path("a year"), 365, 365, 3, 100'000);
   test::ManualClock clock;
