@@ -134,10 +134,10 @@ class RecordingPass {
   void EndMcu() { store_.SetCursor(reinterpret_cast<unsigned char*>(cursor_)); }
 
   const std::uint32_t* symbols() const { return reinterpret_cast<const std::uint32_t*>(store_.data()); }
+  std::size_t symbolCount() const { return store_.size() / sizeof(std::uint32_t); }
 
   // Counts by the table and symbol fields.
   std::uint32_t histogram[1024] = {};
-  std::size_t symbolCount() const { return store_.size() / sizeof(std::uint32_t); }
 
  private:
   JpegOutputBuffer& store_;
