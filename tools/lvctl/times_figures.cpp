@@ -6,17 +6,6 @@
 
 namespace lumavex {
 
-std::int64_t UtcMilliseconds(const CalendarTime& t) {
-  // Days from the civil date (proleptic Gregorian), after H. Hinnant.
-  const std::int64_t y = t.year - (t.month <= 2 ? 1 : 0);
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const std::int64_t yoe = y - era * 400;
-  const std::int64_t doy = (153 * (t.month + (t.month > 2 ? -3 : 9)) + 2) / 5 + t.day - 1;
-  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  const std::int64_t days = era * 146097 + doe - 719468;
-  return ((days * 24 + t.hour) * 60 + t.minute) * 60000 + t.second * 1000 + t.millisecond;
-}
-
 ScheduleFigures FiguresOf(const TimesCsvContents& contents, std::int64_t firstSlots) {
   ScheduleFigures f;
   f.firstSlots = firstSlots;

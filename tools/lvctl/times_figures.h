@@ -6,6 +6,7 @@
 #include <string>
 
 #include "recording/times_csv.h"
+#include "recording/timestamp.h"
 
 namespace lumavex {
 
@@ -27,8 +28,5 @@ struct ScheduleFigures {
 // halt line, or the last line); frames for the first `firstSlots` slots are
 // counted apart (a recording meant to last so many slots).
 ScheduleFigures FiguresOf(const TimesCsvContents& contents, std::int64_t firstSlots = 0);
-
-// Milliseconds since 1970 of a UTC time.
-std::int64_t UtcMilliseconds(const CalendarTime& time);
 
 }  // namespace lumavex
