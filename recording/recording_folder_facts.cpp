@@ -34,8 +34,17 @@ RecordingLogFacts ReadRecordingLogFacts(std::string_view head, std::string_view 
     tail = end == std::string_view::npos ? std::string_view() : tail.substr(end + 1);
   }
   const TimesCsvContents last = ParseTimesCsv(tail);
-  const TimesRecord& lastRecord = last.records.empty() ? first.records.back() : last.records.back();
-  facts.lastLineMs = UtcMilliseconds(lastRecord.time);
+  // A `repaired` line is written by a later Start, long after the recording
+  // ended: it must not make an old recording look young.
+  const auto lastOfRecording = [](const std::vector<TimesRecord>& records) -> const TimesRecord* {
+    for (auto it = records.rbegin(); it != records.rend(); ++it)
+      if (it->event != TimesEvent::Repaired) return &*it;
+    return nullptr;
+  };
+  const TimesRecord* lastRecord = lastOfRecording(last.records);
+  if (!lastRecord) lastRecord = lastOfRecording(first.records);
+  if (!lastRecord) lastRecord = last.records.empty() ? &first.records.back() : &last.records.back();
+  facts.lastLineMs = UtcMilliseconds(lastRecord->time);
   return facts;
 }
 

@@ -182,6 +182,14 @@ TEST(RecordingLogFacts, AHeaderAndAStartLineMakeARecordingAgedByItsLastWholeLine
   const std::string tail = "00:00.000Z,frame,1,\r\n2026-12-03T00:00:00.500Z,frame,2,\r\n";
   EXPECT_EQ(ReadRecordingLogFacts(text, tail, false).lastLineMs,
             UtcMilliseconds(CalendarTime{2026, 12, 3, 0, 0, 0, 500}));
+
+  // The repair a later Start wrote does not make the recording young.
+  const std::string repaired =
+      Log("2026-12-01T10:00:00.000Z,start,,interval_ms=1000; window=A - Conversation\r\n"
+          "2026-12-01T10:00:01.000Z,frame,0,\r\n"
+          "2026-12-09T08:00:00.000Z,repaired,,A0000000.avi: 1 frames\r\n");
+  EXPECT_EQ(ReadRecordingLogFacts(repaired, repaired, true).lastLineMs,
+            UtcMilliseconds(CalendarTime{2026, 12, 1, 10, 0, 1, 0}));
 }
 
 TEST(RecordingLogFacts, NoHeaderFirstOrNoStartIsNoRecording) {

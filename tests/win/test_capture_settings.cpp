@@ -144,7 +144,7 @@ TEST_F(CaptureSettings, KeepRecordingsAndDiskBudgetAreKeptInTheFile) {
   EXPECT_EQ(checked(days, kIdMenuFirstKeepDays, 5), std::vector<int>{2});
   EXPECT_EQ(checked(budget, kIdMenuFirstBudget, 4), std::vector<int>{0});
   EXPECT_EQ(ReadSettings(),
-            "[Recording]\r\nKeepDays=7\r\nKeepMegabytes=0\r\nIntervalMs=1000\r\nStampTime=0\r\n");
+            "[Recording]\r\nKeepDays=7\r\nKeepMegabytes=0\r\nIntervalMs=1000\r\nStampTime=0\r\nVideo=0\r\n");
   EXPECT_TRUE(messages_.messages().empty());
 }
 
