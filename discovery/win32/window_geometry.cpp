@@ -68,6 +68,32 @@ int MonitorDpiOf(const DpiFunctions& f, HWND window) {
   return SUCCEEDED(f.dpiForMonitor(monitor, kEffectiveDpi, &x, &y)) ? static_cast<int>(x) : 0;
 }
 
+// What the system said of a window's scale, kept briefly: under Wine the
+// four questions cost about half a millisecond, at every tick. A window that
+// moves (and so may change monitors) is asked again at once; a change of the
+// display's scale is seen within kStretchKeptMs.
+struct KnownStretch {
+  HWND window = nullptr;
+  RECT rect{};
+  ULONGLONG askedAt = 0;
+  int windowDpi = 0;
+  WindowStretch stretch;
+};
+constexpr ULONGLONG kStretchKeptMs = 2000;
+
+const KnownStretch& StretchOf(const DpiFunctions& f, HWND window, const RECT& rect) {
+  thread_local KnownStretch known;
+  const ULONGLONG now = ::GetTickCount64();
+  if (known.window == window && ::EqualRect(&known.rect, &rect) && now - known.askedAt < kStretchKeptMs)
+    return known;
+  known.window = window;
+  known.rect = rect;
+  known.askedAt = now;
+  known.windowDpi = static_cast<int>(f.dpiForWindow(window));
+  known.stretch = StretchOfWindow(AwarenessOfWindow(f, window), known.windowDpi, MonitorDpiOf(f, window));
+  return known;
+}
+
 }  // namespace
 
 WindowGeometry GeometryOfWindow(HWND window, const RECT& rect) {
@@ -75,8 +101,9 @@ WindowGeometry GeometryOfWindow(HWND window, const RECT& rect) {
   FrameMetrics metrics = SystemFrameMetrics();
   WindowGeometry geometry;
   if (window && f.Complete()) {
-    const int windowDpi = static_cast<int>(f.dpiForWindow(window));
-    geometry.stretch = StretchOfWindow(AwarenessOfWindow(f, window), windowDpi, MonitorDpiOf(f, window));
+    const KnownStretch& known = StretchOf(f, window, rect);
+    const int windowDpi = known.windowDpi;
+    geometry.stretch = known.stretch;
     // The frame as the window's program reads its metrics.
     if (f.metricsForDpi && windowDpi > 0)
       metrics =
