@@ -28,18 +28,12 @@ namespace lumavex::test {
 inline constexpr const char* kJpegFailedText =
     "Failed to save to JPG, seems webcam window is closed or no space left.";
 
-// A suite that records one demo conversation window, opened once for the
-// whole suite (its SetUpTestSuite calls OpenDemo); each test has a save
-// folder of its own, where the list's sample file goes too.
-class DemoRecordingTest : public ::testing::Test {
+// Each test has a save folder of its own, where the list's sample file goes
+// too, and OLE for the pictures.
+class SaveFolderTest : public ::testing::Test {
  protected:
-  static void OpenDemo(const char* args, const char* title) {
-    demo_ = std::make_unique<DemoWindow>(args, title);
-  }
-  static void TearDownTestSuite() { demo_.reset(); }
   void SetUp() override {
     ::OleInitialize(nullptr);
-    ASSERT_TRUE(demo_ && demo_->ok());
     SetSampleFilePath(save_.path() + "\\lumavex_pixel.bmp");
   }
   void TearDown() override {
@@ -47,8 +41,23 @@ class DemoRecordingTest : public ::testing::Test {
     ::OleUninitialize();
   }
 
-  static inline std::unique_ptr<DemoWindow> demo_;
   TempFolder save_;
+};
+
+// A suite that records one demo conversation window, opened once for the
+// whole suite (its SetUpTestSuite calls OpenDemo).
+class DemoRecordingTest : public SaveFolderTest {
+ protected:
+  static void OpenDemo(const char* args, const char* title) {
+    demo_ = std::make_unique<DemoWindow>(args, title);
+  }
+  static void TearDownTestSuite() { demo_.reset(); }
+  void SetUp() override {
+    SaveFolderTest::SetUp();
+    ASSERT_TRUE(demo_ && demo_->ok());
+  }
+
+  static inline std::unique_ptr<DemoWindow> demo_;
 };
 
 // The recording's steady clock, held by the test from construction to

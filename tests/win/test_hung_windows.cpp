@@ -60,16 +60,11 @@ class Stopped {
   bool ok_;
 };
 
-class HungWindows : public ::testing::Test {
+class HungWindows : public test::SaveFolderTest {
  protected:
-  void SetUp() override {
-    ::OleInitialize(nullptr);
-    SetSampleFilePath(save_.path() + "\\lumavex_pixel.bmp");
-  }
   void TearDown() override {
     form_.reset();
-    SetSampleFilePath(kSampleFilePath);
-    ::OleUninitialize();
+    SaveFolderTest::TearDown();
   }
 
   void OpenForm() {
@@ -90,7 +85,6 @@ class HungWindows : public ::testing::Test {
     return nullptr;
   }
 
-  test::TempFolder save_;
   test::MessageRecorder messages_;
   std::unique_ptr<Form1> form_;
 };

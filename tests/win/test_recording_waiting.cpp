@@ -25,16 +25,11 @@
 namespace lumavex {
 namespace {
 
-class RecordingWaits : public ::testing::Test {
+class RecordingWaits : public test::SaveFolderTest {
  protected:
-  void SetUp() override {
-    ::OleInitialize(nullptr);
-    SetSampleFilePath(save_.path() + "\\lumavex_pixel.bmp");
-  }
   void TearDown() override {
     form_.reset();
-    SetSampleFilePath(kSampleFilePath);
-    ::OleUninitialize();
+    SaveFolderTest::TearDown();
   }
 
   void OpenForm(HWND demo) {
@@ -56,7 +51,6 @@ class RecordingWaits : public ::testing::Test {
   }
   static std::int64_t WallNow() { return UtcMilliseconds(ReadRecordingClock().utc); }
 
-  test::TempFolder save_;
   test::MessageRecorder messages_;
   std::unique_ptr<Form1> form_;
 };

@@ -63,14 +63,20 @@ struct Row {
   double megapixels;
 };
 
-bool benchmark(const DibPixels& pixels, const std::string& outputPath, Row& row) {
-  // Ours, to memory, through the encoder the library uses.
+// The picture as the encoder takes it.
+lumavex::jpeg::SourceImage sourceOf(const DibPixels& pixels) {
   lumavex::jpeg::SourceImage image;
   image.pixels = pixels.bytes.data();
   image.width = pixels.width;
   image.height = pixels.height;
   image.rowBytes = pixels.stride;
   image.bottomUp = true;
+  return image;
+}
+
+bool benchmark(const DibPixels& pixels, const std::string& outputPath, Row& row) {
+  // Ours, to memory, through the encoder the library uses.
+  const lumavex::jpeg::SourceImage image = sourceOf(pixels);
   lumavex::jpeg::EncodeSettings settings;
   settings.quality = kQuality;
   lumavex::jpeg::JpegOutputBuffer buffer;
@@ -163,17 +169,12 @@ std::size_t cjpegBytes(const std::string& ppmPath, int quality, bool optimize) {
 }
 
 std::size_t oursBytes(const DibPixels& pixels, int quality) {
-  lumavex::jpeg::SourceImage image;
-  image.pixels = pixels.bytes.data();
-  image.width = pixels.width;
-  image.height = pixels.height;
-  image.rowBytes = pixels.stride;
-  image.bottomUp = true;
   lumavex::jpeg::EncodeSettings settings;
   settings.quality = quality;
   lumavex::jpeg::JpegOutputBuffer buffer;
-  return lumavex::jpeg::EncodeJpeg(image, settings, buffer) == lumavex::jpeg::EncodeResult::Ok ? buffer.size()
-                                                                                               : 0;
+  return lumavex::jpeg::EncodeJpeg(sourceOf(pixels), settings, buffer) == lumavex::jpeg::EncodeResult::Ok
+             ? buffer.size()
+             : 0;
 }
 
 void printSizes(const std::vector<DibPixels>& pictures) {
