@@ -33,7 +33,8 @@ lumavex::AviChunkScan ScanFile(const std::string& path) {
 
 void CheckScan(const lumavex::AviChunkScan& scan, const std::uint8_t* data, std::size_t size) {
   if (!scan.problem.empty()) return;
-  if (scan.rate == 0 || scan.scale == 0 || scan.width == 0 || scan.height == 0) Fail("a video without its rate or size");
+  if (scan.rate == 0 || scan.scale == 0 || scan.width == 0 || scan.height == 0)
+    Fail("a video without its rate or size");
   std::uint32_t pictures = 0;
   for (std::size_t i = 0; i < scan.slots.size(); ++i) {
     const auto& slot = scan.slots[i];
@@ -56,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const std::string path = "/tmp/fuzz_mjpeg_avi_repair_" + std::to_string(::getpid()) + ".avi";
   {
     std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) Fail("cannot write the input");
+    if (!file || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0)
+      Fail("cannot write the input");
   }
   const lumavex::AviChunkScan scan = ScanFile(path);
   CheckScan(scan, data, size);
