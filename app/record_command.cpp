@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/form1.h"
@@ -91,7 +92,9 @@ int RunRecord(const RecordCommand& command, const ConsoleOutput& console) {
   while (state.Active()) {
     if (!Pump(std::min(stopAt, Clock::now() + std::chrono::milliseconds(200)))) return kExitDone;
     if (Clock::now() >= stopAt) {
-      form->recorder.Stop();
+      // A video whose end cannot be written halts the recording, and is said.
+      if (const std::optional<UserMessage> message = form->recorder.Stop())
+        ShowMessage(message->text, message->icon);
       break;
     }
   }

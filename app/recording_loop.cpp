@@ -22,15 +22,9 @@ void StartRecording(Form1& form) { ShowOutcome(form, form.recorder.Start(ReadRec
 
 void CaptureFrame(Form1& form) { ShowOutcome(form, form.recorder.Tick(ReadRecorderOptions(form))); }
 
-void PauseRecording(Form1& form) {
-  form.recorder.Pause();
-  ShowOutcome(form, std::nullopt);
-}
+void PauseRecording(Form1& form) { ShowOutcome(form, form.recorder.Pause()); }
 
-void StopRecording(Form1& form) {
-  form.recorder.Stop();
-  ShowOutcome(form, std::nullopt);
-}
+void StopRecording(Form1& form) { ShowOutcome(form, form.recorder.Stop()); }
 
 void ResetFrameCounter(Form1& form) {
   form.recorder.Reset();

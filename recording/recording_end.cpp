@@ -22,7 +22,14 @@ bool TimesTailEnded(std::string_view tail, bool whole) {
   const TimesCsvContents contents = ParseTimesCsv(text);
   if (contents.records.empty()) return true;
   const TimesEvent last = contents.records.back().event;
-  return last == TimesEvent::Stop || last == TimesEvent::Halt || last == TimesEvent::Repaired;
+  if (last == TimesEvent::Repaired) return true;
+  if (last != TimesEvent::Stop && last != TimesEvent::Halt) return false;
+  // A video that could not be ended is named just before the end line.
+  for (auto record = contents.records.rbegin(); record != contents.records.rend(); ++record) {
+    if (record->event == TimesEvent::Repaired) break;
+    if (record->event == TimesEvent::Unfinished) return false;
+  }
+  return true;
 }
 
 }  // namespace lumavex

@@ -1,7 +1,8 @@
 #pragma once
 // Whether a recording ended, as its times.csv tells: a recording whose last
 // line is no stop, halt or repaired did not (the program was killed, or the
-// power went), and its video may need a repair. Portable.
+// power went), and its video may need a repair. Neither did one that names a
+// video it could not end (`unfinished`) after its last repair. Portable.
 #include <cstdint>
 #include <string_view>
 

@@ -57,7 +57,13 @@ bool RecordingVideo::Add(const VideoFrame& frame, std::uint64_t& bytes, std::str
   // A picture of another size cannot join the file's stream.
   if (writer_ && (frame.width != width_ || frame.height != height_)) step = VideoStep{true, 0};
   if (step.newFile || !writer_) {
-    CloseFile();
+    // A disk that failed the end of one file is not given the next.
+    const std::string ending = path_;
+    if (!CloseFile()) {
+      problem = "Failed to save into the video:\r\n" + ending;
+      EndFile();
+      return false;
+    }
     if (!Open(frame, problem)) {
       EndFile();
       return false;
@@ -91,11 +97,20 @@ bool RecordingVideo::CloseFile() {
     return true;
   }
   const bool ok = writer_->Finish();
+  const bool holdsFrames = writer_->FrameCount() > 0;
   refreshes_ += writer_->RefreshCount();
   refreshBytes_ += writer_->RefreshBytes();
   writer_.reset();
   out_.reset();
   const bool closed = stream_ && std::fclose(stream_.release()) == 0;
+  if (!(ok && closed)) {
+    // A file without a frame holds nothing to repair.
+    if (holdsFrames) {
+      unfinished_.push_back(path_);
+    } else {
+      RemoveFileUtf8(path_);
+    }
+  }
   path_.clear();
   return ok && closed;
 }

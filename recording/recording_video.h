@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "avi/mjpeg_avi_writer.h"
 #include "avi/output_file.h"
@@ -50,6 +52,9 @@ class RecordingVideo {
 
   // The file being written; empty when none is open.
   const std::string& OpenPath() const { return path_; }
+  // The files whose end could not be written since the last call: they
+  // play up to their last refresh, and a repair finds the rest.
+  std::vector<std::string> TakeUnfinished() { return std::exchange(unfinished_, {}); }
   // Of all files so far: refreshes and the bytes they cost.
   std::uint64_t RefreshCount() const { return refreshes_; }
   std::uint64_t RefreshBytes() const { return refreshBytes_; }
@@ -60,6 +65,7 @@ class RecordingVideo {
 
   std::optional<VideoSegments> segments_;
   std::string path_;
+  std::vector<std::string> unfinished_;
   UniqueStdFile stream_;
   std::unique_ptr<OutputFile> out_;
   std::unique_ptr<MjpegAviWriter> writer_;

@@ -8,10 +8,10 @@
 namespace lumavex {
 namespace {
 
-constexpr std::array<const char*, 17> kEventNames{"start",    "frame",   "pause",     "resume", "lost",
-                                                  "back",     "reset",   "stop",      "halt",   "pruned",
-                                                  "repaired", "hung",    "answering", "hidden", "shown",
-                                                  "locked",   "unlocked"};
+constexpr std::array<const char*, 18> kEventNames{"start",    "frame",    "pause",     "resume", "lost",
+                                                  "back",     "reset",    "stop",      "halt",   "pruned",
+                                                  "repaired", "hung",     "answering", "hidden", "shown",
+                                                  "locked",   "unlocked", "unfinished"};
 
 std::optional<std::int64_t> ParseFrameNumber(std::string_view text) {
   if (text.empty() || text.size() > 18) return std::nullopt;  // 18 digits cannot overflow

@@ -41,6 +41,10 @@ enum class TimesEvent {
   Shown,     // frames come again
   Locked,    // the session is locked, or the screen cannot be copied (the detail)
   Unlocked,  // frames come again
+  // A video of the recording whose end could not be written (its file name
+  // is the detail): its last frames are on the disk but not in its index,
+  // and the recording counts as unended until a Start repairs it.
+  Unfinished,
 };
 // The word in the file: "start", "frame", ...
 const char* TimesEventName(TimesEvent event);

@@ -253,20 +253,48 @@ std::optional<UserMessage> Recorder::TakeAndWrite(const RecorderOptions& options
   return std::nullopt;
 }
 
-void Recorder::Pause() {
-  state_.Pause(Now());
+std::optional<UserMessage> Recorder::Pause() {
+  std::optional<UserMessage> message = EndVideoOrHalt();
+  if (!message) state_.Pause(Now());
   EndVideoIfEnded();
   ShowWaiting();
+  return message;
 }
 
-void Recorder::Stop(const std::string& why) {
+std::optional<UserMessage> Recorder::Stop(const std::string& why) {
   // What a running sweep deleted is written before the stop line.
   if (const std::optional<SweepOutcome> outcome = pruner_.Finish(true)) TakeSweep(*outcome);
-  state_.Stop(Now(), why);
+  std::optional<UserMessage> message = EndVideoOrHalt();
+  if (!message) state_.Stop(Now(), why);
   source_->Release();
   EndVideoIfEnded();
   KeepAwakeWhileOpen();
   ShowWaiting();
+  return message;
+}
+
+// A video whose end cannot be written is a write that failed: the recording
+// halts, as it does when a frame cannot be written.
+std::optional<UserMessage> Recorder::EndVideoOrHalt() {
+  if (!state_.Active() || video_.OpenPath().empty()) return std::nullopt;
+  const std::string path = video_.OpenPath();
+  if (video_.EndFile()) return std::nullopt;
+  const UserMessage message{"Failed to save into the video:\r\n" + path, MessageIcon::Exclamation};
+  state_.FrameFailed(message, Now());
+  return message;
+}
+
+// The video ends before the recording's end line, and a file whose end could
+// not be written is named just before it: the next Start repairs it
+// (recording/recording_end.h).
+void Recorder::Record(const TimesRecord& record) {
+  if (record.event == TimesEvent::Stop || record.event == TimesEvent::Halt) {
+    video_.EndFile();
+    for (const std::string& path : video_.TakeUnfinished())
+      files_.Record(TimesRecord{record.time, TimesEvent::Unfinished, std::nullopt,
+                                path.substr(path.find_last_of('\\') + 1)});
+  }
+  files_.Record(record);
 }
 
 void Recorder::Reset() {

@@ -78,10 +78,12 @@ class Recorder : private RecordingLog {
   std::optional<UserMessage> Start(const RecorderOptions& options);
   // Timer1's tick: a frame when one is due.
   std::optional<UserMessage> Tick(const RecorderOptions& options);
-  void Pause();
+  // Both end the video file first; one whose end cannot be written halts
+  // the recording instead, with the message returned.
+  std::optional<UserMessage> Pause();
   // Ends the recording; `why` is the log's detail when the user did not
   // press Stop.
-  void Stop(const std::string& why = {});
+  std::optional<UserMessage> Stop(const std::string& why = {});
   void Reset();
 
   const RecordingState& State() const { return state_; }
@@ -103,7 +105,8 @@ class Recorder : private RecordingLog {
   // Writes the lines of a sweep that has ended and starts one when due.
   void LookAfterDisk(const RecorderOptions& options, const RecordingMoment& now);
   void TakeSweep(const SweepOutcome& outcome);
-  void Record(const TimesRecord& record) override { files_.Record(record); }
+  void Record(const TimesRecord& record) override;
+  std::optional<UserMessage> EndVideoOrHalt();
   void End() override;
   void EndVideoIfEnded();
   bool SessionAllowsFrames(const RecordingMoment& now);

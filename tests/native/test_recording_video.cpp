@@ -6,8 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <cstdio>
 #include <filesystem>
@@ -188,6 +191,52 @@ TEST(RecordingVideo, AKilledRecordingLeavesEveryFrameForTheRepair) {
   EXPECT_EQ(repair.slots, 42u);
 }
 
+// A disk that fails the end of a file (here a file size limit, in a child so
+// that the limit stays there): the file is named as unfinished and keeps
+// every frame it was handed for the repair; at the end of a segment the
+// next file is not begun; a file that got no frame is removed.
+TEST(RecordingVideo, AFileWhoseEndCannotBeWrittenIsNamedAndRepairable) {
+  VideoFolder v(5);
+  VideoFolder::Picture(30);  // made before the fork
+  const pid_t child = fork();
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    for (int slot = 0; slot < 20; ++slot)
+      if (!v.Add(slot)) _exit(1);
+    const long long size =
+        static_cast<long long>(std::filesystem::file_size(v.folder().file("Alice0000000.avi")));
+    const rlimit limit{static_cast<rlim_t>(size), static_cast<rlim_t>(size)};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
+    std::string problem;
+    if (v.Add(25, &problem)) _exit(3);  // the end of the first file fails
+    if (problem != "Failed to save into the video:\r\n" + v.folder().file("Alice0000000.avi")) _exit(4);
+    if (v.video().TakeUnfinished() != std::vector<std::string>{v.folder().file("Alice0000000.avi")}) _exit(5);
+    if (!v.video().TakeUnfinished().empty() || !v.video().OpenPath().empty()) _exit(6);
+    if (std::filesystem::exists(v.folder().file("Alice0000020.avi"))) _exit(7);
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_TRUE(child > 0 && waitpid(child, &status, 0) == child && WIFEXITED(status));
+  ASSERT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(v.Scan("Alice0000000.avi").finished);
+  const AviRepair repair = RepairMjpegAvi(v.folder().file("Alice0000000.avi"));
+  EXPECT_TRUE(repair.ok) << repair.problem;
+  EXPECT_EQ(repair.frames, 20u);
+
+  VideoFolder empty(5);
+  const pid_t second = fork();
+  if (second == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{0, 0};  // not even the headers
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(2);
+    if (empty.Add(0)) _exit(3);
+    _exit(empty.video().TakeUnfinished().empty() ? 0 : 4);
+  }
+  ASSERT_TRUE(second > 0 && waitpid(second, &status, 0) == second && WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(empty.folder().entries().empty());
+}
+
 TEST(RecordingEnd, LastWholeLineTells) {
   const std::string head =
       "time_utc,event,frame,detail\r\n2026-12-09T10:00:00.000Z,start,,\"interval_ms=200; window=A\"\r\n";
@@ -200,6 +249,13 @@ TEST(RecordingEnd, LastWholeLineTells) {
       TimesTailEnded(head + frame + "2026-12-09T11:00:00.000Z,repaired,,\"A0000000.avi: 1 frames\"\r\n",
                      true));
   EXPECT_FALSE(TimesTailEnded(head + "2026-12-09T10:00:01.000Z,pause,,\r\n", true));
+  // A video that could not be ended keeps it unended until it is repaired.
+  const std::string unfinished = "2026-12-09T10:00:01.000Z,unfinished,,A0000000.avi\r\n";
+  const std::string halt = "2026-12-09T10:00:01.000Z,halt,,\"Failed to save into the video:\"\r\n";
+  EXPECT_FALSE(TimesTailEnded(head + frame + unfinished + halt, true));
+  EXPECT_TRUE(TimesTailEnded(head + frame + unfinished + halt +
+                                 "2026-12-09T11:00:00.000Z,repaired,,\"A0000000.avi: 1 frames\"\r\n",
+                             true));
   // The end of a long file: the line cut at its start is passed over.
   EXPECT_TRUE(TimesTailEnded("00Z,frame,7,\r\n2026-12-09T10:00:01.000Z,stop,,\r\n", false));
   EXPECT_FALSE(TimesTailEnded(",stop,,\r\n2026-12-09T10:00:01.000Z,frame,8,\r\n", false));

@@ -53,7 +53,7 @@ TEST(TimesCsvFormat, LinesFieldsAndTimes) {
        {TimesEvent::Start, TimesEvent::Frame, TimesEvent::Pause, TimesEvent::Resume, TimesEvent::Lost,
         TimesEvent::Back, TimesEvent::Reset, TimesEvent::Stop, TimesEvent::Halt, TimesEvent::Pruned,
         TimesEvent::Repaired, TimesEvent::Hung, TimesEvent::Answering, TimesEvent::Hidden, TimesEvent::Shown,
-        TimesEvent::Locked, TimesEvent::Unlocked})
+        TimesEvent::Locked, TimesEvent::Unlocked, TimesEvent::Unfinished})
     EXPECT_EQ(ParseTimesEvent(TimesEventName(e)), e);
   EXPECT_EQ(FormatTimesLine(Record(TimesEvent::Hung, std::nullopt, "Bob - Conversation")),
             "2026-03-04T05:06:07.008Z,hung,,Bob - Conversation\r\n");

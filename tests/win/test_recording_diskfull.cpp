@@ -3,16 +3,21 @@
 // the reserve takes a few frames, every one whole, then halts with one
 // message. The volumes are tmpfs mounts that ctest fixtures make (as root)
 // and name in LUMAVEX_FULL_VOLUME and LUMAVEX_RESERVE_VOLUME; without them
-// the tests skip and say why.
+// the tests skip and say why. A third, LUMAVEX_VIDEO_VOLUME, is filled
+// behind a recording into a video, so that the video's end cannot be written.
 #include <gtest/gtest.h>
 #include <ole2.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/form1.h"
+#include "avi/mjpeg_avi_repair.h"
+#include "recording/win32/recorder.h"
 #include "recording/frame_naming.h"
 #include "recording/recording_state.h"
 #include "discovery/win32/discovery.h"
@@ -162,6 +167,71 @@ TEST_F(RecordingDiskFull, AVolumeFilledWhileWaitingHaltsWhenTheWindowIsBack) {
   RemoveFileUtf8(filler);
   form_.reset();
   test::RemoveTree(folder);
+}
+
+class NoView : public RecorderView {
+ public:
+  void ShowFrame(const Picture&) override {}
+  void ShowWaiting(const std::string&) override {}
+};
+
+AviChunkScan ScanOf(const std::string& path) {
+  UniqueStdFile file(OpenFileUtf8(path, "rb"));
+  return file ? ScanMjpegAvi(file.get()) : AviChunkScan{"missing"};
+}
+
+// Writes to `path` until the volume takes no more.
+void FillVolume(const std::string& path) {
+  UniqueStdFile file(OpenFileUtf8(path, "wb"));
+  ASSERT_TRUE(file);
+  std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  const std::vector<char> block(4096, 'x');
+  while (std::fwrite(block.data(), 1, block.size(), file.get()) == block.size()) {
+  }
+}
+
+// The volume fills behind a recording into a video (another program did it),
+// so the end of the video cannot be written at Stop: the recording halts
+// with the message, and once there is room, the next Start repairs the
+// video with every frame it was handed.
+TEST_F(RecordingDiskFull, AVideoWhoseEndCannotBeWrittenHaltsAndIsRepairedAtTheNextStart) {
+  std::string why;
+  const std::string volume = test::FixtureVolume("LUMAVEX_VIDEO_VOLUME", why);
+  if (volume.empty()) GTEST_SKIP() << why;
+  NoView view;
+  Recorder recorder(view);
+  RecorderOptions options;
+  options.row = WebcamRow{true, "Fay - Conversation", demo_->hwnd()};
+  options.jpg = false;
+  options.bmp = false;
+  options.stamp = true;
+  options.video = true;
+  options.intervalMs = 100;
+  options.saveFolder = volume;
+  ASSERT_FALSE(recorder.Start(options));
+  // Enough frames that the end (an index entry of 16 bytes each) needs more
+  // than the last page of the file has left.
+  constexpr int kFrames = 300;
+  for (int i = 0; i < kFrames; ++i) {
+    clock_.Set(std::max(clock_.now(), recorder.State().NextDueMs().value_or(clock_.now())));
+    ASSERT_FALSE(recorder.Tick(options)) << "frame " << i;
+  }
+  const std::string folder = volume + "\\" + recorder.State().RecordingFolder();
+  const std::string video = folder + "\\Fay0000000.avi";
+  FillVolume(volume + "\\filler-behind.bin");
+
+  const std::optional<UserMessage> message = recorder.Stop();
+  ASSERT_TRUE(message);
+  EXPECT_EQ(message->text, "Failed to save into the video:\r\n" + video);
+  EXPECT_EQ(recorder.State().LastEnd(), RecordingEnd::Halted);
+  EXPECT_FALSE(ScanOf(video).finished);
+
+  ASSERT_EQ(RemoveFileUtf8(volume + "\\filler-behind.bin"), 0);
+  ASSERT_FALSE(recorder.Start(options));
+  EXPECT_FALSE(recorder.Stop());
+  const AviChunkScan repaired = ScanOf(video);
+  EXPECT_TRUE(repaired.finished);
+  EXPECT_EQ(repaired.frames, static_cast<std::uint32_t>(kFrames));
 }
 
 }  // namespace

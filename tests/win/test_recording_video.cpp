@@ -200,6 +200,10 @@ TEST_F(RecordingVideo, TheNextStartRepairsWhatARecordingLeftUnended) {
   WriteKilledRecording(save + "\\killed", 23, "2026-12-09T10:00:00.100Z,frame,0,\r\n");
   WriteKilledRecording(save + "\\stopped", 23, "2026-12-09T10:00:09.000Z,stop,,\r\n");
   WriteKilledRecording(save + "\\live", 23, "2026-12-09T10:00:00.100Z,frame,0,\r\n");
+  // Halted because its video's end could not be written.
+  WriteKilledRecording(save + "\\unfinished", 23,
+                       "2026-12-09T10:00:09.000Z,unfinished,,Bob0000000.avi\r\n"
+                       "2026-12-09T10:00:09.000Z,halt,,Failed to save into the video:\r\n");
   EXPECT_EQ(Scan(save + "\\killed\\Bob0000000.avi").headerSlots, 20u);  // the last refresh's
   // Another Lumavex still writes the live one's log.
   UniqueStdFile liveLog(OpenFileUtf8(save + "\\live\\times.csv", "ab"));
@@ -209,6 +213,9 @@ TEST_F(RecordingVideo, TheNextStartRepairsWhatARecordingLeftUnended) {
   const AviChunkScan repaired = Scan(save + "\\killed\\Bob0000000.avi");
   EXPECT_TRUE(repaired.finished);
   EXPECT_EQ(repaired.frames, 23u);
+  const AviChunkScan halted = Scan(save + "\\unfinished\\Bob0000000.avi");
+  EXPECT_TRUE(halted.finished);
+  EXPECT_EQ(halted.frames, 23u);
   std::vector<std::uint8_t> bytes;
   ASSERT_TRUE(ReadWholeFile(save + "\\killed\\times.csv", bytes));
   const TimesCsvContents times = ParseTimesCsv(std::string(bytes.begin(), bytes.end()));
