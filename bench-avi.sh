@@ -24,7 +24,8 @@
 #   ./bench-avi.sh --million [count]     time and peak memory of the Motion
 #       JPEG type, from the command line and through the button's path
 #       (avibench), on 1,000,000 frames (or `count`): hard links of the
-#       1,000 benchmark frames, made once (minutes; about 4.3 GB of video).
+#       1,000 benchmark frames, made once (minutes; about 4.3 GB of video);
+#       then the peak memory of the system's listing of that folder alone.
 set -euo pipefail
 cd "$(dirname "$0")"
 root="$(pwd)"
@@ -132,6 +133,13 @@ if [ "$million" -gt 0 ]; then
   rm -f "$work/million-button.avi"
   printf '  peak memory: command line %s KB, button %s KB   (target <= 131072 KB)\n' \
     "$(field peak_kb "$command")" "$(field peak_kb "$button")"
+  # What the system's listing of the folder costs by itself (Wine keeps
+  # every name a search matches while the search is open), and what ten
+  # searches by the name's last digit cost, which do not list every JPG name.
+  listing=$(wine "$build/bin/readfloor.exe" --list-only "$(winpath "$folder")" | tr -d '\r')
+  by_digit=$(wine "$build/bin/readfloor.exe" --list-only --by-last-digit "$(winpath "$folder")" | tr -d '\r')
+  printf '  %-44s %s\n' "the listing alone, \"*.jpg\" (readfloor):" "$listing"
+  printf '  %-44s %s\n' "ten listings \"*0.jpg\"..\"*9.jpg\":" "$by_digit"
   lumavex_stop_session
   trap - EXIT
   exit 0

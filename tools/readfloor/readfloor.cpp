@@ -4,6 +4,12 @@
 //   frames=N seconds=S fps=F peak_kb=K
 //
 //   readfloor.exe <frame folder> [runs]
+//
+// With --list-only, it only counts what the system lists for "*.jpg" (or,
+// with --by-last-digit, for "*0.jpg" ... "*9.jpg" in turn, which is not
+// every JPG name): what a listing alone costs in time and memory.
+//
+//   readfloor.exe --list-only [--by-last-digit] <frame folder>
 #include <windows.h>
 #include <psapi.h>
 
@@ -43,9 +49,56 @@ int ReadAll(const std::wstring& folder, std::vector<char>& buffer) {
   return static_cast<int>(names.size());
 }
 
+// Counts the files that `pattern` lists, keeping nothing.
+int CountListed(const std::wstring& folder, const std::wstring& pattern) {
+  WIN32_FIND_DATAW data;
+  lumavex::UniqueFind find(::FindFirstFileExW((folder + L"\\" + pattern).c_str(), FindExInfoBasic, &data,
+                                              FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  if (!find) return 0;
+  int count = 0;
+  do {
+    if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++count;
+  } while (::FindNextFileW(find.get(), &data));
+  return count;
+}
+
+void PrintFigures(int frames, double seconds) {
+  PROCESS_MEMORY_COUNTERS memory{};
+  memory.cb = sizeof memory;
+  ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
+  std::printf("frames=%d seconds=%.3f fps=%.1f peak_kb=%llu\n", frames, seconds,
+              seconds > 0 ? frames / seconds : 0,
+              static_cast<unsigned long long>(memory.PeakWorkingSetSize / 1024));
+}
+
+double SecondsSince(const LARGE_INTEGER& start) {
+  LARGE_INTEGER now, frequency;
+  ::QueryPerformanceCounter(&now);
+  ::QueryPerformanceFrequency(&frequency);
+  return static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart;
+}
+
+int ListOnly(int argc, char** argv) {
+  const bool byDigit = argc > 3 && std::string(argv[2]) == "--by-last-digit";
+  const std::string narrow = argv[argc - 1];
+  const std::wstring folder(narrow.begin(), narrow.end());
+  LARGE_INTEGER start;
+  ::QueryPerformanceCounter(&start);
+  int frames = 0;
+  if (byDigit) {
+    for (wchar_t digit = L'0'; digit <= L'9'; ++digit)
+      frames += CountListed(folder, std::wstring(L"*") + digit + L".jpg");
+  } else {
+    frames = CountListed(folder, L"*.jpg");
+  }
+  PrintFigures(frames, SecondsSince(start));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc >= 3 && std::string(argv[1]) == "--list-only") return ListOnly(argc, argv);
   if (argc < 2) {
     std::fprintf(stderr, "usage: readfloor <frame folder> [runs]\n");
     return 2;
@@ -70,10 +123,6 @@ int main(int argc, char** argv) {
     const double seconds = static_cast<double>(end.QuadPart - start.QuadPart) / frequency.QuadPart;
     if (run == 1 || seconds < best) best = seconds;
   }
-  PROCESS_MEMORY_COUNTERS memory{};
-  memory.cb = sizeof memory;
-  ::GetProcessMemoryInfo(::GetCurrentProcess(), &memory, sizeof memory);
-  std::printf("frames=%d seconds=%.3f fps=%.1f peak_kb=%llu\n", frames, best, best > 0 ? frames / best : 0,
-              static_cast<unsigned long long>(memory.PeakWorkingSetSize / 1024));
+  PrintFigures(frames, best);
   return 0;
 }
