@@ -35,7 +35,13 @@ class RecordingWaits : public test::SaveFolderTest {
   void OpenForm(HWND demo) {
     form_ = test::OpenRecordingForm(save_.path());
     ASSERT_NE(form_, nullptr);
-    ASSERT_TRUE(test::SelectRowOf(*form_, demo));
+    ASSERT_TRUE(test::SelectRowOf(*form_, demo)) << "listed: " << Rows();
+  }
+  // What List1 lists, for a failure's message.
+  std::string Rows() const {
+    std::string rows;
+    for (int i = 0; i < ListCount(form_->List1); ++i) rows += "\"" + ListText(form_->List1, i) + "\" ";
+    return rows.empty() ? "nothing" : rows;
   }
   void Press(HWND button) { ::SendMessageA(button, BM_CLICK, 0, 0); }
   std::string Folder() const { return save_.path() + "\\" + form_->recorder.State().RecordingFolder(); }
