@@ -32,20 +32,29 @@ BOOL CALLBACK FindProc(HWND hwnd, LPARAM lparam) {
   return TRUE;
 }
 
-// The demo paints its sample patches and its pane in one BitBlt, so the first
-// sample on the screen means the pane is there too.
-bool SamplesPainted(HWND hwnd) {
+// Where the window's first sample lies on the screen; false when it is not
+// on it.
+bool FirstSampleOf(HWND hwnd, ScreenPoint& point) {
   RECT r{};
   if (!::GetWindowRect(hwnd, &r) || ::IsIconic(hwnd)) return false;
-  const ScreenRect sr{r.left, r.top, r.right, r.bottom};
-  const FrameMetrics m = SystemFrameMetrics();
-  const ScreenPoint p = FirstSamplePoint(sr, m);
+  point = FirstSamplePoint(ScreenRect{r.left, r.top, r.right, r.bottom}, SystemFrameMetrics());
+  return true;
+}
+
+bool ScreenShowsFirstSample(const ScreenPoint& p) {
   WindowDc screen(nullptr);
   const COLORREF c = ::GetPixel(screen.get(), p.x, p.y);
   const Rgb want = kFirstSampleColour;
   // 16-bit screens give the colour back at lower precision.
   return std::abs(GetRValue(c) - want.r) <= 8 && std::abs(GetGValue(c) - want.g) <= 8 &&
          std::abs(GetBValue(c) - want.b) <= 8;
+}
+
+// The demo paints its sample patches and its pane in one BitBlt, so the first
+// sample on the screen means the pane is there too.
+bool SamplesPainted(HWND hwnd) {
+  ScreenPoint p{};
+  return FirstSampleOf(hwnd, p) && ScreenShowsFirstSample(p);
 }
 
 }  // namespace
@@ -94,11 +103,18 @@ void DemoWindow::HangFor(DWORD ms) const {
 
 void DemoWindow::Close() {
   thread_.reset();
+  ScreenPoint sample{};
+  const bool shown = hwnd_ && SamplesPainted(hwnd_) && FirstSampleOf(hwnd_, sample);
   if (process_) {
     ::TerminateProcess(process_.get(), 0);
     ::WaitForSingleObject(process_.get(), 10000);
     process_.reset();
   }
+  // The process is gone before the display has taken its window away: a
+  // demo opened next at the same place must not pass for painted on what
+  // is left of this one (a short wait; another window there may show the
+  // same colour for good).
+  if (shown) PumpUntil([&] { return !ScreenShowsFirstSample(sample); }, 1000);
   hwnd_ = nullptr;
 }
 
