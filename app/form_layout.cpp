@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/utf8.h"
+#include "discovery/win32/window_geometry.h"
 #include "platform/controls.h"
 
 namespace lumavex {
@@ -48,11 +49,8 @@ int FormLayout::SystemDpi() {
 }
 
 int FormLayout::DpiOfWindow(HWND window) {
-  // Windows 10's; Windows 7 and 8 have one DPI for every monitor.
-  using DpiForWindow = UINT(WINAPI*)(HWND);
-  static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  const int dpi = dpiForWindow && window ? static_cast<int>(dpiForWindow(window)) : 0;
+  // Windows 7 and 8 have one DPI for every monitor.
+  const int dpi = WindowDpi(window);
   return dpi > 0 ? dpi : SystemDpi();
 }
 

@@ -20,6 +20,11 @@ std::string ParentFolder(const std::string& path) {
   return path.substr(0, slash);
 }
 
+std::string_view NameInPath(std::string_view path) {
+  const std::size_t slash = path.find_last_of("\\/");
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
 std::string PathFromBox(const std::string& text) {
   std::string_view path = Trim(text);
   if (path.size() >= 2 && path.front() == '"' && path.back() == '"')

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <string_view>
 
+#include "base/path.h"
 #include "base/text.h"
 
 namespace lumavex {
@@ -42,9 +43,7 @@ bool IsShareRoot(std::string_view afterTwoSeparators) {
 
 // `path` has no trailing separators and is not empty.
 bool HasNoNameOfItsOwn(std::string_view path) {
-  const std::size_t lastSeparator = path.find_last_of("\\/");
-  const std::string_view lastName =
-      lastSeparator == std::string_view::npos ? path : path.substr(lastSeparator + 1);
+  const std::string_view lastName = NameInPath(path);
   if (lastName == "." || lastName == "..") return true;
   if (IsDriveOnly(path)) return true;
   // Long and device paths: `\\?\C:`, `\\?\UNC\server\share`, `\\.\C:`.

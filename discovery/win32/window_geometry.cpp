@@ -96,6 +96,11 @@ const KnownStretch& StretchOf(const DpiFunctions& f, HWND window, const RECT& re
 
 }  // namespace
 
+int WindowDpi(HWND window) {
+  const DpiFunctions& f = Dpi();
+  return f.dpiForWindow && window ? static_cast<int>(f.dpiForWindow(window)) : 0;
+}
+
 WindowGeometry GeometryOfWindow(HWND window, const RECT& rect) {
   const DpiFunctions& f = Dpi();
   FrameMetrics metrics = SystemFrameMetrics();

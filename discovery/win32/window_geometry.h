@@ -21,4 +21,7 @@ struct WindowGeometry {
 // DPI, and its monitor's DPI.
 WindowGeometry GeometryOfWindow(HWND window, const RECT& rect);
 
+// The window's DPI as the system gives it (Windows 10 on); 0 where it cannot.
+int WindowDpi(HWND window);
+
 }  // namespace lumavex

@@ -40,9 +40,8 @@ std::optional<UserMessage> Recorder::Start(const RecorderOptions& options) {
   const StartOutcome outcome = state_.StartRecording(request);
   std::optional<UserMessage> message = outcome.message;
   if (outcome.kind == StartKind::NewRecording) {
-    // The recording just ended (if any) closed its video first: it is no
-    // unended one.
-    video_.EndFile();
+    // The recording just ended (if any) closed its video with its stop line
+    // (Record): it is no unended one.
     RepairUnendedRecordings(state_.SavePath(), request.at.utc);
     FollowRow(options.row);
     gaps_.Clear();
@@ -291,8 +290,8 @@ void Recorder::Record(const TimesRecord& record) {
   if (record.event == TimesEvent::Stop || record.event == TimesEvent::Halt) {
     video_.EndFile();
     for (const std::string& path : video_.TakeUnfinished())
-      files_.Record(TimesRecord{record.time, TimesEvent::Unfinished, std::nullopt,
-                                path.substr(path.find_last_of('\\') + 1)});
+      files_.Record(
+          TimesRecord{record.time, TimesEvent::Unfinished, std::nullopt, std::string(NameInPath(path))});
   }
   files_.Record(record);
 }
@@ -310,17 +309,12 @@ void Recorder::LookAfterDisk(const RecorderOptions& options, const RecordingMome
   request.savePath = state_.SavePath();
   request.openFolder = state_.RecordingFolder();
   const std::string jpg = state_.FramePathsFor().jpg;
-  const std::string_view frameName = std::string_view(jpg).substr(jpg.find_last_of('\\') + 1);
-  if (const std::optional<NumberedName> name = SplitNumberedName(frameName)) {
+  if (const std::optional<NumberedName> name = SplitNumberedName(NameInPath(jpg))) {
     request.openPrefix = std::string(name->prefix);
     if (options.video) request.openVideosFrom = name->number;
   }
-  const std::string& videoPath = video_.OpenPath();
-  if (!videoPath.empty()) {
-    const std::string_view videoName = std::string_view(videoPath).substr(videoPath.find_last_of('\\') + 1);
-    if (const std::optional<NumberedName> name = SplitNumberedName(videoName))
-      request.openVideosFrom = name->number;
-  }
+  if (const std::optional<NumberedName> name = SplitNumberedName(NameInPath(video_.OpenPath())))
+    request.openVideosFrom = name->number;
   request.limits = options.keep;
   request.nowMs = UtcMilliseconds(now.utc);
   if (pruner_.Start(std::move(request))) pruneSchedule_.SweepStarted(now.steadyMs);

@@ -13,6 +13,10 @@ TEST(ParentFolder, KeepsTheRootsSeparatorOnly) {
   EXPECT_EQ(ParentFolder("D:/rec/video.avi"), "D:/rec");
   EXPECT_EQ(ParentFolder("\\\\server\\share\\v.avi"), "\\\\server\\share");
   EXPECT_EQ(ParentFolder("video.avi"), ".");
+  EXPECT_EQ(NameInPath("C:\\rec\\video.avi"), "video.avi");
+  EXPECT_EQ(NameInPath("D:/rec/video.avi"), "video.avi");
+  EXPECT_EQ(NameInPath("video.avi"), "video.avi");
+  EXPECT_EQ(NameInPath("C:\\rec\\"), "");
 }
 
 TEST(PathFromBox, DropsSpacesAndTheQuotesAroundIt) {

@@ -111,6 +111,17 @@ class RecordingPrune : public test::DemoRecordingTest {
   void Press(HWND button) { ::SendMessageA(button, BM_CLICK, 0, 0); }
   std::string Path(const std::string& name) const { return save_.path() + "\\" + name; }
   std::string Open() const { return Path(form_->recorder.State().RecordingFolder()); }
+  // `frames` ticks on schedule, each sweep seen to its end; then Stop.
+  // Returns the recording's folder.
+  std::string RecordThenStop(int frames, test::ManualClock& clock) {
+    for (int i = 0; i < frames; ++i) {
+      test::TickOnSchedule(*form_, clock);
+      form_->recorder.WaitForPruning();
+    }
+    const std::string open = Open();
+    Press(form_->btstop);
+    return open;
+  }
 
   test::MessageRecorder messages_;
   std::unique_ptr<Form1> form_;
@@ -167,12 +178,7 @@ TEST_F(RecordingPrune, TheBudgetTakesOlderRecordingsThenTheOpenOnesOldestFrames)
   form_->recorder.WaitForPruning();
   EXPECT_TRUE(PathExists(Path("older")));  // 600 KB of 1 MB: nothing goes yet
   constexpr int kFrames = 40;
-  for (int i = 0; i < kFrames; ++i) {
-    test::TickOnSchedule(*form_, clock);
-    form_->recorder.WaitForPruning();
-  }
-  const std::string open = Open();
-  Press(form_->btstop);
+  const std::string open = RecordThenStop(kFrames, clock);
   EXPECT_TRUE(messages_.messages().empty());
   EXPECT_FALSE(PathExists(Path("older")));
   EXPECT_FALSE(PathExists(Path("old")));
@@ -219,12 +225,7 @@ TEST_F(RecordingPrune, TheBudgetNeverTakesTheVideoBeingWritten) {
   SetChecked(form_->cbbmp, true);
   Press(form_->Start);
   constexpr int kFrames = 40;
-  for (int i = 0; i < kFrames; ++i) {
-    test::TickOnSchedule(*form_, clock);
-    form_->recorder.WaitForPruning();
-  }
-  const std::string open = Open();
-  Press(form_->btstop);
+  const std::string open = RecordThenStop(kFrames, clock);
   EXPECT_TRUE(messages_.messages().empty());
   const std::string prefix = FramePrefix(kTitle);
   EXPECT_FALSE(PathExists(open + "\\" + prefix + FrameNumberText(0) + ".bmp"));  // the budget did act
