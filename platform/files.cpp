@@ -10,6 +10,32 @@
 
 namespace lumavex {
 
+namespace {
+
+std::int64_t UtcMsOf(const FILETIME& time) {
+  const std::uint64_t ticks = (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+  constexpr std::uint64_t kTicksTo1970 = 116'444'736'000'000'000ull;  // 100 ns ticks since 1601
+  return ticks < kTicksTo1970 ? 0 : static_cast<std::int64_t>((ticks - kTicksTo1970) / 10'000);
+}
+
+}  // namespace
+
+std::vector<FolderEntry> ListFolder(const std::string& folder) {
+  std::vector<FolderEntry> entries;
+  WIN32_FIND_DATAW data;
+  const UniqueFind find(::FindFirstFileExW(Widen(JoinPath(folder, "*")).c_str(), FindExInfoBasic, &data,
+                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
+  if (!find) return entries;
+  do {
+    const std::wstring_view name = data.cFileName;
+    if (name == L"." || name == L"..") continue;
+    entries.push_back(FolderEntry{Narrow(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
+                                  (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                                  UtcMsOf(data.ftLastWriteTime)});
+  } while (::FindNextFileW(find.get(), &data));
+  return entries;
+}
+
 bool PathExists(const std::string& path) {
   return ::GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -29,6 +29,18 @@ bool ReadWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes,
 // without its final full stop's line break; "Unknown error" when it has none.
 std::string SystemErrorText(unsigned long code);
 
+// An entry directly in a folder: its name, whether it is a folder, its size
+// and when it was last written (UTC ms since 1970).
+struct FolderEntry {
+  std::string name;
+  bool folder = false;
+  std::uint64_t bytes = 0;
+  std::int64_t writtenMs = 0;
+};
+// The entries of `folder` but "." and "..", in the system's order, in one
+// pass of its listing; none when it cannot be listed.
+std::vector<FolderEntry> ListFolder(const std::string& folder);
+
 // The folder that holds the program's executable, without a trailing "\"
 // unless it is a drive's root folder.
 std::string ExecutableFolder();

@@ -20,36 +20,6 @@ namespace {
 // A conversion may begin while a step runs: it is asked again this often.
 constexpr std::size_t kFilesBetweenConversionChecks = 256;
 
-struct Entry {
-  std::string name;
-  bool folder = false;
-  std::uint64_t bytes = 0;
-  std::int64_t writtenMs = 0;
-};
-
-std::int64_t UtcMsOf(const FILETIME& time) {
-  const std::uint64_t ticks = (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-  constexpr std::uint64_t kTicksTo1970 = 116'444'736'000'000'000ull;  // 100 ns ticks since 1601
-  return ticks < kTicksTo1970 ? 0 : static_cast<std::int64_t>((ticks - kTicksTo1970) / 10'000);
-}
-
-// The entries directly in `folder`, in one pass of the system's listing.
-std::vector<Entry> ListFolder(const std::string& folder) {
-  std::vector<Entry> entries;
-  WIN32_FIND_DATAW data;
-  const UniqueFind find(::FindFirstFileExW(Widen(JoinPath(folder, "*")).c_str(), FindExInfoBasic, &data,
-                                           FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH));
-  if (!find) return entries;
-  do {
-    const std::wstring_view name = data.cFileName;
-    if (name == L"." || name == L"..") continue;
-    entries.push_back(Entry{Narrow(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0,
-                            (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
-                            UtcMsOf(data.ftLastWriteTime)});
-  } while (::FindNextFileW(find.get(), &data));
-  return entries;
-}
-
 std::string ReadAt(HANDLE file, std::uint64_t offset, std::size_t size) {
   std::string bytes(size, '\0');
   OVERLAPPED at{};
@@ -95,16 +65,16 @@ std::optional<LogLook> LookAtLog(const std::string& folder) {
 
 std::uint64_t ScratchBytes(const std::string& scratch) {
   std::uint64_t bytes = 0;
-  for (const Entry& entry : ListFolder(scratch))
+  for (const FolderEntry& entry : ListFolder(scratch))
     if (!entry.folder) bytes += entry.bytes;
   return bytes;
 }
 
 // The recording's own entries of a folder whose frames carry `prefix`.
-std::vector<MemberFile> MembersOf(const std::string& folder, const std::vector<Entry>& entries,
+std::vector<MemberFile> MembersOf(const std::string& folder, const std::vector<FolderEntry>& entries,
                                   const std::string& prefix) {
   std::vector<MemberFile> members;
-  for (const Entry& entry : entries) {
+  for (const FolderEntry& entry : entries) {
     const RecordingMember member = ClassifyRecordingEntry(entry.name, entry.folder, prefix);
     if (member.kind == RecordingMemberKind::None) continue;
     const std::uint64_t bytes = member.kind == RecordingMemberKind::Scratch
@@ -124,7 +94,7 @@ std::optional<RecordingOnDisk> DescribeFolder(const SweepRequest& request, const
     log = LookAtLog(folder);
     if (!log) return std::nullopt;  // no recording: never touched
   }
-  const std::vector<Entry> entries = ListFolder(folder);
+  const std::vector<FolderEntry> entries = ListFolder(folder);
   std::string prefix = request.openPrefix;
   if (!log) {
     recording.open = true;
@@ -132,7 +102,7 @@ std::optional<RecordingOnDisk> DescribeFolder(const SweepRequest& request, const
     recording.lastLineMs = log->facts.lastLineMs;
     recording.inUse = log->inUse;
     std::vector<std::string> names;
-    for (const Entry& entry : entries)
+    for (const FolderEntry& entry : entries)
       if (!entry.folder) names.push_back(entry.name);
     prefix = RecordingPrefixAmong(names, log->facts.title);
   }
@@ -167,7 +137,7 @@ PruneStep Delete(const PruneStep& step, const std::string& savePath, const std::
     bool gone = false;
     if (file.kind == RecordingMemberKind::Scratch) {
       // Only the files a killed write left in it; a folder inside keeps it.
-      for (const Entry& entry : ListFolder(path))
+      for (const FolderEntry& entry : ListFolder(path))
         if (!entry.folder) ::DeleteFileW(Widen(JoinPath(path, entry.name)).c_str());
       gone = ::RemoveDirectoryW(Widen(path).c_str()) != 0;
     } else {
@@ -188,7 +158,7 @@ PruneStep Delete(const PruneStep& step, const std::string& savePath, const std::
 
 SweepOutcome SweepSaveFolder(const SweepRequest& request, const std::atomic<bool>& cancel) {
   std::vector<RecordingOnDisk> recordings;
-  for (const Entry& entry : ListFolder(request.savePath)) {
+  for (const FolderEntry& entry : ListFolder(request.savePath)) {
     if (cancel.load(std::memory_order_relaxed)) return {};
     if (!entry.folder) continue;
     if (std::optional<RecordingOnDisk> recording = DescribeFolder(request, entry.name))

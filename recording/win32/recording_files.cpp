@@ -33,19 +33,6 @@ HANDLE HandleOf(std::FILE* file) {
   return file ? reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file))) : INVALID_HANDLE_VALUE;
 }
 
-std::vector<std::string> SubfoldersOf(const std::string& folder) {
-  std::vector<std::string> paths;
-  WIN32_FIND_DATAW data;
-  const UniqueFind find(::FindFirstFileW(Widen(JoinPath(folder, "*")).c_str(), &data));
-  if (!find) return paths;
-  do {
-    const std::wstring_view name = data.cFileName;
-    if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
-      paths.push_back(JoinPath(folder, Narrow(name)));
-  } while (::FindNextFileW(find.get(), &data));
-  return paths;
-}
-
 }  // namespace
 
 void RecordingFiles::Begin(const std::string& folder) {
@@ -91,8 +78,9 @@ std::string RecordingFiles::MovedFolder() const {
   if (const std::string told = FolderOfOpenFile(times_.stream()); !told.empty() && isOurs(told)) return told;
   const std::size_t slash = folder_.find_last_of('\\');
   if (slash == std::string::npos) return {};
-  for (const std::string& folder : SubfoldersOf(folder_.substr(0, slash)))
-    if (isOurs(folder)) return folder;
+  const std::string parent = folder_.substr(0, slash);
+  for (const FolderEntry& entry : ListFolder(parent))
+    if (entry.folder && isOurs(JoinPath(parent, entry.name))) return JoinPath(parent, entry.name);
   return {};
 }
 

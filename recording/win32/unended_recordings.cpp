@@ -11,31 +11,13 @@
 #include "base/file.h"
 #include "base/path.h"
 #include "base/utf8.h"
-#include "platform/kernel.h"
+#include "platform/files.h"
 #include "recording/recording_end.h"
 #include "recording/recording_members.h"
 #include "recording/times_csv.h"
 
 namespace lumavex {
 namespace {
-
-struct FolderEntry {
-  std::string name;
-  bool folder;
-};
-
-std::vector<FolderEntry> EntriesOf(const std::string& folder) {
-  std::vector<FolderEntry> entries;
-  WIN32_FIND_DATAW data;
-  const UniqueFind find(::FindFirstFileW(Widen(JoinPath(folder, "*")).c_str(), &data));
-  if (!find) return entries;
-  do {
-    const std::wstring_view name = data.cFileName;
-    if (name != L"." && name != L"..")
-      entries.push_back(FolderEntry{Narrow(name), (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
-  } while (::FindNextFileW(find.get(), &data));
-  return entries;
-}
 
 // Opened for reading while nobody writes it: a program still recording
 // into it (another Lumavex) holds it open for writing, and then this fails.
@@ -75,12 +57,12 @@ std::string RepairVideo(const std::string& folder, const std::string& name) {
 
 int RepairUnendedRecordings(const std::string& saveFolder, const CalendarTime& now) {
   int repaired = 0;
-  for (const FolderEntry& recording : EntriesOf(saveFolder)) {
+  for (const FolderEntry& recording : ListFolder(saveFolder)) {
     if (!recording.folder) continue;
     const std::string folder = JoinPath(saveFolder, recording.name);
     if (!Unended(folder)) continue;
     std::vector<std::string> lines;
-    std::vector<FolderEntry> entries = EntriesOf(folder);
+    std::vector<FolderEntry> entries = ListFolder(folder);
     std::sort(entries.begin(), entries.end(),
               [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
     for (const FolderEntry& entry : entries) {
